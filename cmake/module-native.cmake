@@ -1,0 +1,17 @@
+# Native (Linux) build of the module: libtarvolen_instr.so exporting only Linkage and
+# ImportTable, over the portable platform library that the host can also reach.
+file(GLOB TARVOLEN_PORTABLE_SOURCES CONFIGURE_DEPENDS platform/portable/*.cpp)
+add_library(tarvolen_platform SHARED ${TARVOLEN_PORTABLE_SOURCES})
+target_include_directories(tarvolen_platform PUBLIC ${PROJECT_SOURCE_DIR})
+tarvolen_warnings(tarvolen_platform)
+
+add_library(tarvolen_instr SHARED ${TARVOLEN_MODULE_SOURCES})
+target_include_directories(tarvolen_instr PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(tarvolen_instr PRIVATE tarvolen_platform)
+set_target_properties(tarvolen_instr PROPERTIES
+  CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+target_compile_options(tarvolen_instr PRIVATE -fno-exceptions -fno-rtti)
+target_link_options(tarvolen_instr PRIVATE
+  -Wl,--version-script=${PROJECT_SOURCE_DIR}/module/exports.map -Wl,--no-undefined)
+set_property(TARGET tarvolen_instr APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/module/exports.map)
+tarvolen_warnings(tarvolen_instr)

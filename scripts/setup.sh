@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build the module and run every test.
+# Idempotent and quiet: packages already present are skipped.
+set -euo pipefail
+
+need=()
+have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  updated=0
+fi
+
+for p in cmake g++ ninja-build pkg-config clang libclang-rt-14-dev llvm \
+  libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev fonts-liberation2 fontconfig \
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev \
+  wine wine32:i386 zip clang-format; do
+  have "$p" || need+=("$p")
+done
+
+if [ "${#need[@]}" -gt 0 ]; then
+  echo "setup: installing ${need[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq >/dev/null
+  $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi

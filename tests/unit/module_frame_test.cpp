@@ -1,0 +1,60 @@
+// The module's exported records as the host sees them after loading the library.
+#include <set>
+
+#include "tests/unit/host_fixture.h"
+
+using ModuleFrame = HostTest;
+
+TEST_F(ModuleFrame, LinkageCarriesTheModuleIdentityAndReservedZeros) {
+    const ModuleLinkage* linkage = host.module()->linkage();
+    EXPECT_EQ(linkage->module_id, 0x13u);
+    EXPECT_EQ(linkage->module_version, 0x800u);
+    EXPECT_EQ(linkage->reserved[0], 0u);
+    EXPECT_EQ(linkage->reserved[1], 0u);
+    EXPECT_NE(linkage->init, nullptr);
+    EXPECT_NE(linkage->deinit, nullptr);
+}
+
+TEST_F(ModuleFrame, LoadingWritesTheServiceTableIntoImportTable) {
+    const ModuleImports* imports = host.module()->imports();
+    EXPECT_EQ(imports->table_id, 0x0Fu);
+    ASSERT_NE(imports->table, nullptr);
+    EXPECT_NE(imports->table->send_event, nullptr);
+    EXPECT_NE(imports->table->read_var, nullptr);
+    EXPECT_NE(imports->table->close_panel_window, nullptr);
+    EXPECT_EQ(imports->end_id, 0u);
+    EXPECT_EQ(imports->end_pointer, nullptr);
+}
+
+TEST_F(ModuleFrame, GaugeTableEndsWithNullAfterDistinctWellFormedGauges) {
+    const ModuleLinkage* linkage = host.module()->linkage();
+    int count = 0;
+    while (count < GAUGE_TABLE_SLOTS && linkage->gauges[count]) ++count;
+    ASSERT_LT(count, GAUGE_TABLE_SLOTS) << "the table must end with a null pointer";
+    for (int i = count; i < GAUGE_TABLE_SLOTS; ++i) EXPECT_EQ(linkage->gauges[i], nullptr) << "slot " << i;
+    std::set<std::string> names;
+    for (int i = 0; i < count; ++i) {
+        const GaugeHeader* gauge = linkage->gauges[i];
+        EXPECT_EQ(gauge->version, 800u) << gauge->name;
+        EXPECT_EQ(gauge->height_mm, 0u) << gauge->name;
+        EXPECT_EQ(gauge->user_word, 0u) << gauge->name;
+        ASSERT_NE(gauge->elements, nullptr) << gauge->name;
+        ASSERT_NE(*gauge->elements, nullptr) << gauge->name;
+        EXPECT_EQ((*gauge->elements)->kind, ELEMENT_STATIC_IMAGE) << gauge->name;
+        EXPECT_TRUE(names.insert(gauge->name).second) << "duplicate gauge " << gauge->name;
+    }
+}
+
+TEST_F(ModuleFrame, UnknownGaugeNameIsAClearErrorNotAPlacement) {
+    std::string error;
+    EXPECT_EQ(host.place("No_Such_Gauge", std::nullopt, error), -1);
+    EXPECT_NE(error.find("No_Such_Gauge"), std::string::npos);
+    EXPECT_TRUE(host.placements().empty());
+}
+
+TEST(ModuleLoading, MissingLibraryNamesTheFile) {
+    PanelHost host;
+    std::string error;
+    EXPECT_FALSE(host.load_module("/nonexistent/Tarvolen.so", error));
+    EXPECT_NE(error.find("/nonexistent/Tarvolen.so"), std::string::npos);
+}
