@@ -6,6 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 
+// Opaque handles of the operating system's objects, as the module holds them.
+struct PlatformWindow;
+struct PlatformSoundDevice;
+struct PlatformSoundBuffer;
+using WindowHandle = PlatformWindow*;
+// The module's instance handle, as the host's install call hands it over.
+using ModuleInstance = uintptr_t;
+
 // Formats one text argument with a printf-style pattern holding a single "%s" into out,
 // writing at most out_size bytes including the terminating zero (longer results are
 // cut). Returns the number of characters written, without the zero.
