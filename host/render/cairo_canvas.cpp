@@ -1,0 +1,167 @@
+// Drawing with cairo: bitmaps become ARGB surfaces (pure black made transparent where
+// asked, dimmed for night), turned and clipped with the cairo transform.
+#include "host/render/cairo_canvas.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// Night: what is not lit keeps this share of its brightness, with a little blue.
+constexpr double kDimRed = 0.22, kDimGreen = 0.24, kDimBlue = 0.32;
+
+void set_colour(cairo_t* cr, uint32_t rgb, bool dim) {
+    double r = (rgb >> 16 & 0xFF) / 255.0, g = (rgb >> 8 & 0xFF) / 255.0, b = (rgb & 0xFF) / 255.0;
+    if (dim) r *= kDimRed, g *= kDimGreen, b *= kDimBlue;
+    cairo_set_source_rgb(cr, r, g, b);
+}
+
+uint32_t dimmed(uint32_t rgb) {
+    auto channel = [](uint32_t v, double share) { return static_cast<uint32_t>(std::lround(v * share)); };
+    return channel(rgb >> 16 & 0xFF, kDimRed) << 16 | channel(rgb >> 8 & 0xFF, kDimGreen) << 8 |
+           channel(rgb & 0xFF, kDimBlue);
+}
+
+}  // namespace
+
+CairoCanvas::CairoCanvas(int width, int height, uint32_t background)
+    : target_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(width, 1), std::max(height, 1))),
+      cr_(cairo_create(target_)) {
+    set_colour(cr_, background, false);
+    cairo_paint(cr_);
+}
+
+CairoCanvas::~CairoCanvas() {
+    for (auto& entry : surfaces_) cairo_surface_destroy(entry.second);
+    cairo_destroy(cr_);
+    cairo_surface_destroy(target_);
+}
+
+cairo_surface_t* CairoCanvas::surface_for(const Bitmap& bitmap, bool black_transparent, bool dim) {
+    const auto key = std::make_tuple(&bitmap, black_transparent, dim);
+    auto found = surfaces_.find(key);
+    if (found != surfaces_.end()) return found->second;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, bitmap.width, bitmap.height);
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < bitmap.height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
+        for (int x = 0; x < bitmap.width; ++x) {
+            const uint32_t rgb = bitmap.at(x, y);
+            // Premultiplied ARGB: a transparent pixel is all zero.
+            row[x] = black_transparent && rgb == 0 ? 0u : 0xFF000000u | (dim ? dimmed(rgb) : rgb);
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    surfaces_[key] = surface;
+    return surface;
+}
+
+void CairoCanvas::begin_window(const WindowFrame& window) {
+    const Rect& a = window.area;
+    cairo_save(cr_);
+    cairo_select_font_face(cr_, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    cairo_set_font_size(cr_, 13.0);
+    cairo_set_source_rgb(cr_, 0.78, 0.78, 0.74);
+    cairo_move_to(cr_, a.x + 2, a.y - 6);
+    const std::string label = window.title.empty() ? "window " + std::to_string(window.ident) : window.title;
+    cairo_show_text(cr_, label.c_str());
+    cairo_rectangle(cr_, a.x, a.y, a.w, a.h);
+    cairo_clip(cr_);
+    set_colour(cr_, window.background, window.dim);
+    cairo_paint(cr_);
+}
+
+void CairoCanvas::end_window() { cairo_restore(cr_); }
+
+void CairoCanvas::begin_gauge(const GaugeFrame& gauge) {
+    cairo_save(cr_);
+    cairo_translate(cr_, gauge.x, gauge.y);
+    cairo_scale(cr_, gauge.scale_x, gauge.scale_y);
+    scale_ = std::min(gauge.scale_x, gauge.scale_y);
+}
+
+void CairoCanvas::end_gauge() {
+    cairo_restore(cr_);
+    scale_ = 1.0;
+}
+
+void CairoCanvas::bitmap(const BitmapDraw& draw) {
+    if (!draw.bitmap) return;
+    cairo_surface_t* surface = surface_for(*draw.bitmap, draw.black_transparent, draw.dim);
+    cairo_save(cr_);
+    if (draw.clipped) {
+        cairo_rectangle(cr_, draw.clip.x, draw.clip.y, draw.clip.w, draw.clip.h);
+        cairo_clip(cr_);
+    }
+    cairo_translate(cr_, draw.x, draw.y);
+    cairo_rotate(cr_, draw.angle_deg * kPi / 180.0);
+    cairo_set_source_surface(cr_, surface, -draw.anchor_x, -draw.anchor_y);
+    // Unturned pictures at their own size keep their pixels exactly.
+    const bool exact = draw.angle_deg == 0.0 && scale_ == 1.0;
+    cairo_pattern_set_filter(cairo_get_source(cr_), exact ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    cairo_paint(cr_);
+    cairo_restore(cr_);
+}
+
+void CairoCanvas::text(const TextDraw& draw) {
+    const Rect& box = draw.box;
+    cairo_save(cr_);
+    cairo_rectangle(cr_, box.x, box.y, box.w, box.h);
+    cairo_clip(cr_);
+    if (draw.fill_back) {
+        set_colour(cr_, draw.back, draw.dim);
+        cairo_paint(cr_);
+    }
+    cairo_select_font_face(cr_, draw.font.empty() ? "sans-serif" : draw.font.c_str(), CAIRO_FONT_SLANT_NORMAL,
+                           draw.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    // The record gives no size: the letters take 0.8 of the box height, smaller when
+    // the text would not fit the box's width.
+    double size = box.h * 0.8;
+    cairo_set_font_size(cr_, size);
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr_, draw.text.c_str(), &extents);
+    if (extents.x_advance > box.w * 0.96 && extents.x_advance > 0) {
+        size *= box.w * 0.96 / extents.x_advance;
+        cairo_set_font_size(cr_, size);
+        cairo_text_extents(cr_, draw.text.c_str(), &extents);
+    }
+    cairo_font_extents_t font;
+    cairo_font_extents(cr_, &font);
+    double x = box.x;
+    if (draw.draw_flags & TEXT_CENTRE)
+        x = box.x + (box.w - extents.x_advance) / 2;
+    else if (draw.draw_flags & TEXT_RIGHT)
+        x = box.x + box.w - extents.x_advance;
+    double baseline = box.y + font.ascent;
+    if (draw.draw_flags & TEXT_VCENTRE)
+        baseline = box.y + (box.h - (font.ascent + font.descent)) / 2 + font.ascent;
+    else if (draw.draw_flags & TEXT_BOTTOM)
+        baseline = box.y + box.h - font.descent;
+    set_colour(cr_, draw.colour, draw.dim);
+    cairo_move_to(cr_, x, baseline);
+    cairo_show_text(cr_, draw.text.c_str());
+    cairo_restore(cr_);
+}
+
+bool CairoCanvas::write_png(const std::string& path, std::string& error) {
+    cairo_surface_flush(target_);
+    const cairo_status_t status = cairo_surface_write_to_png(target_, path.c_str());
+    if (status == CAIRO_STATUS_SUCCESS) return true;
+    error = path + ": cannot write the picture (" + cairo_status_to_string(status) + ")";
+    return false;
+}
+
+uint32_t CairoCanvas::pixel(int x, int y) {
+    cairo_surface_flush(target_);
+    const int width = cairo_image_surface_get_width(target_), height = cairo_image_surface_get_height(target_);
+    if (x < 0 || y < 0 || x >= width || y >= height) return 0;
+    const unsigned char* data = cairo_image_surface_get_data(target_);
+    const auto* row =
+        reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(y) * cairo_image_surface_get_stride(target_));
+    return row[x] & 0xFFFFFFu;
+}

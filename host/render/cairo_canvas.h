@@ -1,0 +1,40 @@
+// A canvas that draws with cairo into an image and writes it as PNG.
+#pragma once
+
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "host/render/canvas.h"
+
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
+
+class CairoCanvas : public Canvas {
+public:
+    // A picture of width x height pixels filled with the background colour (0xRRGGBB).
+    CairoCanvas(int width, int height, uint32_t background = 0x1C1C1C);
+    ~CairoCanvas() override;
+    CairoCanvas(const CairoCanvas&) = delete;
+    CairoCanvas& operator=(const CairoCanvas&) = delete;
+
+    void begin_window(const WindowFrame& window) override;
+    void end_window() override;
+    void begin_gauge(const GaugeFrame& gauge) override;
+    void end_gauge() override;
+    void bitmap(const BitmapDraw& draw) override;
+    void text(const TextDraw& draw) override;
+
+    // Writes the picture; false with error naming the file when that fails.
+    bool write_png(const std::string& path, std::string& error);
+    // The colour of one pixel of the picture, 0xRRGGBB (for tests).
+    uint32_t pixel(int x, int y);
+
+private:
+    cairo_surface_t* surface_for(const Bitmap& bitmap, bool black_transparent, bool dim);
+
+    cairo_surface_t* target_;
+    cairo_t* cr_;
+    std::map<std::tuple<const Bitmap*, bool, bool>, cairo_surface_t*> surfaces_;
+    double scale_ = 1.0;  // the current gauge's scale, for choosing the filter
+};

@@ -1,0 +1,82 @@
+// The drawing rules: how each element kind of a placed gauge turns into bitmaps and text
+// on a canvas, from the values the host's last frame left in the placement.
+//
+//   static image   its bitmap at (x, y)
+//   needle         bitmap turned about its pivot (pivot_x, pivot_y), which lands on
+//                  (x, y). With calibration points: the angle is interpolated along the
+//                  table in table order between the directions of the points seen from
+//                  (x, y), each direction taken as close as possible to the one before
+//                  so that the angle stays continuous (a table may go round twice);
+//                  values beyond the first or last entry keep that entry's angle.
+//                  Without points: the value is a compass direction in degrees, 0 at
+//                  twelve o'clock, clockwise. Needle bitmaps point to +x from the pivot.
+//   icon           value n shows bitmap_id + n (values past the last picture show the
+//                  last); a negative value shows nothing
+//   moving image   the window bitmap_id + 1 at (x, y); the strip slides behind it by
+//                  (value - min) / (max - min) of (strip size - window size), the
+//                  fraction kept within 0..1 (min > max runs the other way, min = max
+//                  does not move); the window is drawn over the strip, black transparent
+//   sprite         bitmap turned anticlockwise by value * scale_angle degrees about
+//                  (pivot_x, pivot_y), which lands on (x + pivot_x, y + pivot_y), shifted
+//                  by the x and y values times their scales, seen through bitmap_id + 1
+//                  like a moving image (a card turned by a heading shows that heading
+//                  at twelve o'clock)
+//   string         the text in its box (x, y, box_w, box_h), text_colour on
+//                  back_colour, font by name and weight
+//
+// image_flags: 0x1 makes pure black transparent; at night every element without 0x4
+// (bright) or 0x4000 (luminous) is dimmed.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/panel_host.h"
+#include "host/render/canvas.h"
+
+struct PaintOptions {
+    bool night = false;
+};
+
+// Needle angle in degrees, clockwise from +x (the continuous angle: may lie outside
+// 0..360). Uses the needle's points and its position (x, y).
+double needle_angle_deg(const Needle& needle, double value);
+// How far a strip slides behind its window, in pixels, for one axis.
+double strip_shift(double value, double min, double max, int strip_size, int window_size);
+// The picture an icon shows for a value: 0 .. pictures - 1, or -1 for none.
+int icon_picture(const Icon& icon, double value);
+// Windows RGB word (red in the low byte) to 0xRRGGBB.
+uint32_t rgb_from_colorref(uint32_t colorref);
+
+class GaugePainter {
+public:
+    GaugePainter(BitmapSource& bitmaps, Canvas& canvas, PaintOptions options = {})
+        : bitmaps_(bitmaps), canvas_(canvas), options_(options) {}
+
+    // Face size of a gauge in pixels (its root bitmap), or 0 x 0 if unknown.
+    bool face_size(const Placement& placement, int& width, int& height);
+    // Draws a placement whose face's top-left corner lands at (x, y) on the canvas,
+    // scaled to the width (and height, if given) the panel gives it.
+    void paint(const Placement& placement, double x, double y);
+
+    // Bitmaps that were asked for and not found, as "gauge NAME: no bitmap ID".
+    const std::vector<std::string>& problems() const { return problems_; }
+
+private:
+    void paint_element(const Placement& placement, const ElementState& state);
+    void static_image(const ElementHeader& element, const BitmapDraw& base);
+    void needle(const Needle& element, const ElementState& state, const BitmapDraw& base);
+    void icon(const Icon& element, const ElementState& state, const BitmapDraw& base);
+    void moving_image(const MovingImage& element, const ElementState& state, const BitmapDraw& base);
+    void sprite(const Sprite& element, const ElementState& state, const BitmapDraw& base);
+    void string(const StringElement& element, const ElementState& state, bool dim);
+    const Bitmap* bitmap(uint32_t id);
+
+    BitmapSource& bitmaps_;
+    Canvas& canvas_;
+    PaintOptions options_;
+    const Placement* current_ = nullptr;
+    std::vector<std::string> problems_;
+    std::set<std::string> reported_;
+};

@@ -1,0 +1,383 @@
+// The drawing rules on element records built here, drawn through the recording canvas
+// (and, where pixels matter, the cairo canvas): what a panel designer sees for a value.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "host/render/cairo_canvas.h"
+#include "host/render/gauge_painter.h"
+#include "host/render/recording_canvas.h"
+
+namespace {
+
+// Compass direction (degrees clockwise from twelve o'clock) of a canvas angle measured
+// clockwise from +x, folded into 0..360.
+double compass(double angle_deg) {
+    double c = std::fmod(angle_deg + 90.0, 360.0);
+    if (c < 0) c += 360.0;
+    return c;
+}
+
+Bitmap solid(int w, int h, uint32_t rgb = 0x808080) {
+    Bitmap b;
+    b.width = w;
+    b.height = h;
+    b.pixels.assign(static_cast<size_t>(w * h), rgb);
+    return b;
+}
+
+ElementHeader header(uint32_t kind, uint32_t bitmap_id, int32_t x, int32_t y, uint32_t flags = 0x3) {
+    ElementHeader h{};
+    h.kind = kind;
+    h.bitmap_id = bitmap_id;
+    h.x = x;
+    h.y = y;
+    h.image_flags = flags;
+    return h;
+}
+
+// A placed gauge made of element records declared in the test: a 100 x 100 face
+// (bitmap 1) and whatever elements the test adds above it.
+class DrawingRules : public ::testing::Test {
+protected:
+    void SetUp() override {
+        face = {header(ELEMENT_STATIC_IMAGE, 1, 0, 0), {}};
+        bitmaps.add(1, solid(100, 100));
+        placement.name = "Test_Gauge";
+        add(&face.header);
+    }
+
+    ElementState& add(ElementHeader* element, double value = 0.0) {
+        ElementState state;
+        state.element = element;
+        state.index = static_cast<int>(placement.elements.size()) + 1;
+        state.value = value;
+        placement.elements.push_back(state);
+        return placement.elements.back();
+    }
+
+    void draw(PaintOptions options = {}) {
+        canvas.clear();
+        GaugePainter painter(bitmaps, canvas, options);
+        painter.paint(placement, 0, 0);
+        problems = painter.problems();
+    }
+
+    StaticImage face{};
+    MemoryBitmapSource bitmaps;
+    Placement placement;
+    RecordingCanvas canvas;
+    std::vector<std::string> problems;
+};
+
+// A needle at (50, 50) whose table runs round the dial twice: 12, 3, 6, 9 o'clock, 12, 3.
+NonlinearityPoint twice_round[] = {
+    {50, 10, 0, {}}, {90, 50, 10, {}}, {50, 90, 20, {}}, {10, 50, 30, {}}, {50, 10, 40, {}}, {90, 50, 50, {}},
+};
+
+Needle needle_at_centre(NonlinearityPoint* points, uint32_t count) {
+    Needle n{};
+    n.header = header(ELEMENT_NEEDLE, 2, 50, 50, 0x83);
+    n.header.pivot_x = 5;
+    n.header.pivot_y = 2;
+    n.points = points;
+    n.point_count = count;
+    return n;
+}
+
+}  // namespace
+
+TEST_F(DrawingRules, NeedlePointsAtEachCalibrationPointAtItsValue) {
+    Needle n = needle_at_centre(twice_round, 6);
+    const double expected[] = {0, 90, 180, 270, 0, 90};  // compass directions of the points
+    for (int i = 0; i < 6; ++i)
+        EXPECT_NEAR(compass(needle_angle_deg(n, twice_round[i].value)), expected[i], 1e-9) << "entry " << i;
+}
+
+TEST_F(DrawingRules, NeedleKeepsTurningClockwiseThroughTwelveOClockOnItsSecondTurn) {
+    Needle n = needle_at_centre(twice_round, 6);
+    // Between 9 o'clock (30) and 12 o'clock (40) the needle passes 10:30, not 4:30.
+    EXPECT_NEAR(compass(needle_angle_deg(n, 35)), 315.0, 1e-9);
+    EXPECT_NEAR(compass(needle_angle_deg(n, 45)), 45.0, 1e-9);
+    // The angle is continuous: it grows all the way round.
+    double previous = needle_angle_deg(n, 0);
+    for (double v = 0.5; v <= 50; v += 0.5) {
+        const double a = needle_angle_deg(n, v);
+        EXPECT_GT(a, previous) << "at " << v;
+        previous = a;
+    }
+}
+
+TEST_F(DrawingRules, NeedleStopsAtTheEndsOfItsTable) {
+    Needle n = needle_at_centre(twice_round, 6);
+    EXPECT_EQ(needle_angle_deg(n, -20), needle_angle_deg(n, 0));
+    EXPECT_EQ(needle_angle_deg(n, 500), needle_angle_deg(n, 50));
+    EXPECT_EQ(needle_angle_deg(n, NAN), needle_angle_deg(n, 0));
+}
+
+TEST_F(DrawingRules, NeedleWithFallingTableAndRepeatedPoint) {
+    // Like a deviation needle: +1 at the right, -1 at the left, hanging from above.
+    NonlinearityPoint falling[] = {{90, 90, 1, {}}, {10, 90, -1, {}}};
+    Needle n = needle_at_centre(falling, 2);
+    EXPECT_NEAR(compass(needle_angle_deg(n, 0)), 180.0, 1e-9);  // straight down
+    EXPECT_NEAR(compass(needle_angle_deg(n, 1)), 135.0, 1e-9);
+    EXPECT_NEAR(compass(needle_angle_deg(n, 2)), 135.0, 1e-9);
+    EXPECT_NEAR(compass(needle_angle_deg(n, -3)), 225.0, 1e-9);
+    // Two entries on one point hold the needle still over their range.
+    NonlinearityPoint held[] = {{50, 10, 0, {}}, {90, 50, 10, {}}, {90, 50, 20, {}}};
+    Needle h = needle_at_centre(held, 3);
+    EXPECT_NEAR(compass(needle_angle_deg(h, 15)), 90.0, 1e-9);
+    EXPECT_NEAR(compass(needle_angle_deg(h, 25)), 90.0, 1e-9);
+}
+
+TEST_F(DrawingRules, NeedleWithoutTableShowsItsValueAsACompassDirection) {
+    Needle n = needle_at_centre(nullptr, 0);
+    EXPECT_NEAR(compass(needle_angle_deg(n, 0)), 0.0, 1e-9);
+    EXPECT_NEAR(compass(needle_angle_deg(n, 90)), 90.0, 1e-9);
+    EXPECT_NEAR(compass(needle_angle_deg(n, 725)), 5.0, 1e-9);
+}
+
+TEST_F(DrawingRules, NeedleIsDrawnTurnedAboutItsPivotAtItsPosition) {
+    Needle n = needle_at_centre(twice_round, 6);
+    bitmaps.add(2, solid(40, 4));
+    add(&n.header, 10);  // three o'clock: no turn from the bitmap's own direction
+    draw();
+    const auto drawn = canvas.bitmaps(2);
+    ASSERT_EQ(drawn.size(), 1u) << canvas.describe();
+    EXPECT_EQ(drawn[0].x, 50);
+    EXPECT_EQ(drawn[0].y, 50);
+    EXPECT_EQ(drawn[0].anchor_x, 5);
+    EXPECT_EQ(drawn[0].anchor_y, 2);
+    EXPECT_NEAR(compass(drawn[0].angle_deg), 90.0, 1e-9);
+    EXPECT_TRUE(drawn[0].black_transparent);
+}
+
+TEST_F(DrawingRules, IconShowsPictureNAndNothingForNegativeValues) {
+    Icon icon{};
+    icon.header = header(ELEMENT_ICON, 30, 10, 20, 0x83);
+    icon.pictures = 3;
+    bitmaps.add(30, solid(8, 8));
+    bitmaps.add(31, solid(8, 8));
+    bitmaps.add(32, solid(8, 8));
+    ElementState& state = add(&icon.header);
+    const struct {
+        double value;
+        int shown;  // bitmap id, 0 = nothing
+    } cases[] = {{0, 30}, {1, 31}, {2, 32}, {2.7, 32}, {7, 32}, {-1, 0}, {-0.5, 0}};
+    for (const auto& c : cases) {
+        state.value = c.value;
+        draw();
+        const auto all = canvas.all_bitmaps();
+        ASSERT_EQ(all.size(), c.shown ? 2u : 1u) << "value " << c.value << "\n" << canvas.describe();
+        if (c.shown) {
+            EXPECT_EQ(all[1].id, static_cast<uint32_t>(c.shown)) << "value " << c.value;
+            EXPECT_EQ(all[1].x, 10);
+            EXPECT_EQ(all[1].y, 20);
+        }
+    }
+}
+
+TEST_F(DrawingRules, DrumStripSlidesOneCellPerUnitBehindItsWindow) {
+    MovingImage drum{};
+    drum.header = header(ELEMENT_MOVING_IMAGE, 40, 30, 18, 0x83);
+    drum.min_y = 0;
+    drum.max_y = 10;
+    bitmaps.add(40, solid(18, 308));  // eleven 28-pixel cells
+    bitmaps.add(41, solid(18, 28));
+    ElementState& state = add(&drum.header, 0);
+    for (int digit = 0; digit <= 10; ++digit) {
+        state.value = digit;
+        draw();
+        const auto strip = canvas.bitmaps(40);
+        const auto window = canvas.bitmaps(41);
+        ASSERT_EQ(strip.size(), 1u);
+        ASSERT_EQ(window.size(), 1u);
+        // The cell showing through the window is the one the value names.
+        EXPECT_DOUBLE_EQ((window[0].y - strip[0].y) / 28.0, digit);
+        EXPECT_EQ(strip[0].x, 30);
+        ASSERT_TRUE(strip[0].clipped);
+        EXPECT_EQ(strip[0].clip.x, 30);
+        EXPECT_EQ(strip[0].clip.y, 18);
+        EXPECT_EQ(strip[0].clip.w, 18);
+        EXPECT_EQ(strip[0].clip.h, 28);
+        EXPECT_TRUE(window[0].black_transparent);
+    }
+    state.value = 14;  // past the range: the strip stops at its end
+    draw();
+    EXPECT_EQ(canvas.bitmaps(40)[0].y, 18 - 280);
+}
+
+TEST_F(DrawingRules, StripWithFallingRangeRunsBackwardsAndFixedRangeStaysPut) {
+    MovingImage card{};
+    card.header = header(ELEMENT_MOVING_IMAGE, 50, 0, 0, 0x83);
+    card.min_x = 360;
+    card.max_x = 0;
+    card.min_y = 360;
+    card.max_y = 360;
+    bitmaps.add(50, solid(531, 82));
+    bitmaps.add(51, solid(111, 111));
+    ElementState& state = add(&card.header);
+    state.value = 123;  // y value: a fixed range does not move whatever it is
+    const struct {
+        double heading;
+        double shift;  // how far the strip has gone left
+    } cases[] = {{360, 0}, {0, 420}, {90, 315}, {180, 210}, {270, 105}};
+    for (const auto& c : cases) {
+        state.value_x = c.heading;
+        draw();
+        const auto strip = canvas.bitmaps(50);
+        ASSERT_EQ(strip.size(), 1u);
+        EXPECT_DOUBLE_EQ(strip[0].x, -c.shift) << "heading " << c.heading;
+        EXPECT_DOUBLE_EQ(strip[0].y, 0) << "heading " << c.heading;
+    }
+}
+
+TEST_F(DrawingRules, SpriteCardTurnsAnticlockwiseAboutItsCentreInsideItsWindow) {
+    Sprite card{};
+    card.header = header(ELEMENT_SPRITE, 60, 0, 0, 0x83);
+    card.header.pivot_x = 70;
+    card.header.pivot_y = 70;
+    card.scale_angle = 1.0;
+    bitmaps.add(60, solid(145, 145));
+    bitmaps.add(61, solid(140, 140));
+    ElementState& state = add(&card.header);
+    state.angle = 30;
+    draw();
+    const auto drawn = canvas.bitmaps(60);
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0].x, 70);
+    EXPECT_EQ(drawn[0].y, 70);
+    EXPECT_EQ(drawn[0].anchor_x, 70);
+    EXPECT_EQ(drawn[0].anchor_y, 70);
+    // A course of 30 brings the card's 30 mark to twelve o'clock: the card turns 30
+    // degrees anticlockwise (a clockwise turn of 330).
+    EXPECT_NEAR(std::fmod(drawn[0].angle_deg + 720.0, 360.0), 330.0, 1e-9);
+    ASSERT_TRUE(drawn[0].clipped);
+    EXPECT_EQ(drawn[0].clip.w, 140);
+    const auto window = canvas.bitmaps(61);
+    ASSERT_EQ(window.size(), 1u);
+    EXPECT_TRUE(window[0].black_transparent);
+}
+
+TEST_F(DrawingRules, AtNightOnlyBrightAndLuminousElementsStayLit) {
+    Icon lamp{}, digit{}, plain{};
+    lamp.header = header(ELEMENT_ICON, 70, 0, 0, 0x7);
+    digit.header = header(ELEMENT_ICON, 71, 0, 0, 0x83 | IMAGE_LUMINOUS);
+    plain.header = header(ELEMENT_ICON, 72, 0, 0, 0x83);
+    for (uint32_t id : {70u, 71u, 72u}) bitmaps.add(id, solid(4, 4));
+    lamp.pictures = digit.pictures = plain.pictures = 1;
+    add(&lamp.header);
+    add(&digit.header);
+    add(&plain.header);
+    draw({.night = true});
+    EXPECT_TRUE(canvas.bitmaps(1)[0].dim);    // the face
+    EXPECT_FALSE(canvas.bitmaps(70)[0].dim);  // 0x4: bright
+    EXPECT_FALSE(canvas.bitmaps(71)[0].dim);  // 0x4000: lit by its callback
+    EXPECT_TRUE(canvas.bitmaps(72)[0].dim);
+    draw({.night = false});
+    for (const auto& b : canvas.all_bitmaps()) EXPECT_FALSE(b.dim) << b.id;
+}
+
+TEST_F(DrawingRules, StringShowsItsTextInItsBoxWithTheRecordsFontAndColours) {
+    StringElement plate{};
+    plate.header = header(ELEMENT_STRING, 0xFFFFFFFFu, 0, 0, 0x3);
+    plate.box_w = 150;
+    plate.box_h = 25;
+    plate.text_colour = 0x0000FF;  // Windows RGB: red in the low byte
+    plate.back_colour = 0x000000;
+    std::strcpy(plate.font_name, "Courier New");
+    plate.font_weight = 700;
+    plate.draw_flags = 0x25;
+    ElementState& state = add(&plate.header);
+    state.text = "D-EFGH";
+    draw();
+    const auto texts = canvas.texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, "D-EFGH");
+    EXPECT_EQ(texts[0].font, "Courier New");
+    EXPECT_EQ(texts[0].weight, 700u);
+    EXPECT_EQ(texts[0].colour, 0xFF0000u);  // red
+    EXPECT_FALSE(texts[0].fill_back);       // black behind the transparent flag
+    EXPECT_EQ(texts[0].box.w, 150);
+    EXPECT_EQ(texts[0].draw_flags, 0x25u);
+    EXPECT_TRUE(problems.empty());  // a string names no bitmap
+}
+
+TEST_F(DrawingRules, GaugeIsScaledFromItsFaceToThePlacedWidth) {
+    placement.w = 250;
+    draw();
+    ASSERT_FALSE(canvas.draws().empty());
+    EXPECT_DOUBLE_EQ(canvas.draws()[0].frame.scale_x, 2.5);
+    EXPECT_DOUBLE_EQ(canvas.draws()[0].frame.scale_y, 2.5);
+    placement.h = 50;
+    draw();
+    EXPECT_DOUBLE_EQ(canvas.draws()[0].frame.scale_y, 0.5);
+}
+
+TEST_F(DrawingRules, MissingBitmapIsReportedOnceByGaugeAndId) {
+    Icon icon{};
+    icon.header = header(ELEMENT_ICON, 99, 0, 0);
+    icon.pictures = 1;
+    add(&icon.header);
+    add(&icon.header);
+    draw();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0], "gauge Test_Gauge: no bitmap 99");
+}
+
+// Pixels: what the cairo canvas makes of the same primitives.
+TEST(CairoCanvasPixels, BlackIsTransparentOnlyWhereTheFlagSaysSo) {
+    Bitmap picture = solid(4, 4, 0x000000);
+    picture.pixels[0] = 0xFF0000;
+    CairoCanvas canvas(20, 10, 0x00FF00);
+    canvas.begin_gauge({});
+    BitmapDraw draw;
+    draw.bitmap = &picture;
+    draw.black_transparent = true;
+    canvas.bitmap(draw);
+    draw.x = 10;
+    draw.black_transparent = false;
+    canvas.bitmap(draw);
+    canvas.end_gauge();
+    EXPECT_EQ(canvas.pixel(0, 0), 0xFF0000u);
+    EXPECT_EQ(canvas.pixel(2, 2), 0x00FF00u);  // background shows through
+    EXPECT_EQ(canvas.pixel(12, 2), 0x000000u);
+}
+
+TEST(CairoCanvasPixels, NeedleTurnedAQuarterPointsDown) {
+    Bitmap needle = solid(10, 2, 0xFFFFFF);
+    CairoCanvas canvas(30, 30, 0x000000);
+    canvas.begin_gauge({});
+    BitmapDraw draw;
+    draw.bitmap = &needle;
+    draw.x = 15;
+    draw.y = 15;
+    draw.anchor_x = 0;
+    draw.anchor_y = 1;
+    draw.angle_deg = 90;
+    canvas.bitmap(draw);
+    canvas.end_gauge();
+    EXPECT_EQ(canvas.pixel(15, 22) & 0xFF, 0xFFu);  // below the pivot
+    EXPECT_EQ(canvas.pixel(22, 15), 0u);            // not to its right
+}
+
+TEST(CairoCanvasPixels, DimmedPicturesAreDarkerAndStripsStayInsideTheirClip) {
+    Bitmap white = solid(10, 10, 0xFFFFFF);
+    CairoCanvas canvas(30, 10, 0x000000);
+    canvas.begin_gauge({});
+    BitmapDraw draw;
+    draw.bitmap = &white;
+    draw.dim = true;
+    canvas.bitmap(draw);
+    draw.dim = false;
+    draw.x = 10;
+    draw.clipped = true;
+    draw.clip = {12, 0, 4, 10};
+    canvas.bitmap(draw);
+    canvas.end_gauge();
+    EXPECT_LT(canvas.pixel(5, 5) >> 16, 0x80u);
+    EXPECT_EQ(canvas.pixel(13, 5), 0xFFFFFFu);
+    EXPECT_EQ(canvas.pixel(11, 5), 0u);
+    EXPECT_EQ(canvas.pixel(17, 5), 0u);
+}
