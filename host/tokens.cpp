@@ -7,6 +7,10 @@ namespace {
 // clang-format off
 constexpr TokenInfo kTokens[] = {
     // token  name                      kind          unit
+    {16,      "adf_frequency",          VarKind::U32, "BCD kHz: hundreds, tens, units nibbles"},
+    {18,      "adf_extended_frequency", VarKind::U32, "0x100 while the thousands digit of kHz is 1"},
+    {38,      "transponder_code",       VarKind::U32, "BCD squawk: four octal digits, one per nibble"},
+    {880,     "adf_mode_source",        VarKind::U32, "bound by the ADF mode switch, not read"},
     {0,       nullptr,                  VarKind::U32, nullptr},  // end of table
 };
 // clang-format on

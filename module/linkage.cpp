@@ -3,6 +3,7 @@
 #include "module/linkage.h"
 
 #include "module/export.h"
+#include "radios/adf_xpdr.h"
 
 namespace {
 
@@ -23,6 +24,8 @@ TARVOLEN_EXPORT constinit ModuleLinkage Linkage = {
     {0, 0},
     MODULE_VERSION,
     {
+        &old_adf_gauge,   // 16 "Old_ADF"
+        &old_xpdr_gauge,  // 23 "Old_XPDR"
         nullptr,
     },
 };
