@@ -7,6 +7,19 @@ namespace {
 // clang-format off
 constexpr TokenInfo kTokens[] = {
     // token  name                      kind          unit
+    // The flight instruments (host/sim_flight.cpp derives them from the flight).
+    {22,      "adf_card",               VarKind::F64, "radians: ADF card turn, clockwise positive (minus the card's heading)"},
+    {39,      "adf_bearing",            VarKind::F64, "degrees: relative bearing of the NDB, clockwise from the nose, 0..360"},
+    {43,      "nav1_to_from",           VarKind::U32, "flag: 0 off, 1 TO, 2 FROM"},
+    {44,      "nav1_glideslope_flag",   VarKind::F64, "flag: 1.0 while a glideslope is received, else 0.0"},
+    {45,      "nav1_course",            VarKind::F64, "degrees: selected course, as the course-set event gives it (360 stays 360)"},
+    {61,      "airspeed",               VarKind::F64, "knots: indicated airspeed"},
+    {83,      "compass",                VarKind::F64, "degrees: magnetic heading"},
+    {354,     "nav1_marker",            VarKind::F64, "flag: 1.0 while over the VOR (the amber lamp's source), else 0.0"},
+    {604,     "clock",                  VarKind::F64, "seconds: scenario time, the lamp's blink time base"},
+    {849,     "nav1_deviation",         VarKind::F64, "full scale -1..1 (10 degrees): course deviation, positive = course to the right"},
+    {850,     "nav1_glideslope",        VarKind::F64, "full scale -1..1 (0.7 degrees): above the glide path is positive"},
+    {854,     "nav1_course_card",       VarKind::F64, "radians: course card turn, clockwise positive (minus the course)"},
     {0,       nullptr,                  VarKind::U32, nullptr},  // end of table
 };
 // clang-format on

@@ -2,6 +2,7 @@
 // every gauge this module declares; a null pointer ends it.
 #include "module/linkage.h"
 
+#include "instruments/instruments.h"
 #include "module/export.h"
 
 namespace {
@@ -23,6 +24,10 @@ TARVOLEN_EXPORT constinit ModuleLinkage Linkage = {
     {0, 0},
     MODULE_VERSION,
     {
+        &airspeed_kts_gauge,      // 24
+        &vor1_indicator_gauge,    // 25
+        &adf_indicator_gauge,     // 26
+        &magnetic_compass_gauge,  // 27
         nullptr,
     },
 };
