@@ -4,6 +4,7 @@
 #include "host/panel_windows.h"
 #include "host/sim_adf_xpdr.h"
 #include "host/sim_cockpit.h"
+#include "host/sim_flight.h"
 #include "host/sim_radios.h"
 
 Aircraft::Aircraft() {
@@ -12,6 +13,7 @@ Aircraft::Aircraft() {
     systems_.push_back(std::make_unique<SimRadios>(vars_));
     systems_.push_back(std::make_unique<SimAdf>());
     systems_.push_back(std::make_unique<SimTransponder>());
+    systems_.push_back(std::make_unique<SimFlight>(vars_));
 }
 
 bool Aircraft::carry_out(uint32_t event_id, uint32_t value) {

@@ -3,6 +3,7 @@
 #include "module/linkage.h"
 
 #include "commands/toggle_gauges.h"
+#include "instruments/instruments.h"
 #include "module/export.h"
 #include "radios/adf_xpdr.h"
 #include "radios/com_nav.h"
@@ -48,6 +49,10 @@ TARVOLEN_EXPORT constinit ModuleLinkage Linkage = {
         &old_nav1_gauge,  // 21
         &old_nav2_gauge,  // 22
         &old_xpdr_gauge,  // 23 "Old_XPDR"
+        &airspeed_kts_gauge,      // 24
+        &vor1_indicator_gauge,    // 25
+        &adf_indicator_gauge,     // 26
+        &magnetic_compass_gauge,  // 27
         nullptr,
     },
 };
