@@ -129,38 +129,46 @@ void control_knob(cairo_t* cr, double cx, double cy, double r, double index_deg)
 
 void pointer_knob(cairo_t* cr, double cx, double cy, double r, double pointer_deg) {
     cairo_save(cr);
-    // round base
-    cairo_pattern_t* g = cairo_pattern_create_radial(cx - r * 0.3, cy - r * 0.3, r * 0.1, cx, cy, r * 0.62);
-    cairo_pattern_add_color_stop_rgb(g, 0.0, 0.32, 0.32, 0.33);
-    cairo_pattern_add_color_stop_rgb(g, 1.0, 0.09, 0.09, 0.10);
-    cairo_arc(cr, cx, cy, r * 0.62, 0, 2 * M_PI);
+    // round skirt with a bright metal rim, so the base reads as round
+    const double rs = r * 0.80;
+    cairo_arc(cr, cx, cy, rs, 0, 2 * M_PI);
+    cairo_pattern_t* rim = cairo_pattern_create_linear(cx - rs, cy - rs, cx + rs, cy + rs);
+    cairo_pattern_add_color_stop_rgb(rim, 0.0, 0.78, 0.78, 0.76);
+    cairo_pattern_add_color_stop_rgb(rim, 1.0, 0.22, 0.22, 0.22);
+    cairo_set_source(cr, rim);
+    cairo_fill(cr);
+    cairo_pattern_destroy(rim);
+    cairo_pattern_t* g = cairo_pattern_create_radial(cx - rs * 0.3, cy - rs * 0.3, rs * 0.1, cx, cy, rs - 1.2);
+    cairo_pattern_add_color_stop_rgb(g, 0.0, 0.30, 0.30, 0.31);
+    cairo_pattern_add_color_stop_rgb(g, 1.0, 0.10, 0.10, 0.11);
+    cairo_arc(cr, cx, cy, rs - 1.2, 0, 2 * M_PI);
     cairo_set_source(cr, g);
     cairo_fill(cr);
     cairo_pattern_destroy(g);
-    // the bar, pointed at one end, in the rotated frame
+    // the bar, pointed at one end, drawn in the rotated frame
     cairo_translate(cr, cx, cy);
     cairo_rotate(cr, radians(pointer_deg));
-    const double hw = r * 0.30;
+    const double hw = r * 0.25;
     cairo_move_to(cr, r * 0.98, 0);
-    cairo_line_to(cr, r * 0.45, -hw);
-    cairo_line_to(cr, -r * 0.70, -hw * 0.85);
-    cairo_arc_negative(cr, -r * 0.70, 0, hw * 0.85, radians(-90), radians(-270));
-    cairo_line_to(cr, r * 0.45, hw);
+    cairo_line_to(cr, r * 0.50, -hw);
+    cairo_line_to(cr, -r * 0.62, -hw);
+    cairo_arc_negative(cr, -r * 0.62, 0, hw, radians(-90), radians(-270));
+    cairo_line_to(cr, r * 0.50, hw);
     cairo_close_path(cr);
-    cairo_pattern_t* bar = cairo_pattern_create_linear(0, -hw, 0, hw);
-    cairo_pattern_add_color_stop_rgb(bar, 0.0, 0.36, 0.36, 0.37);
-    cairo_pattern_add_color_stop_rgb(bar, 0.45, 0.17, 0.17, 0.18);
-    cairo_pattern_add_color_stop_rgb(bar, 1.0, 0.08, 0.08, 0.09);
-    cairo_set_source(cr, bar);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(bar);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.7);
-    cairo_set_line_width(cr, 0.7);
-    cairo_stroke(cr);
-    // white index along the pointed half
-    cairo_move_to(cr, r * 0.15, 0);
-    cairo_line_to(cr, r * 0.86, 0);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.75);
     cairo_set_line_width(cr, 1.4);
+    cairo_stroke_preserve(cr);
+    cairo_pattern_t* bar = cairo_pattern_create_linear(0, -hw, 0, hw);
+    cairo_pattern_add_color_stop_rgb(bar, 0.0, 0.42, 0.42, 0.43);
+    cairo_pattern_add_color_stop_rgb(bar, 0.35, 0.20, 0.20, 0.21);
+    cairo_pattern_add_color_stop_rgb(bar, 1.0, 0.07, 0.07, 0.08);
+    cairo_set_source(cr, bar);
+    cairo_fill(cr);
+    cairo_pattern_destroy(bar);
+    // white index along the pointed half
+    cairo_move_to(cr, r * 0.10, 0);
+    cairo_line_to(cr, r * 0.84, 0);
+    cairo_set_line_width(cr, 1.5);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     set_colour(cr, 0xF2F0E6);
     cairo_stroke(cr);

@@ -190,8 +190,9 @@ void buttons(const std::map<std::string, Picture>& p, const std::string& dir) {
                                        "160", "170", "180", "190", "BMP_ELEC_TOGGLE", "BMP_FUEL_TOGGLE",
                                        "BMP_OVERHEAD_TOGGLE", "BMP_UP_DOWN_TOGGLE", "BMP_YOKE_TOGGLE"};
     const int n = static_cast<int>(sizeof kIds / sizeof kIds[0]);
-    Composer c(p, n * 23 + 4, 27, 6);
-    for (int i = 0; i < n; ++i) c.image(kIds[i], 4 + 23 * i, 4);
+    const int per_row = 7;
+    Composer c(p, per_row * 23 + 4, (n + per_row - 1) / per_row * 23 + 4, 7);
+    for (int i = 0; i < n; ++i) c.image(kIds[i], 4 + 23 * (i % per_row), 4 + 23 * (i / per_row));
     c.save(dir + "/preview_buttons.png");
 }
 

@@ -27,6 +27,7 @@ struct FaceLayout {
     double recess_x, recess_y, recess_w, recess_h;  // the sunken readout area
     std::vector<Point> knobs;                        // knob pivots
     std::vector<Label> labels;
+    bool decimal_point;  // the COM and NAV readouts are in MHz with two decimals
 };
 
 constexpr double kLabelStroke = 1.05;
@@ -41,7 +42,7 @@ const FaceLayout kComLayout{101, 13, 100, 38, {{98, 76}, {202, 76}},
                              {"ON",         20,  101,   6},
                              {"OFF",        20,  131,   6},
                              {"TEST",      124,  116,   5},
-                             {"VOL",       205,  100,   6}}};
+                             {"VOL",       205,  100,   6}}, true};
 
 const FaceLayout kNavLayout{101, 13, 100, 38, {{98, 76}, {202, 76}},
                             {{"MHz",        66,   76,   6},
@@ -51,7 +52,7 @@ const FaceLayout kNavLayout{101, 13, 100, 38, {{98, 76}, {202, 76}},
                              {"TEST",      124,  116,   5},
                              {"ON / VOL",  205,  100,   5},
                              {"VOR ID",    178,  114,   4.5},
-                             {"OFF",       178,  122,   4.5}}};
+                             {"OFF",       178,  122,   4.5}}, true};
 
 const FaceLayout kAdfLayout{109, 16, 82, 38, {{98, 75}, {150, 75}, {202, 75}},
                             {{"kHz",       214,   35,   6},
@@ -60,14 +61,14 @@ const FaceLayout kAdfLayout{109, 16, 82, 38, {{98, 75}, {150, 75}, {202, 75}},
                              {"VOL",        45,  100,   6},
                              {"ADF",       179,  103,   4.5},
                              {"ANT",       179,  111,   4.5},
-                             {"TONE",      205,  100,   5}}};
+                             {"TONE",      205,  100,   5}}, false};
 
 const FaceLayout kXpdrLayout{109, 16, 82, 38, {{88, 75}, {129, 75}, {170, 75}, {211, 75}},
                              {{"ON",         20,  101,   6},
                               {"OFF",        20,  131,   6},
                               {"TEST",      124,  116,   5},
                               {"IDENT",     205,  100,   5},
-                              {"OFF",       180,  120,   5}}};
+                              {"OFF",       180,  120,   5}}, false};
 
 std::uint32_t seed_of(const char* name) {
     std::uint32_t h = 2166136261u;
@@ -111,6 +112,11 @@ void readout_recess(cairo_t* cr, const FaceLayout& f) {
 
 void face_parts(cairo_t* cr, const FaceLayout& f) {
     readout_recess(cr, f);
+    if (f.decimal_point) {  // under the gap between the units and tenths drums
+        cairo_arc(cr, 160, 48.6, 1.3, 0, 2 * M_PI);
+        set_colour(cr, kMarking);
+        cairo_fill(cr);
+    }
     for (const Point& k : f.knobs) seat_ring(cr, k.x, k.y, 16.2);
     seat_ring(cr, kPowerSwitch.x, kPowerSwitch.y, 12.5);
     seat_ring(cr, kRightSwitch.x, kRightSwitch.y, 12.5);

@@ -27,13 +27,13 @@ void fill_symbol(cairo_t* cr) {
 
 // Arrow from (x0, y0) to its head at (x1, y1).
 void arrow(cairo_t* cr, double x0, double y0, double x1, double y1) {
-    const double a = std::atan2(y1 - y0, x1 - x0), head = 3.2;
+    const double a = std::atan2(y1 - y0, x1 - x0), head = 3.8;
     cairo_move_to(cr, x0, y0);
     cairo_line_to(cr, x1 - std::cos(a) * 1.5, y1 - std::sin(a) * 1.5);
     stroke_symbol(cr, 1.4);
     cairo_move_to(cr, x1, y1);
-    cairo_line_to(cr, x1 - head * std::cos(a - 0.5), y1 - head * std::sin(a - 0.5));
-    cairo_line_to(cr, x1 - head * std::cos(a + 0.5), y1 - head * std::sin(a + 0.5));
+    cairo_line_to(cr, x1 - head * std::cos(a - 0.55), y1 - head * std::sin(a - 0.55));
+    cairo_line_to(cr, x1 - head * std::cos(a + 0.55), y1 - head * std::sin(a + 0.55));
     cairo_close_path(cr);
     fill_symbol(cr);
 }
