@@ -12,6 +12,7 @@
 // Transparency: pure black (0,0,0) is the host's "see-through"; every opaque pixel
 // has each channel at 8 or more.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -195,6 +196,9 @@ int main(int argc, char** argv) {
     }
     const std::string out_dir = argv[1];
     const std::string png_dir = argc == 4 ? argv[3] : "";
+    std::error_code ec;
+    std::filesystem::create_directories(out_dir, ec);
+    if (!png_dir.empty()) std::filesystem::create_directories(png_dir, ec);
     std::map<std::string, Picture> pictures;
     for (const Sheet& s : kSheets) {
         const Rendered r = render(s);
