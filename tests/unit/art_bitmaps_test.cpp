@@ -11,6 +11,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -155,6 +156,7 @@ const Window kWindows[] = {
     {"321", 9, 14},  {"421", 9, 14},  {"431", 9, 14},  {"441", 9, 14},   {"451", 9, 14},
     {"1011", 9, 14}, {"1101", 9, 14}, {"1111", 9, 14}, {"1121", 9, 14},
     {"251", 30, 45}, {"1231", 70, 70}, {"1341", 73, 73},
+    {"1270", 70, 70}, {"1320", 73, 73},  // instrument bezels drawn over the needles
 };
 
 // Digit drums: strips of 28-pixel cells behind the window with the next id.
@@ -257,6 +259,14 @@ TEST(ArtBitmaps, WindowsAreOpaqueFramesRoundAnOpening) {
         EXPECT_FALSE(bmp.at(bmp.w / 2, 0).black()) << "the frame above the opening must be opaque";
         EXPECT_FALSE(bmp.at(bmp.w / 2, bmp.h - 1).black()) << "the frame below the opening must be opaque";
     }
+}
+
+TEST(ArtBitmaps, AirspeedCoverShowsTheScaleAndCapsThePivot) {
+    const Bmp cover = load("230");
+    ASSERT_TRUE(cover.ok) << cover.error;
+    EXPECT_FALSE(cover.at(59, 59).black()) << "hub cap over the needle pivot";
+    for (const auto& p : {std::pair{59, 12}, std::pair{12, 59}, std::pair{100, 59}, std::pair{59, 100}})
+        EXPECT_TRUE(cover.at(p.first, p.second).black()) << "scale hidden at " << p.first << "," << p.second;
 }
 
 TEST(ArtBitmaps, DrumStripsHoldWholeCellsAndWrapRound) {
