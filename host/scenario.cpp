@@ -3,8 +3,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 
+#include "host/panel_config.h"
 #include "host/panel_host.h"
 
 namespace {
@@ -35,24 +37,10 @@ bool parse_int(const std::string& text, int& out) {
     return true;
 }
 
-// Finds the placement a GAUGE argument names: NAME or NAME#K.
-Placement* find_placement(PanelHost& host, const std::string& arg) {
-    std::string name = arg;
-    int wanted = 1;
-    const auto hash = arg.find('#');
-    if (hash != std::string::npos) {
-        name = arg.substr(0, hash);
-        if (!parse_int(arg.substr(hash + 1), wanted) || wanted < 1) return nullptr;
-    }
-    int seen = 0;
-    for (const auto& p : host.placements())
-        if (p->name == name && ++seen == wanted) return p.get();
-    return nullptr;
-}
-
 class Runner {
 public:
-    Runner(PanelHost& host, std::string source) : host_(host), source_(std::move(source)) {}
+    Runner(PanelHost& host, std::string source, const ScenarioHooks& hooks)
+        : host_(host), source_(std::move(source)), hooks_(hooks) {}
 
     void line(const std::string& text, int number) {
         number_ = number;
@@ -75,6 +63,10 @@ public:
             remove(args);
         else if (command == "expect")
             expect(args);
+        else if (command == "panel")
+            panel(args);
+        else if (command == "render")
+            render(args);
         else
             fail("unknown command \"" + command + "\"");
     }
@@ -167,15 +159,59 @@ private:
         }
     }
 
+    void panel(const std::vector<std::string>& args) {
+        if (args.size() != 1) return fail("panel needs FILE.cfg");
+        if (panel_) return fail("a scenario places one panel");
+        const std::string path = beside_scenario(args[0]);
+        ConfigMessages messages;
+        PanelConfig config = read_panel_config(path, messages);
+        place_panel(host_, config, messages);
+        for (const auto& error : messages.errors) fail(error);
+        panel_ = std::make_unique<PanelConfig>(std::move(config));
+    }
+
+    void render(const std::vector<std::string>& args) {
+        if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "night"))
+            return fail("render needs FILE.png [night]");
+        if (!hooks_.render) return;  // no renderer in this host
+        const std::string path = hooks_.output_dir.empty() ? args[0] : hooks_.output_dir + "/" + args[0];
+        std::string error;
+        if (!hooks_.render(host_, panel_.get(), path, args.size() == 2, error)) fail(error);
+    }
+
+    // A file named by the scenario: relative names are taken from the scenario's folder.
+    std::string beside_scenario(const std::string& name) const {
+        if (name.empty() || name[0] == '/') return name;
+        const auto slash = source_.find_last_of('/');
+        return slash == std::string::npos ? name : source_.substr(0, slash + 1) + name;
+    }
+
     PanelHost& host_;
     std::string source_;
+    const ScenarioHooks& hooks_;
+    std::unique_ptr<PanelConfig> panel_;
     int number_ = 0;
 };
 
 }  // namespace
 
-ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std::string& source) {
-    Runner runner(host, source);
+Placement* find_placement(PanelHost& host, const std::string& arg) {
+    std::string name = arg;
+    int wanted = 1;
+    const auto hash = arg.find('#');
+    if (hash != std::string::npos) {
+        name = arg.substr(0, hash);
+        if (!parse_int(arg.substr(hash + 1), wanted) || wanted < 1) return nullptr;
+    }
+    int seen = 0;
+    for (const auto& p : host.placements())
+        if (p->name == name && ++seen == wanted) return p.get();
+    return nullptr;
+}
+
+ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std::string& source,
+                            const ScenarioHooks& hooks) {
+    Runner runner(host, source, hooks);
     std::istringstream in(text);
     int number = 0;
     for (std::string line; std::getline(in, line);) {

@@ -9,15 +9,36 @@
 //   remove GAUGE                                 kill and remove the gauge
 //   expect var TOKEN VALUE                       a variable holds VALUE
 //   expect window IDENT open|closed              a panel window's state
+//   panel FILE.cfg                               place every gauge of a panel.cfg
+//   render FILE.png [night]                      draw the open windows (or, without a
+//                                                panel, every gauge) as they stand now
 //
-// GAUGE is a gauge name (its first placement) or NAME#K (its K-th placement).
+// GAUGE is a gauge name (its first placement) or NAME#K (its K-th placement). A panel
+// file is found beside the scenario; pictures go to the output folder the host names
+// (the current folder unless told otherwise). A host without a renderer (the Windows
+// build) passes over render lines.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 class PanelHost;
+struct Placement;
+struct PanelConfig;
+
+// What the host running a scenario offers besides the gauges.
+struct ScenarioHooks {
+    // Draws the panel as it stands into a PNG file; false with error when that fails.
+    std::function<bool(PanelHost& host, const PanelConfig* panel, const std::string& path, bool night,
+                       std::string& error)>
+        render;
+    std::string output_dir;  // where render lines write; empty: the current folder
+};
+
+// The placement a GAUGE argument names (NAME or NAME#K), or null.
+Placement* find_placement(PanelHost& host, const std::string& arg);
 
 struct ScenarioResult {
     bool ok = true;
@@ -25,7 +46,8 @@ struct ScenarioResult {
 };
 
 // Runs the scenario text on the host; source names the file in messages.
-ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std::string& source);
+ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std::string& source,
+                            const ScenarioHooks& hooks = {});
 
 // Seconds of scenario time one frame stands for.
 inline constexpr double FRAME_SECONDS = 1.0 / 18.0;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/variables.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -25,8 +27,15 @@ bool lit(const ElementHeader& element) { return (element.image_flags & (IMAGE_BR
 
 }  // namespace
 
+double angle_value_deg(uint32_t token, double value) {
+    const TokenInfo* info = token ? find_token(token) : nullptr;
+    const bool radians = info && info->unit && std::strncmp(info->unit, "radians", 7) == 0;
+    return radians ? value * 180.0 / kPi : value;
+}
+
 double needle_angle_deg(const Needle& needle, double value) {
-    if (!needle.points || needle.point_count == 0) return std::isfinite(value) ? value - 90.0 : -90.0;
+    if (!needle.points || needle.point_count == 0)
+        return std::isfinite(value) ? angle_value_deg(needle.source.token, value) - 90.0 : -90.0;
     const NonlinearityPoint* points = needle.points;
     const uint32_t count = needle.point_count;
     const int32_t px = needle.header.x, py = needle.header.y;
@@ -175,7 +184,8 @@ void GaugePainter::sprite(const Sprite& element, const ElementState& state, cons
     draw.anchor_y = element.header.pivot_y;
     draw.x = base.x + element.header.pivot_x + state.value_x * element.scale_x;
     draw.y = base.y + element.header.pivot_y + state.value_y * element.scale_y;
-    draw.angle_deg = std::isfinite(state.angle) ? -state.angle * element.scale_angle : 0.0;
+    const double turn = state.angle * element.scale_angle;
+    draw.angle_deg = std::isfinite(turn) ? angle_value_deg(element.source_angle.token, turn) : 0.0;
     draw.clipped = true;
     draw.clip = {base.x, base.y, static_cast<double>(window->width), static_cast<double>(window->height)};
     canvas_.bitmap(draw);

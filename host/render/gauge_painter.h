@@ -8,19 +8,21 @@
 //                  (x, y), each direction taken as close as possible to the one before
 //                  so that the angle stays continuous (a table may go round twice);
 //                  values beyond the first or last entry keep that entry's angle.
-//                  Without points: the value is a compass direction in degrees, 0 at
-//                  twelve o'clock, clockwise. Needle bitmaps point to +x from the pivot.
+//                  Without points: the value is a compass direction, 0 at twelve
+//                  o'clock, clockwise, in degrees (in radians when the host keeps its
+//                  variable in radians). Needle bitmaps point to +x from the pivot.
 //   icon           value n shows bitmap_id + n (values past the last picture show the
 //                  last); a negative value shows nothing
 //   moving image   the window bitmap_id + 1 at (x, y); the strip slides behind it by
 //                  (value - min) / (max - min) of (strip size - window size), the
 //                  fraction kept within 0..1 (min > max runs the other way, min = max
 //                  does not move); the window is drawn over the strip, black transparent
-//   sprite         bitmap turned anticlockwise by value * scale_angle degrees about
-//                  (pivot_x, pivot_y), which lands on (x + pivot_x, y + pivot_y), shifted
-//                  by the x and y values times their scales, seen through bitmap_id + 1
-//                  like a moving image (a card turned by a heading shows that heading
-//                  at twelve o'clock)
+//   sprite         bitmap turned clockwise by value * scale_angle about (pivot_x,
+//                  pivot_y), which lands on (x + pivot_x, y + pivot_y), shifted by the x
+//                  and y values times their scales, seen through bitmap_id + 1 like a
+//                  moving image. The angle is in radians when the host keeps the
+//                  variable in radians (the course and ADF cards: minus the heading, so
+//                  the heading stands at twelve o'clock), in degrees otherwise
 //   string         the text in its box (x, y, box_w, box_h), text_colour on
 //                  back_colour, font by name and weight
 //
@@ -42,6 +44,9 @@ struct PaintOptions {
 // Needle angle in degrees, clockwise from +x (the continuous angle: may lie outside
 // 0..360). Uses the needle's points and its position (x, y).
 double needle_angle_deg(const Needle& needle, double value);
+// An angle value of a variable in degrees: converted when the host keeps the variable
+// in radians (its unit in the token table says so), as it is otherwise.
+double angle_value_deg(uint32_t token, double value);
 // How far a strip slides behind its window, in pixels, for one axis.
 double strip_shift(double value, double min, double max, int strip_size, int window_size);
 // The picture an icon shows for a value: 0 .. pictures - 1, or -1 for none.

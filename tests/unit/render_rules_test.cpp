@@ -233,7 +233,7 @@ TEST_F(DrawingRules, StripWithFallingRangeRunsBackwardsAndFixedRangeStaysPut) {
     }
 }
 
-TEST_F(DrawingRules, SpriteCardTurnsAnticlockwiseAboutItsCentreInsideItsWindow) {
+TEST_F(DrawingRules, SpriteCardTurnsAboutItsCentreInsideItsWindow) {
     Sprite card{};
     card.header = header(ELEMENT_SPRITE, 60, 0, 0, 0x83);
     card.header.pivot_x = 70;
@@ -242,7 +242,7 @@ TEST_F(DrawingRules, SpriteCardTurnsAnticlockwiseAboutItsCentreInsideItsWindow) 
     bitmaps.add(60, solid(145, 145));
     bitmaps.add(61, solid(140, 140));
     ElementState& state = add(&card.header);
-    state.angle = 30;
+    state.angle = 30;  // no variable: degrees, clockwise
     draw();
     const auto drawn = canvas.bitmaps(60);
     ASSERT_EQ(drawn.size(), 1u);
@@ -250,14 +250,26 @@ TEST_F(DrawingRules, SpriteCardTurnsAnticlockwiseAboutItsCentreInsideItsWindow) 
     EXPECT_EQ(drawn[0].y, 70);
     EXPECT_EQ(drawn[0].anchor_x, 70);
     EXPECT_EQ(drawn[0].anchor_y, 70);
-    // A course of 30 brings the card's 30 mark to twelve o'clock: the card turns 30
-    // degrees anticlockwise (a clockwise turn of 330).
-    EXPECT_NEAR(std::fmod(drawn[0].angle_deg + 720.0, 360.0), 330.0, 1e-9);
+    EXPECT_NEAR(drawn[0].angle_deg, 30.0, 1e-9);
     ASSERT_TRUE(drawn[0].clipped);
     EXPECT_EQ(drawn[0].clip.w, 140);
     const auto window = canvas.bitmaps(61);
     ASSERT_EQ(window.size(), 1u);
     EXPECT_TRUE(window[0].black_transparent);
+}
+
+TEST_F(DrawingRules, CardOnARadianVariableTurnsByItsValueInRadians) {
+    Sprite card{};
+    card.header = header(ELEMENT_SPRITE, 60, 0, 0, 0x83);
+    card.source_angle.token = 854;  // the host keeps the course card's turn in radians
+    card.scale_angle = 1.0;
+    bitmaps.add(60, solid(145, 145));
+    bitmaps.add(61, solid(140, 140));
+    ElementState& state = add(&card.header);
+    state.angle = -std::acos(-1.0) / 6;  // a course of 30 turns the card 30 degrees back
+    draw();
+    ASSERT_EQ(canvas.bitmaps(60).size(), 1u);
+    EXPECT_NEAR(canvas.bitmaps(60)[0].angle_deg, -30.0, 1e-9);
 }
 
 TEST_F(DrawingRules, AtNightOnlyBrightAndLuminousElementsStayLit) {
