@@ -1,0 +1,229 @@
+// What the panel picture shows of the real gauges: placed on a host, driven by the
+// simulated aircraft, drawn with the module's own bitmaps through the recording canvas.
+#include <cmath>
+#include <string>
+
+#include "host/panel_config.h"
+#include "host/render/gauge_painter.h"
+#include "host/render/module_bitmaps.h"
+#include "host/render/panel_picture.h"
+#include "host/render/panel_render.h"
+#include "host/render/recording_canvas.h"
+#include "tests/unit/host_fixture.h"
+
+namespace {
+
+// Compass direction (clockwise from twelve o'clock, 0..360) of a needle drawn at a
+// canvas angle (clockwise from +x, the way needle bitmaps point).
+double compass(double angle_deg) {
+    double c = std::fmod(angle_deg + 90.0, 360.0);
+    return c < 0 ? c + 360.0 : c;
+}
+
+// The difference between two directions, -180..180.
+double turn_between(double a, double b) {
+    double d = std::fmod(a - b, 360.0);
+    if (d > 180) d -= 360;
+    if (d < -180) d += 360;
+    return d;
+}
+
+constexpr uint32_t TOKEN_AIRSPEED = 61;
+constexpr uint32_t TOKEN_COM1 = 23;
+constexpr uint32_t TOKEN_COMPASS = 83;
+constexpr uint32_t EVENT_COURSE_SET = 65716;
+
+}  // namespace
+
+class PanelPicture : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        bitmaps = std::make_unique<ModuleBitmaps>(host.module()->instance());
+    }
+    void TearDown() override {
+        for (const std::string& fault : host.errors()) ADD_FAILURE() << "module fault: " << fault;
+    }
+
+    // One frame of every gauge, then the picture of one placement.
+    void draw(int id, PaintOptions options = {}) {
+        host.frame_all();
+        canvas.clear();
+        GaugePainter painter(*bitmaps, canvas, options);
+        painter.paint(*host.placement(id), 0, 0);
+        for (const auto& problem : painter.problems()) ADD_FAILURE() << problem;
+    }
+    BitmapDraw only(uint32_t bitmap_id) {
+        const auto found = canvas.bitmaps(bitmap_id);
+        EXPECT_EQ(found.size(), 1u) << "bitmap " << bitmap_id << " in\n" << canvas.describe();
+        return found.empty() ? BitmapDraw{} : found[0];
+    }
+
+    std::unique_ptr<ModuleBitmaps> bitmaps;
+    RecordingCanvas canvas;
+};
+
+// The airspeed dial: each entry of the needle's table with its direction seen from the
+// pivot, as the dial's scale was laid out (degrees clockwise from twelve o'clock).
+TEST_F(PanelPicture, AirspeedNeedlePointsAtEachScaleMarkOfItsTable) {
+    const struct {
+        double knots, direction;
+    } scale[] = {{0, 180.0},   {40, 205.5},  {60, 226.8}, {70, 241.8}, {80, 261.0},  {90, 276.3},
+                 {100, 296.0}, {120, 335.7}, {140, 16.8}, {160, 59.5}, {180, 100.3}, {200, 141.1},
+                 {220, 180.0}, {280, 282.1}, {340, 22.6}, {350, 39.3}, {400, 39.3}};
+    const int id = place("Airspeed_Kts");
+    for (const auto& mark : scale) {
+        host.aircraft().vars().set(TOKEN_AIRSPEED, mark.knots);
+        draw(id);
+        const BitmapDraw needle = only(220);
+        EXPECT_NEAR(turn_between(compass(needle.angle_deg), mark.direction), 0.0, 0.5) << mark.knots << " kt";
+        EXPECT_EQ(needle.x, 59);
+        EXPECT_EQ(needle.y, 59);
+    }
+}
+
+TEST_F(PanelPicture, AirspeedNeedleGoesRoundTwiceAndStopsAt350) {
+    const int id = place("Airspeed_Kts");
+    auto angle_at = [&](double knots) {
+        host.aircraft().vars().set(TOKEN_AIRSPEED, knots);
+        draw(id);
+        return only(220).angle_deg;
+    };
+    // 230 kt lies on the second turn: one full turn plus a little past 220.
+    EXPECT_NEAR(angle_at(230) - angle_at(0), 360.0 + (282.1 - 180.0) / 6.0, 0.5);
+    // Between 120 and 140 kt the needle passes twelve o'clock clockwise.
+    EXPECT_NEAR(compass(angle_at(130)), 356.25, 0.5);
+    EXPECT_DOUBLE_EQ(angle_at(375), angle_at(350));
+    EXPECT_DOUBLE_EQ(angle_at(500), angle_at(350));
+    // The overlay above the needle is drawn after it.
+    const auto all = canvas.all_bitmaps();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[0].id, 210u);
+    EXPECT_EQ(all[1].id, 220u);
+    EXPECT_EQ(all[2].id, 230u);
+}
+
+// The cell of a drum strip that shows through its window (cells are 28 pixels tall).
+class ComReadout : public PanelPicture {
+protected:
+    int cell_at(int x) {
+        const uint32_t strips[] = {420, 430, 450};
+        for (uint32_t strip : strips)
+            for (const BitmapDraw& d : canvas.bitmaps(strip))
+                if (d.x == x) {
+                    EXPECT_TRUE(d.clipped);
+                    EXPECT_EQ(d.clip.y, 18);
+                    EXPECT_EQ(d.clip.h, 28);
+                    return static_cast<int>(std::lround((18 - d.y) / 28.0));
+                }
+        ADD_FAILURE() << "no drum at x " << x << "\n" << canvas.describe();
+        return -1;
+    }
+};
+
+TEST_F(ComReadout, TunedTo121_75ShowsLeadingOneDrums217AndThe50Cell) {
+    const char* const channel_cells[] = {"00", "-", "25", "-", "-", "50", "-", "75", "-", "-", "00"};
+    const int id = place("Old_COM1");
+    host.aircraft().vars().set_u32(TOKEN_COM1, 0x2175);
+    draw(id);
+    const BitmapDraw one = only(440);
+    EXPECT_EQ(one.x, 106);
+    EXPECT_EQ(cell_at(124), 2);  // tens of MHz
+    EXPECT_EQ(cell_at(142), 1);  // units
+    EXPECT_EQ(cell_at(160), 7);  // tenths
+    EXPECT_STREQ(channel_cells[cell_at(178)], "50");
+    host.aircraft().vars().set_u32(TOKEN_COM1, 0x2177);
+    draw(id);
+    EXPECT_EQ(cell_at(160), 7);
+    EXPECT_STREQ(channel_cells[cell_at(178)], "75");
+}
+
+TEST_F(PanelPicture, RadioLampIsHiddenUntilThePowerComesOnAndDigitsLightAtNight) {
+    const int id = place("Old_COM1");
+    draw(id, {.night = true});
+    EXPECT_TRUE(canvas.bitmaps(470).empty()) << "a switched-off radio shows no lamp";
+    for (const BitmapDraw& digit : canvas.bitmaps(420)) EXPECT_TRUE(digit.dim);
+    ASSERT_TRUE(host.click(id, 20, 105));  // ON
+    draw(id, {.night = true});
+    EXPECT_FALSE(only(470).dim);  // the lamp is bright
+    for (const BitmapDraw& digit : canvas.bitmaps(420)) EXPECT_FALSE(digit.dim);
+    EXPECT_TRUE(only(390).dim);     // the face stays dark
+    EXPECT_EQ(only(461).id, 461u);  // the power switch shows its ON picture
+}
+
+// The compass strip: S, the middle one of its fifteen figures, sits in the middle of the
+// 531-pixel strip, and figures 30 degrees apart lie 35 pixels apart (420 pixels of
+// travel for 360 degrees), headings falling from left to right.
+TEST_F(PanelPicture, CompassStripShowsTheHeadingsFigureInTheMiddleOfItsWindow) {
+    auto figure_x = [](double heading) { return 531.0 / 2 + (180.0 - heading) * 35.0 / 30.0; };
+    const struct {
+        double heading;
+        double figure;  // the figure's heading as lettered on the strip
+    } cases[] = {{0, 0}, {360, 360}, {90, 90}, {180, 180}, {270, 270}, {30, 30}, {345, 345}};
+    const int id = place("Magnetic_Compass");
+    for (const auto& c : cases) {
+        host.aircraft().vars().set(TOKEN_COMPASS, c.heading);
+        draw(id);
+        const BitmapDraw strip = only(250);
+        const BitmapDraw window = only(251);
+        const double window_middle = window.x + bitmaps->find(251)->width / 2.0;
+        EXPECT_NEAR(strip.x + figure_x(c.figure), window_middle, 0.5) << "heading " << c.heading;
+    }
+}
+
+TEST_F(PanelPicture, VorCardTurnsWithTheCourseAndTheKnobTurnsWithIt) {
+    const int id = place("VOR1_Indicator");
+    // The card's marks run clockwise from 0 at the top: the course's mark must come to
+    // twelve o'clock.
+    for (int course : {30, 90, 200, 359}) {
+        host.host_event(EVENT_COURSE_SET, static_cast<uint32_t>(course));
+        draw(id);
+        const BitmapDraw card = only(1230);
+        EXPECT_NEAR(turn_between(course + card.angle_deg, 0.0), 0.0, 1e-6) << "course " << course;
+        EXPECT_EQ(card.x, 70);
+        EXPECT_EQ(card.y, 70);
+        EXPECT_TRUE(only(1231).black_transparent);
+    }
+    host.host_event(EVENT_COURSE_SET, 100);
+    draw(id);
+    const double knob_before = only(1210).angle_deg;
+    const double card_before = only(1230).angle_deg;
+    ASSERT_TRUE(host.click(id, 25, 120));  // course up one degree
+    draw(id);
+    EXPECT_NEAR(only(1230).angle_deg - card_before, -1.0, 1e-6);
+    EXPECT_NEAR(std::fabs(only(1210).angle_deg - knob_before), 1.0, 1e-6);
+}
+
+TEST_F(PanelPicture, OnlyOpenWindowsAreDrawnAndARadiosToggleOpensTheStack) {
+    ConfigMessages messages;
+    const PanelConfig panel = parse_panel_config(
+        "[Window Titles]\nwindow00=Main\nwindow01=Radios\n"
+        "[Window00]\nsize_mm=100,50\nident=MAIN_PANEL\n"
+        "gauge00=Tarvolen_Instr!Radios_Toggle, 10, 10, 38,, tRADIO_STACK_PANEL\n"
+        "[Window01]\nsize_mm=260,150\nident=RADIO_STACK_PANEL\nvisible=0\n"
+        "gauge00=Tarvolen_Instr!Old_COM1, 5, 5, 250\n",
+        "test.cfg", messages);
+    ASSERT_TRUE(place_panel(host, panel, messages)) << messages.errors.front();
+    auto drawn_windows = [&] {
+        host.frame_all();
+        RecordingCanvas recording;
+        const auto views = panel_views(host, &panel);
+        paint_panel(views, lay_out_panel(views, *bitmaps), *bitmaps, recording, {});
+        std::string titles;
+        for (const auto& d : recording.draws())
+            if (d.kind == RecordedDraw::Kind::Window) titles += "[" + d.window.title + "]";
+        return titles;
+    };
+    EXPECT_EQ(drawn_windows(), "[Main]");
+    ASSERT_TRUE(host.click(host.placement("Radios_Toggle")->id, 9, 9));
+    EXPECT_EQ(drawn_windows(), "[Main][Radios]");
+}
+
+TEST_F(PanelPicture, GaugesAreScaledFromTheirFaceToThePlacedWidth) {
+    const int id = place("Old_COM1");
+    host.placement(id)->w = 498;  // twice the face's 249 pixels
+    draw(id);
+    ASSERT_FALSE(canvas.draws().empty());
+    EXPECT_DOUBLE_EQ(canvas.draws()[0].frame.scale_x, 2.0);
+    EXPECT_DOUBLE_EQ(canvas.draws()[0].frame.scale_y, 2.0);
+}
