@@ -8,7 +8,7 @@
 #include "host/dump.h"
 #include "host/panel_host.h"
 #include "host/scenario.h"
-#if TARVOLEN_HAVE_RENDERER
+#ifdef TARVOLEN_HAVE_RENDERER
 #include "host/render/render_cli.h"
 #endif
 
@@ -57,7 +57,7 @@ int run(const std::string& path, const std::string& out_dir, const std::string& 
     text << in.rdbuf();
     PanelHost host;
     if (!load(host, module_path)) return 1;
-#if TARVOLEN_HAVE_RENDERER
+#ifdef TARVOLEN_HAVE_RENDERER
     const ScenarioHooks hooks = renderer_hooks(out_dir);
 #else
     ScenarioHooks hooks;  // this build draws nothing: render lines are passed over
@@ -70,7 +70,7 @@ int run(const std::string& path, const std::string& out_dir, const std::string& 
 }
 
 int render(const std::vector<std::string>& args, const std::string& module_path) {
-#if TARVOLEN_HAVE_RENDERER
+#ifdef TARVOLEN_HAVE_RENDERER
     return render_command(args, module_path);
 #else
     (void)args;
