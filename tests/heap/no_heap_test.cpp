@@ -1,0 +1,78 @@
+// The module promises no heap: its update, evaluation and click paths allocate nothing.
+// The whole example panel runs frames and takes a click on every click area while the
+// heap probe watches who asks for memory.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/panel_config.h"
+#include "platform/platform.h"
+#include "tests/heap/heap_probe.h"
+#include "tests/unit/host_fixture.h"
+
+namespace {
+
+struct Spot {
+    int x, y;
+};
+
+// The middle of every child rectangle that has a handler or an event, in face pixels.
+std::vector<Spot> click_spots(const GaugeHeader* gauge) {
+    std::vector<Spot> spots;
+    std::vector<Spot> open;
+    for (const MouseRect* r = gauge->mouse_rects; r && r->kind != MOUSE_END; ++r) {
+        const Spot base = open.empty() ? Spot{0, 0} : open.back();
+        if (r->kind == MOUSE_PARENT) open.push_back({base.x + r->box_x, base.y + r->box_y});
+        if (r->kind == MOUSE_PARENT_END && !open.empty()) open.pop_back();
+        if (r->kind == MOUSE_CHILD)
+            spots.push_back({base.x + r->box_x + r->box_w / 2, base.y + r->box_y + r->box_h / 2});
+    }
+    return spots;
+}
+
+}  // namespace
+
+class ModuleHeap : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        ConfigMessages messages;
+        const PanelConfig panel = read_panel_config(TARVOLEN_SOURCE_DIR "/examples/panel.cfg", messages);
+        ASSERT_TRUE(place_panel(host, panel, messages)) << messages.errors.front();
+        host.frame_all();
+        heap_probe::set_owners(host.module()->linkage(), reinterpret_cast<const void*>(&platform_find_resource),
+                               reinterpret_cast<const void*>(&heap_probe::start));
+    }
+    void TearDown() override {
+        heap_probe::stop();
+        for (const std::string& fault : host.errors()) ADD_FAILURE() << "module fault: " << fault;
+    }
+};
+
+TEST_F(ModuleHeap, FramesOfTheWholeExamplePanelAllocateNothingInTheModule) {
+    heap_probe::start();
+    for (int i = 0; i < 50; ++i) {
+        host.aircraft().advance(1.0 / 18);
+        host.frame_all();
+    }
+    heap_probe::stop();
+    const heap_probe::Counts counts = heap_probe::counts();
+    EXPECT_EQ(counts.module, 0) << "first in " << (counts.first_module_function ? counts.first_module_function : "?");
+    EXPECT_GT(counts.host, 0) << "the probe saw none of the host's own allocations (its trace)";
+}
+
+TEST_F(ModuleHeap, ClickingEveryClickAreaOfThePanelAllocatesNothingInTheModule) {
+    int clicks = 0;
+    heap_probe::start();
+    for (const auto& p : host.placements())
+        for (const Spot& spot : click_spots(p->gauge)) {
+            clicks += host.click(p->id, spot.x, spot.y) ? 1 : 0;
+            host.frame(p->id);
+        }
+    heap_probe::stop();
+    const heap_probe::Counts counts = heap_probe::counts();
+    EXPECT_GT(clicks, 60);
+    EXPECT_EQ(counts.module, 0) << "first in " << (counts.first_module_function ? counts.first_module_function : "?");
+    // The radios played their clicks: the portable sound layer's play log grew.
+    EXPECT_GT(counts.platform, 0);
+}
