@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/sim_radios.h"
+#include "platform/portable/backend.h"
 #include "tests/unit/host_fixture.h"
 
 namespace {
@@ -369,6 +370,121 @@ TEST_F(SharedRadioSet, NavAndNav1ShareBothSwitchesButNotNav2) {
     host.frame_all();
     EXPECT_EQ(value(nav1, POWER_SWITCH), 0.0);
     EXPECT_EQ(value(nav1, IDENT_SWITCH), 0.0);
+}
+
+// ---------------------------------------------------------------------------------
+// The click: each gauge plays on its own device, once per real change of a switch.
+
+namespace {
+
+// The sound device and click buffer a gauge's install opened, by the back end's ids.
+struct SoundIds {
+    int64_t device = -1, buffer = -1;
+};
+
+}  // namespace
+
+class RadioSound : public RadioTest {
+protected:
+    int place_with_sound(const std::string& name, SoundIds& ids) {
+        host.trace().clear();
+        const int id = place(name);
+        for (const std::string& line : ops("sound")) {
+            if (line.find("\"call\":\"create\"") != std::string::npos) ids.device = field(line, "object");
+            if (line.find("\"call\":\"create_buffer\"") != std::string::npos) ids.buffer = field(line, "object");
+        }
+        EXPECT_GE(ids.device, 1) << name << " opened no sound device";
+        EXPECT_GE(ids.buffer, 1) << name << " loaded no click";
+        return id;
+    }
+
+    // Devices the click was played on since the last call.
+    std::vector<int64_t> plays() {
+        std::vector<int64_t> devices;
+        const auto& log = backend_play_log();
+        for (size_t i = seen_; i < log.size(); ++i) {
+            devices.push_back(log[i].device);
+            EXPECT_EQ(log[i].flags, 0u) << "played once, not looping";
+        }
+        seen_ = log.size();
+        return devices;
+    }
+
+    // Position in the trace of the first line holding all the given texts, or -1.
+    int line_of(std::initializer_list<const char*> texts) {
+        const auto& lines = host.trace().lines();
+        for (size_t i = 0; i < lines.size(); ++i) {
+            bool all = true;
+            for (const char* t : texts) all = all && lines[i].find(t) != std::string::npos;
+            if (all) return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    size_t seen_ = backend_play_log().size();
+};
+
+TEST_F(RadioSound, ClickPlaysOncePerRealChangeOnTheClickedGaugesOwnDevice) {
+    SoundIds com_sound, com1_sound, nav1_sound;
+    const int com = place_with_sound("Old_COM", com_sound);
+    const int com1 = place_with_sound("Old_COM1", com1_sound);
+    const int nav1 = place_with_sound("Old_NAV1", nav1_sound);
+    EXPECT_NE(com_sound.device, com1_sound.device) << "two gauges of one set, two devices";
+    plays();
+
+    click_all(com1, {POWER_ON, POWER_ON, MHZ_UP, KHZ_DOWN});
+    EXPECT_EQ(plays(), std::vector<int64_t>{com1_sound.device});
+    click_all(com, {POWER_OFF, POWER_OFF, POWER_ON});
+    EXPECT_EQ(plays(), (std::vector<int64_t>{com_sound.device, com_sound.device}));
+    click_all(nav1, {IDENT_ON, IDENT_ON, POWER_ON, IDENT_OFF, IDENT_OFF, POWER_OFF});
+    EXPECT_EQ(plays(), std::vector<int64_t>(4, nav1_sound.device));
+}
+
+TEST_F(RadioSound, PowerOffClicksBeforeItSendsTheIdentOff) {
+    for (const char* name : {"Old_COM1", "Old_NAV1", "Old_NAV2"}) {
+        SoundIds ids;
+        const int id = place_with_sound(name, ids);
+        click(id, POWER_ON);
+        host.trace().clear();
+        click(id, POWER_OFF);
+        const int played = line_of({"\"call\":\"play\""});
+        const int sending = line_of({"\"send_event\""});
+        ASSERT_GE(played, 0) << name;
+        EXPECT_LT(played, sending) << name;
+        EXPECT_EQ(sent(), Events{std::string(name) == "Old_NAV2" ? 65833 : 65832}) << name;
+    }
+}
+
+TEST_F(RadioSound, NavInstallSendsIdentOffBeforeOpeningItsDevice) {
+    host.trace().clear();
+    place("Old_NAV1");
+    const int sending = line_of({"\"send_event\"", "65832"});
+    ASSERT_GE(sending, 0);
+    EXPECT_LT(sending, line_of({"\"call\":\"create\""}));
+}
+
+TEST_F(RadioSound, KillReleasesTheBufferThenTheDeviceAndASecondInstallOpensAfresh) {
+    const LiveObjects before = backend_live_objects();
+    SoundIds first;
+    int nav2 = place_with_sound("Old_NAV2", first);
+    host.trace().clear();
+    host.remove(nav2);
+    std::vector<std::string> released;
+    for (const std::string& line : ops("sound")) released.push_back(line.substr(line.find("\"call\"")));
+    EXPECT_EQ(
+        released,
+        (std::vector<std::string>{
+            "\"call\":\"release_buffer\",\"object\":" + std::to_string(first.buffer) + ",\"value\":0,\"ok\":1}",
+            "\"call\":\"release_device\",\"object\":" + std::to_string(first.device) + ",\"value\":0,\"ok\":1}"}));
+    EXPECT_EQ(backend_live_objects().devices, before.devices);
+    EXPECT_EQ(backend_live_objects().buffers, before.buffers);
+
+    SoundIds second;
+    nav2 = place_with_sound("Old_NAV2", second);
+    EXPECT_EQ(sent(), Events{65833});
+    plays();
+    click(nav2, POWER_ON);
+    EXPECT_EQ(plays(), std::vector<int64_t>{second.device});
 }
 
 // ---------------------------------------------------------------------------------
