@@ -48,11 +48,11 @@ uint32_t step_fraction(uint32_t freq_khz, const SimRadios::Band& band, bool up) 
 SimRadios::SimRadios(Variables& vars)
     : radios_{
           // clang-format off
-          // set            token                 band       MHz up  MHz down  .xx up  .xx down  start
-          {RadioSet::com1,  TOKEN_COM1_FREQUENCY, &kComBand, 65637,  65636,    65639,  65638,    COM1_START_KHZ, 0},
-          {RadioSet::com2,  TOKEN_COM2_FREQUENCY, &kComBand, 66437,  66436,    66440,  66438,    COM2_START_KHZ, 0},
-          {RadioSet::nav1,  TOKEN_NAV1_FREQUENCY, &kNavBand, 65641,  65640,    65643,  65642,    NAV1_START_KHZ, 0},
-          {RadioSet::nav2,  TOKEN_NAV2_FREQUENCY, &kNavBand, 65645,  65644,    65647,  65646,    NAV2_START_KHZ, 0},
+          // token               band       MHz up  MHz down  .xx up  .xx down  start           last word
+          {TOKEN_COM1_FREQUENCY, &kComBand, 65637,  65636,    65639,  65638,    COM1_START_KHZ, 0},
+          {TOKEN_COM2_FREQUENCY, &kComBand, 66437,  66436,    66440,  66438,    COM2_START_KHZ, 0},
+          {TOKEN_NAV1_FREQUENCY, &kNavBand, 65641,  65640,    65643,  65642,    NAV1_START_KHZ, 0},
+          {TOKEN_NAV2_FREQUENCY, &kNavBand, 65645,  65644,    65647,  65646,    NAV2_START_KHZ, 0},
           // clang-format on
       } {
     for (Radio& radio : radios_) tune(radio, radio.freq_khz, vars);
@@ -67,12 +67,6 @@ void SimRadios::tune(Radio& radio, uint32_t freq_khz, Variables& vars) {
     radio.freq_khz = freq_khz;
     radio.published_word = frequency_word(freq_khz);
     vars.set_u32(radio.token, radio.published_word);
-}
-
-uint32_t SimRadios::frequency_khz(RadioSet set, const Variables& vars) const {
-    for (const Radio& radio : radios_)
-        if (radio.set == set) return current_khz(radio, vars);
-    return 0;
 }
 
 void SimRadios::set_ident_audio(int nav, bool on, Aircraft& aircraft) {

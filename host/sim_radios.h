@@ -24,8 +24,6 @@ inline constexpr uint32_t COM2_START_KHZ = 128500;  // word 0x2850
 inline constexpr uint32_t NAV1_START_KHZ = 110500;  // word 0x1050
 inline constexpr uint32_t NAV2_START_KHZ = 113900;  // word 0x1390
 
-enum class RadioSet { com1, com2, nav1, nav2 };
-
 // Whole megahertz step over the band with wrap (COM 118..136, NAV 108..117); the
 // fraction steps by the channel spacing (COM 25 kHz, NAV 50 kHz) over .000 to .975 or
 // .950 with wrap and never carries into the megahertz. The word holds the two decimals
@@ -39,8 +37,6 @@ public:
     explicit SimRadios(Variables& vars);
     bool handle_event(uint32_t event_id, uint32_t value, Aircraft& aircraft) override;
 
-    // The set's frequency as the aircraft holds it now.
-    uint32_t frequency_khz(RadioSet set, const Variables& vars) const;
     bool nav1_ident_audio_on() const { return nav1_ident_audio_on_; }
     bool nav2_ident_audio_on() const { return nav2_ident_audio_on_; }
 
@@ -50,7 +46,6 @@ public:
         uint32_t spacing_khz;
     };
     struct Radio {
-        RadioSet set;
         uint32_t token;
         const Band* band;
         uint32_t mhz_up_event;

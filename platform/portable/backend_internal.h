@@ -1,7 +1,10 @@
 // What the portable platform's pieces share behind the host-facing API of backend.h.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "platform/portable/backend.h"
 
@@ -22,3 +25,32 @@ void resource_backend_reset();
 void resource_backend_count(LiveObjects& live);
 void riff_backend_count(LiveObjects& live);
 void memory_backend_count(LiveObjects& live);
+
+// The live objects of one kind, by handle. Addresses are kept disguised, so that an
+// object the module has lost its handle to is unreachable and LeakSanitizer reports it.
+template <typename T>
+class Registry {
+public:
+    T* add(std::unique_ptr<T> object) {
+        T* p = object.release();
+        keys_.insert(hide(p));
+        return p;
+    }
+    bool contains(const T* p) const { return keys_.count(hide(p)) != 0; }
+    T* find(const void* p) const {
+        return contains(static_cast<const T*>(p)) ? const_cast<T*>(static_cast<const T*>(p)) : nullptr;
+    }
+    void remove(T* p) {
+        if (keys_.erase(hide(p)) != 0) delete p;
+    }
+    size_t size() const { return keys_.size(); }
+    template <typename Visit>
+    void each(Visit visit) const {
+        for (const uintptr_t key : keys_) visit(*reveal(key));
+    }
+
+private:
+    static uintptr_t hide(const T* p) { return ~reinterpret_cast<uintptr_t>(p); }
+    static T* reveal(uintptr_t key) { return reinterpret_cast<T*>(~key); }
+    std::unordered_set<uintptr_t> keys_;
+};

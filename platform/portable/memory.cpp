@@ -1,5 +1,6 @@
 // Memory blocks on the portable build: movable blocks behind a handle, and fixed blocks
-// whose handle is their address.
+// whose handle is their address. Kept by disguised address (see Registry), so that a
+// block the module loses is a leak LeakSanitizer reports.
 #include <memory>
 #include <unordered_map>
 
@@ -14,15 +15,19 @@ struct PlatformMemory {
 
 namespace {
 
-// Blocks by handle: a movable block's handle is its record, a fixed block's its bytes.
-std::unordered_map<PlatformMemory*, std::unique_ptr<PlatformMemory>>& blocks() {
-    static std::unordered_map<PlatformMemory*, std::unique_ptr<PlatformMemory>> all;
+uintptr_t hide(const void* p) { return ~reinterpret_cast<uintptr_t>(p); }
+PlatformMemory* reveal(uintptr_t key) { return reinterpret_cast<PlatformMemory*>(~key); }
+
+// Disguised handle -> disguised block record. A movable block's handle is its record,
+// a fixed block's handle its bytes.
+std::unordered_map<uintptr_t, uintptr_t>& blocks() {
+    static std::unordered_map<uintptr_t, uintptr_t> all;
     return all;
 }
 
-PlatformMemory* block_of(PlatformMemory* handle, const char* call) {
-    const auto it = blocks().find(handle);
-    if (it != blocks().end()) return it->second.get();
+PlatformMemory* block_of(const PlatformMemory* handle, const char* call) {
+    const auto it = blocks().find(hide(handle));
+    if (it != blocks().end()) return reveal(it->second);
     backend_report_misuse(std::string(call) + " on a memory block that is not allocated");
     return nullptr;
 }
@@ -32,18 +37,20 @@ PlatformMemory* block_of(PlatformMemory* handle, const char* call) {
 void memory_backend_count(LiveObjects& live) {
     live.memory_blocks += static_cast<uint32_t>(blocks().size());
     for (const auto& entry : blocks())
-        if (entry.second->locks != 0) ++live.locked_memory_blocks;
+        if (reveal(entry.second)->locks != 0) ++live.locked_memory_blocks;
 }
 
 PlatformMemory* platform_memory_alloc(uint32_t flags, uint32_t bytes) {
     if (!backend_enter(PlatformOp::memory_alloc)) return nullptr;
+    const bool movable = (flags & MEMORY_MOVABLE) != 0;
+    if (!movable && bytes == 0) return nullptr;
     auto block = std::make_unique<PlatformMemory>();
-    block->movable = (flags & MEMORY_MOVABLE) != 0;
+    block->movable = movable;
     block->size = bytes;
     if (bytes != 0) block->bytes = std::make_unique<uint8_t[]>(bytes);
-    if (!block->movable && bytes == 0) return nullptr;
-    PlatformMemory* handle = block->movable ? block.get() : reinterpret_cast<PlatformMemory*>(block->bytes.get());
-    blocks().emplace(handle, std::move(block));
+    PlatformMemory* record = block.release();
+    PlatformMemory* handle = movable ? record : reinterpret_cast<PlatformMemory*>(record->bytes.get());
+    blocks().emplace(hide(handle), hide(record));
     return handle;
 }
 
@@ -62,5 +69,8 @@ void platform_memory_unlock(PlatformMemory* handle) {
 }
 
 void platform_memory_free(PlatformMemory* handle) {
-    if (block_of(handle, "memory_free") != nullptr) blocks().erase(handle);
+    PlatformMemory* block = block_of(handle, "memory_free");
+    if (block == nullptr) return;
+    blocks().erase(hide(handle));
+    delete block;
 }

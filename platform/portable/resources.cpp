@@ -5,7 +5,6 @@
 
 #include <deque>
 #include <memory>
-#include <unordered_map>
 
 #include "platform/portable/backend_internal.h"
 #include "platform/portable/embedded_resources.h"
@@ -24,7 +23,7 @@ struct ResourceState {
     std::deque<PlatformResource> built_in;  // filled once from the generated table
     std::deque<PlatformResource> added;
     std::deque<std::vector<uint8_t>> added_bytes;
-    std::unordered_map<PlatformResourceData*, std::unique_ptr<PlatformResourceData>> loaded;
+    Registry<PlatformResourceData> loaded;
 };
 
 ResourceState& resources() {
@@ -55,7 +54,7 @@ bool known(PlatformResource* resource) {
 
 void resource_backend_reset() {
     // Added resources stay readable while the module still holds them loaded.
-    if (resources().loaded.empty()) {
+    if (resources().loaded.size() == 0) {
         resources().added.clear();
         resources().added_bytes.clear();
     }
@@ -89,19 +88,16 @@ PlatformResource* platform_find_resource(ModuleInstance module, uint16_t id, con
 PlatformResourceData* platform_load_resource(ModuleInstance module, PlatformResource* resource) {
     if (!backend_enter(PlatformOp::load_resource) || module == 0 || !known(resource)) return nullptr;
     auto data = std::make_unique<PlatformResourceData>(PlatformResourceData{resource});
-    PlatformResourceData* handle = data.get();
-    resources().loaded.emplace(handle, std::move(data));
-    return handle;
+    return resources().loaded.add(std::move(data));
 }
 
 const void* platform_lock_resource(PlatformResourceData* data) {
     if (!backend_enter(PlatformOp::lock_resource)) return nullptr;
-    const auto it = resources().loaded.find(data);
-    if (it == resources().loaded.end()) {
+    if (!resources().loaded.contains(data)) {
         backend_report_misuse("lock_resource on a resource that is not loaded");
         return nullptr;
     }
-    return it->second->resource->view.bytes;
+    return data->resource->view.bytes;
 }
 
 uint32_t platform_resource_size(ModuleInstance module, PlatformResource* resource) {
@@ -110,5 +106,9 @@ uint32_t platform_resource_size(ModuleInstance module, PlatformResource* resourc
 }
 
 void platform_free_resource(PlatformResourceData* data) {
-    if (resources().loaded.erase(data) == 0) backend_report_misuse("free_resource on a resource that is not loaded");
+    if (!resources().loaded.contains(data)) {
+        backend_report_misuse("free_resource on a resource that is not loaded");
+        return;
+    }
+    resources().loaded.remove(data);
 }

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <unordered_map>
 
 #include "platform/portable/backend_internal.h"
 
@@ -22,13 +21,13 @@ inline constexpr uint32_t RIFF_ID = fourcc('R', 'I', 'F', 'F');
 inline constexpr uint32_t LIST_ID = fourcc('L', 'I', 'S', 'T');
 inline constexpr uint32_t FIND_LIST = 0x40;
 
-std::unordered_map<PlatformRiff*, std::unique_ptr<PlatformRiff>>& open_files() {
-    static std::unordered_map<PlatformRiff*, std::unique_ptr<PlatformRiff>> files;
+Registry<PlatformRiff>& open_files() {
+    static Registry<PlatformRiff> files;
     return files;
 }
 
 PlatformRiff* open_file(PlatformRiff* riff, const char* call) {
-    if (open_files().count(riff) != 0) return riff;
+    if (open_files().contains(riff)) return riff;
     backend_report_misuse(std::string(call) + " on a RIFF file that is not open");
     return nullptr;
 }
@@ -39,11 +38,7 @@ uint32_t word_at(const PlatformRiff& r, uint64_t offset) {
     return word;
 }
 
-PlatformRiff* keep(std::unique_ptr<PlatformRiff> riff) {
-    PlatformRiff* handle = riff.get();
-    open_files().emplace(handle, std::move(riff));
-    return handle;
-}
+PlatformRiff* keep(std::unique_ptr<PlatformRiff> riff) { return open_files().add(std::move(riff)); }
 
 bool has_form_type(uint32_t id) { return id == RIFF_ID || id == LIST_ID; }
 
@@ -128,6 +123,6 @@ bool platform_riff_close(PlatformRiff* riff) {
     PlatformRiff* r = open_file(riff, "riff_close");
     if (r == nullptr) return false;
     const bool ok = backend_enter(PlatformOp::riff_close);
-    open_files().erase(r);
+    open_files().remove(r);
     return ok;
 }

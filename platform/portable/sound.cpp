@@ -2,7 +2,6 @@
 // DirectSound checks its callers, with every play logged. Nothing is heard.
 #include <cstring>
 #include <memory>
-#include <unordered_map>
 
 #include "platform/portable/backend_internal.h"
 
@@ -52,8 +51,8 @@ inline constexpr uint32_t MIN_FREQUENCY = 100;
 inline constexpr uint32_t MAX_FREQUENCY = 200000;
 
 struct SoundState {
-    std::unordered_map<PlatformSoundDevice*, std::unique_ptr<PlatformSoundDevice>> devices;
-    std::unordered_map<PlatformSoundBuffer*, std::unique_ptr<PlatformSoundBuffer>> buffers;
+    Registry<PlatformSoundDevice> devices;
+    Registry<PlatformSoundBuffer> buffers;
     std::vector<PlayRecord> plays;
     uint32_t lock_split = 0;
 };
@@ -65,20 +64,19 @@ SoundState& sound() {
 
 // The live device the module holds, or null after reporting the misuse.
 PlatformSoundDevice* held_device(PlatformSoundDevice* device, const char* call) {
-    const auto it = sound().devices.find(device);
-    if (it != sound().devices.end() && it->second->held) return device;
+    if (sound().devices.contains(device) && device->held) return device;
     backend_report_misuse(std::string(call) + " on a device that is not held");
     return nullptr;
 }
 
 PlatformSoundBuffer* live_buffer(PlatformSoundBuffer* buffer, const char* call) {
-    if (sound().buffers.count(buffer) != 0) return buffer;
+    if (sound().buffers.contains(buffer)) return buffer;
     backend_report_misuse(std::string(call) + " on a buffer that is not alive");
     return nullptr;
 }
 
 void drop_device_if_unused(PlatformSoundDevice* device) {
-    if (!device->held && device->buffers == 0) sound().devices.erase(device);
+    if (!device->held && device->buffers == 0) sound().devices.remove(device);
 }
 
 bool valid_pcm(const WaveFormat& f) {
@@ -134,17 +132,18 @@ void sound_backend_reset() {
 void sound_backend_count(LiveObjects& live) {
     live.devices += static_cast<uint32_t>(sound().devices.size());
     live.buffers += static_cast<uint32_t>(sound().buffers.size());
-    for (const auto& entry : sound().buffers)
-        if (entry.second->lock) ++live.locked_buffers;
+    sound().buffers.each([&](const PlatformSoundBuffer& b) {
+        if (b.lock) ++live.locked_buffers;
+    });
 }
 
 void backend_set_lock_split(uint32_t first_part_bytes) { sound().lock_split = first_part_bytes; }
 const std::vector<PlayRecord>& backend_play_log() { return sound().plays; }
 
 bool backend_buffer_view(const PlatformSoundBuffer* buffer, BufferView& out) {
-    const auto it = sound().buffers.find(const_cast<PlatformSoundBuffer*>(buffer));
-    if (it == sound().buffers.end()) return false;
-    const PlatformSoundBuffer& b = *it->second;
+    const PlatformSoundBuffer* found = sound().buffers.find(buffer);
+    if (found == nullptr) return false;
+    const PlatformSoundBuffer& b = *found;
     out.id = b.id;
     out.device = b.device->id;
     out.description = b.description;
@@ -160,13 +159,13 @@ bool backend_buffer_view(const PlatformSoundBuffer* buffer, BufferView& out) {
 }
 
 uint32_t backend_device_id(const PlatformSoundDevice* device) {
-    const auto it = sound().devices.find(const_cast<PlatformSoundDevice*>(device));
-    return it != sound().devices.end() ? it->second->id : 0;
+    const PlatformSoundDevice* found = sound().devices.find(device);
+    return found != nullptr ? found->id : 0;
 }
 
 WindowHandle backend_device_window(const PlatformSoundDevice* device) {
-    const auto it = sound().devices.find(const_cast<PlatformSoundDevice*>(device));
-    return it != sound().devices.end() ? it->second->window : nullptr;
+    const PlatformSoundDevice* found = sound().devices.find(device);
+    return found != nullptr ? found->window : nullptr;
 }
 
 bool platform_sound_create(PlatformSoundDevice** device) {
@@ -177,8 +176,7 @@ bool platform_sound_create(PlatformSoundDevice** device) {
     }
     auto created = std::make_unique<PlatformSoundDevice>();
     created->id = backend_next_id();
-    *device = created.get();
-    sound().devices.emplace(created.get(), std::move(created));
+    *device = sound().devices.add(std::move(created));
     backend_notify_sound("create", (*device)->id, 0, true);
     return true;
 }
@@ -222,8 +220,7 @@ bool platform_sound_create_buffer(PlatformSoundDevice* device, const SoundBuffer
     b->description.format = &b->format;
     b->bytes.assign(description->buffer_bytes, 0);
     ++d->buffers;
-    *buffer = b.get();
-    sound().buffers.emplace(b.get(), std::move(b));
+    *buffer = sound().buffers.add(std::move(b));
     backend_notify_sound("create_buffer", (*buffer)->id, description->buffer_bytes, true);
     return true;
 }
@@ -365,7 +362,7 @@ void platform_buffer_release(PlatformSoundBuffer* buffer) {
     backend_notify_sound("release_buffer", b != nullptr ? b->id : 0, 0, b != nullptr);
     if (b == nullptr) return;
     PlatformSoundDevice* device = b->device;
-    sound().buffers.erase(b);
+    sound().buffers.remove(b);
     --device->buffers;
     drop_device_if_unused(device);
 }

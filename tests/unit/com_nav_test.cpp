@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/sim_radios.h"
+#include "platform/portable/backend.h"
 #include "tests/unit/host_fixture.h"
 
 namespace {
@@ -170,21 +171,16 @@ TEST_F(ComRadio, PowerOffSilencesTheKnobsDarkensTheDigitsAndHidesTheLamp) {
     EXPECT_EQ(value(com1, POWER_SWITCH), 0.0);
 }
 
-TEST_F(ComRadio, SwitchAreasActOnlyOnAChange) {
-    const int com1 = place("Old_COM1");
-    EXPECT_EQ(sent_by_click(com1, POWER_OFF), Events{}) << "already off";
-    EXPECT_EQ(sent_by_click(com1, POWER_ON), Events{});
-    EXPECT_EQ(sent_by_click(com1, POWER_ON), Events{});
-    EXPECT_EQ(sent_by_click(com1, POWER_OFF), Events{65832});
-    EXPECT_EQ(sent_by_click(com1, POWER_OFF), Events{});
-}
-
-TEST_F(ComRadio, OnlyCom1PowerOffAlsoSendsTheNav1IdentOff) {
+TEST_F(ComRadio, InstallSendsNothingAndOnlyCom1PowerOffSendsTheNav1IdentOff) {
     for (auto [name, expected] :
          {std::pair{"Old_COM", Events{}}, {"Old_COM1", Events{65832}}, {"Old_COM2", Events{}}}) {
+        host.trace().clear();
         const int id = place(name);
+        EXPECT_EQ(sent(), Events{}) << name;
+        EXPECT_EQ(sent_by_click(id, POWER_OFF), Events{}) << name << " is off from its install";
         click(id, POWER_ON);
         EXPECT_EQ(sent_by_click(id, POWER_OFF), expected) << name;
+        EXPECT_EQ(sent_by_click(id, POWER_OFF), Events{}) << name;
     }
 }
 
@@ -203,19 +199,6 @@ TEST_F(ComRadio, Com2TunesItsOwnSetWithItsOwnEvents) {
     host.frame(com2);
     EXPECT_EQ(readout(com2), "128.50");
     EXPECT_EQ(word(23), 0x1830u) << "COM1 untouched";
-}
-
-TEST_F(ComRadio, InstallSendsNothingAndStartsOffAgainAfterAKill) {
-    int com1 = place("Old_COM1");
-    EXPECT_EQ(sent(), Events{});
-    click(com1, POWER_ON);
-    host.remove(com1);
-    host.trace().clear();
-    com1 = place("Old_COM1");
-    EXPECT_EQ(sent(), Events{});
-    host.frame(com1);
-    EXPECT_EQ(value(com1, POWER_SWITCH), 0.0);
-    EXPECT_EQ(lit_digits(com1), 0);
 }
 
 // ---------------------------------------------------------------------------------
@@ -259,15 +242,6 @@ TEST_F(NavRadio, KhzKnobStepsBy50KhzWithoutCarry) {
     EXPECT_EQ(word(27), 0x1790u);
 }
 
-TEST_F(NavRadio, InstallSwitchesOffAndSendsOneIdentOff) {
-    host.trace().clear();
-    place("Old_NAV1");
-    EXPECT_EQ(sent(), Events{65832});
-    host.trace().clear();
-    place("Old_NAV2");
-    EXPECT_EQ(sent(), Events{65833});
-}
-
 // Each evaluation of the ident switch (row 9) and then the power switch (row 10) sends
 // the ident state again.
 TEST_F(NavRadio, IdentEventsOnEveryEvaluationForEverySwitchCombination) {
@@ -295,22 +269,17 @@ TEST_F(NavRadio, IdentEventsOnEveryEvaluationForEverySwitchCombination) {
     }
 }
 
-TEST_F(NavRadio, PowerOffSendsIdentOffOnceAndNav1KeepsItsIdentSwitch) {
-    const int nav1 = place("Old_NAV1");
-    click_all(nav1, {POWER_ON, IDENT_ON});
-    EXPECT_EQ(sent_by_click(nav1, POWER_OFF), Events{65832});
-    click(nav1, POWER_ON);
-    EXPECT_EQ(sent_in_a_frame(nav1), (Events{65837, 65837}));
-    EXPECT_EQ(value(nav1, IDENT_SWITCH), 1.0);
-}
-
-TEST_F(NavRadio, Nav2PowerOffAlsoPutsItsIdentSwitchOff) {
-    const int nav2 = place("Old_NAV2");
-    click_all(nav2, {POWER_ON, IDENT_ON});
-    EXPECT_EQ(sent_by_click(nav2, POWER_OFF), Events{65833});
-    click(nav2, POWER_ON);
-    EXPECT_EQ(sent_in_a_frame(nav2), Events{65833});
-    EXPECT_EQ(value(nav2, IDENT_SWITCH), 0.0);
+// Ident on, power off, power on: NAV1's ident switch stays on, NAV2's goes off.
+TEST_F(NavRadio, PowerCycleKeepsTheNav1IdentButPutsTheNav2IdentOff) {
+    for (auto [name, off, after] :
+         {std::tuple{"Old_NAV1", 65832, Events{65837, 65837}}, {"Old_NAV2", 65833, Events{65833}}}) {
+        const int nav = place(name);
+        click_all(nav, {POWER_ON, IDENT_ON});
+        EXPECT_EQ(sent_by_click(nav, POWER_OFF), Events{off}) << name;
+        click(nav, POWER_ON);
+        EXPECT_EQ(sent_in_a_frame(nav), after) << name;
+        EXPECT_EQ(value(nav, IDENT_SWITCH), after.size() == 2 ? 1.0 : 0.0) << name;
+    }
 }
 
 TEST_F(NavRadio, SimulatedIdentAudioFollowsTheSwitches) {
@@ -372,6 +341,124 @@ TEST_F(SharedRadioSet, NavAndNav1ShareBothSwitchesButNotNav2) {
 }
 
 // ---------------------------------------------------------------------------------
+// The click: each gauge plays on its own device, once per real change of a switch.
+
+namespace {
+
+// The sound device and click buffer a gauge's install opened, by the back end's ids.
+struct SoundIds {
+    int64_t device = -1, buffer = -1;
+};
+
+}  // namespace
+
+class RadioSound : public RadioTest {
+protected:
+    int place_with_sound(const std::string& name, SoundIds& ids) {
+        host.trace().clear();
+        const int id = place(name);
+        for (const std::string& line : ops("sound")) {
+            if (line.find("\"call\":\"create\"") != std::string::npos) ids.device = field(line, "object");
+            if (line.find("\"call\":\"create_buffer\"") != std::string::npos) ids.buffer = field(line, "object");
+        }
+        EXPECT_GE(ids.device, 1) << name << " opened no sound device";
+        EXPECT_GE(ids.buffer, 1) << name << " loaded no click";
+        return id;
+    }
+
+    // Devices the click was played on since the last call.
+    std::vector<int64_t> plays() {
+        std::vector<int64_t> devices;
+        const auto& log = backend_play_log();
+        for (size_t i = seen_; i < log.size(); ++i) {
+            devices.push_back(log[i].device);
+            EXPECT_EQ(log[i].flags, 0u) << "played once, not looping";
+        }
+        seen_ = log.size();
+        return devices;
+    }
+
+    // Position in the trace of the first line holding all the given texts, or -1.
+    int line_of(std::initializer_list<const char*> texts) {
+        const auto& lines = host.trace().lines();
+        for (size_t i = 0; i < lines.size(); ++i) {
+            bool all = true;
+            for (const char* t : texts) all = all && lines[i].find(t) != std::string::npos;
+            if (all) return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    size_t seen_ = backend_play_log().size();
+};
+
+TEST_F(RadioSound, ClickPlaysOncePerRealChangeOnTheClickedGaugesOwnDevice) {
+    SoundIds com_sound, com1_sound, nav1_sound;
+    const int com = place_with_sound("Old_COM", com_sound);
+    const int com1 = place_with_sound("Old_COM1", com1_sound);
+    const int nav1 = place_with_sound("Old_NAV1", nav1_sound);
+    EXPECT_NE(com_sound.device, com1_sound.device) << "two gauges of one set, two devices";
+    plays();
+
+    click_all(com1, {POWER_ON, POWER_ON, MHZ_UP, KHZ_DOWN});
+    EXPECT_EQ(plays(), std::vector<int64_t>{com1_sound.device});
+    click_all(com, {POWER_OFF, POWER_OFF, POWER_ON});
+    EXPECT_EQ(plays(), (std::vector<int64_t>{com_sound.device, com_sound.device}));
+    click_all(nav1, {IDENT_ON, IDENT_ON, POWER_ON, IDENT_OFF, IDENT_OFF, POWER_OFF});
+    EXPECT_EQ(plays(), std::vector<int64_t>(4, nav1_sound.device));
+}
+
+TEST_F(RadioSound, PowerOffClicksBeforeItSendsTheIdentOff) {
+    for (const char* name : {"Old_COM1", "Old_NAV1", "Old_NAV2"}) {
+        SoundIds ids;
+        const int id = place_with_sound(name, ids);
+        click(id, POWER_ON);
+        host.trace().clear();
+        click(id, POWER_OFF);
+        const int played = line_of({"\"call\":\"play\""});
+        const int sending = line_of({"\"send_event\""});
+        ASSERT_GE(played, 0) << name;
+        EXPECT_LT(played, sending) << name;
+        EXPECT_EQ(sent(), Events{std::string(name) == "Old_NAV2" ? 65833 : 65832}) << name;
+    }
+}
+
+TEST_F(RadioSound, NavInstallSendsOneIdentOffBeforeOpeningItsDevice) {
+    for (auto [name, off] : {std::pair{"Old_NAV1", 65832}, {"Old_NAV2", 65833}}) {
+        host.trace().clear();
+        place(name);
+        EXPECT_EQ(sent(), Events{off}) << name;
+        EXPECT_LT(line_of({"\"send_event\""}), line_of({"\"call\":\"create\""})) << name;
+    }
+}
+
+TEST_F(RadioSound, KillReleasesTheBufferThenTheDeviceAndASecondInstallOpensAfresh) {
+    const LiveObjects before = backend_live_objects();
+    SoundIds first;
+    int nav2 = place_with_sound("Old_NAV2", first);
+    click(nav2, POWER_ON);
+    host.trace().clear();
+    host.remove(nav2);
+    std::vector<std::string> released;
+    for (const std::string& line : ops("sound")) released.push_back(line.substr(line.find("\"call\"")));
+    EXPECT_EQ(
+        released,
+        (std::vector<std::string>{
+            "\"call\":\"release_buffer\",\"object\":" + std::to_string(first.buffer) + ",\"value\":0,\"ok\":1}",
+            "\"call\":\"release_device\",\"object\":" + std::to_string(first.device) + ",\"value\":0,\"ok\":1}"}));
+    EXPECT_EQ(backend_live_objects().devices, before.devices);
+    EXPECT_EQ(backend_live_objects().buffers, before.buffers);
+
+    SoundIds second;
+    nav2 = place_with_sound("Old_NAV2", second);
+    host.frame(nav2);
+    EXPECT_EQ(value(nav2, POWER_SWITCH), 0.0) << "off again after the reinstall";
+    plays();
+    click(nav2, POWER_ON);
+    EXPECT_EQ(plays(), std::vector<int64_t>{second.device});
+}
+
+// ---------------------------------------------------------------------------------
 // The simulated radios on their own.
 
 using SimulatedRadios = RadioTest;
@@ -398,22 +485,6 @@ TEST_F(SimulatedRadios, WholeMegahertzWrapsOverEachBand) {
     EXPECT_EQ(word(24), 0x0800u);
     host.host_event(65644, 0);
     EXPECT_EQ(word(27), 0x1790u) << "NAV2 from 108.90 down to 117.90";
-}
-
-TEST_F(SimulatedRadios, KeepTheChannelWhereTheWordShowsOnly10Khz) {
-    const SimRadios* radios = host.aircraft().system<SimRadios>();
-    ASSERT_NE(radios, nullptr);
-    set_word(23, 0x1802);  // taken over as 118.025
-    host.host_event(65639, 0);
-    EXPECT_EQ(radios->frequency_khz(RadioSet::com1, host.aircraft().vars()), 118050u);
-    host.host_event(65639, 0);
-    EXPECT_EQ(radios->frequency_khz(RadioSet::com1, host.aircraft().vars()), 118075u);
-    EXPECT_EQ(word(23), 0x1807u);
-    host.host_event(65638, 0);
-    host.host_event(65638, 0);
-    host.host_event(65638, 0);
-    host.host_event(65638, 0);
-    EXPECT_EQ(radios->frequency_khz(RadioSet::com1, host.aircraft().vars()), 118975u);
 }
 
 // ---------------------------------------------------------------------------------
