@@ -165,7 +165,7 @@ private:
         const std::string path = beside_scenario(args[0]);
         ConfigMessages messages;
         PanelConfig config = read_panel_config(path, messages);
-        place_panel(host_, config, messages);
+        if (messages.ok()) place_panel(host_, config, messages);
         for (const auto& error : messages.errors) fail(error);
         panel_ = std::make_unique<PanelConfig>(std::move(config));
     }
@@ -179,11 +179,13 @@ private:
         if (!hooks_.render(host_, panel_.get(), path, args.size() == 2, error)) fail(error);
     }
 
-    // A file named by the scenario: relative names are taken from the scenario's folder.
+    // A file named by the scenario: relative names are taken from the scenario's folder
+    // (Windows paths too, for the Windows host under Wine).
     std::string beside_scenario(const std::string& name) const {
-        if (name.empty() || name[0] == '/') return name;
-        const auto slash = source_.find_last_of('/');
-        return slash == std::string::npos ? name : source_.substr(0, slash + 1) + name;
+        const bool absolute =
+            name.empty() || name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':');
+        const auto slash = source_.find_last_of("/\\");
+        return absolute || slash == std::string::npos ? name : source_.substr(0, slash + 1) + name;
     }
 
     PanelHost& host_;
