@@ -2,10 +2,12 @@
 #include "host/aircraft.h"
 
 #include "host/panel_windows.h"
+#include "host/sim_cockpit.h"
 #include "host/sim_flight.h"
 
 Aircraft::Aircraft() {
     systems_.push_back(std::make_unique<PanelWindows>());
+    systems_.push_back(std::make_unique<CockpitEvents>());
     systems_.push_back(std::make_unique<SimFlight>(vars_));
 }
 

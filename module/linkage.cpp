@@ -2,6 +2,7 @@
 // every gauge this module declares; a null pointer ends it.
 #include "module/linkage.h"
 
+#include "commands/toggle_gauges.h"
 #include "instruments/instruments.h"
 #include "module/export.h"
 
@@ -24,10 +25,24 @@ TARVOLEN_EXPORT constinit ModuleLinkage Linkage = {
     {0, 0},
     MODULE_VERSION,
     {
-        &airspeed_kts_gauge,      // 24
-        &vor1_indicator_gauge,    // 25
-        &adf_indicator_gauge,     // 26
-        &magnetic_compass_gauge,  // 27
+        &map_toggle_gauge,              //  1
+        &kneeboard_toggle_gauge,        //  2
+        &atc_toggle_gauge,              //  3
+        &invisible_toggle_gauge,        //  4
+        &radios_toggle_gauge,           //  5
+        &gps_toggle_gauge,              //  6
+        &throttle_toggle_gauge,         //  7
+        &compass_toggle_gauge,          //  8
+        &close_subpanel_gauge,          //  9
+        &left_taxi_toggle_gauge,        // 10
+        &right_taxi_toggle_gauge,       // 11
+        &nav_instruments_toggle_gauge,  // 12
+        &seat_up_toggle_gauge,          // 13
+        &seat_down_toggle_gauge,        // 14
+        &airspeed_kts_gauge,            // 24
+        &vor1_indicator_gauge,          // 25
+        &adf_indicator_gauge,           // 26
+        &magnetic_compass_gauge,        // 27
         nullptr,
     },
 };
