@@ -39,6 +39,7 @@ TARVOLEN_EXPORT constinit ModuleLinkage Linkage = {
         &nav_instruments_toggle_gauge,  // 12
         &seat_up_toggle_gauge,          // 13
         &seat_down_toggle_gauge,        // 14
+        &registration_gauge,            // 15
         &airspeed_kts_gauge,            // 24
         &vor1_indicator_gauge,          // 25
         &adf_indicator_gauge,           // 26
