@@ -41,6 +41,7 @@ TARVOLEN_EXPORT constinit ModuleLinkage Linkage = {
         &nav_instruments_toggle_gauge,  // 12
         &seat_up_toggle_gauge,          // 13
         &seat_down_toggle_gauge,        // 14
+        &registration_gauge,            // 15
         &old_adf_gauge,   // 16 "Old_ADF"
         &old_com_gauge,   // 17
         &old_com1_gauge,  // 18

@@ -202,7 +202,8 @@ TEST_F(Instruments, ElementChainsRunFromTheFaceUpInDrawingOrder) {
 }
 
 TEST_F(Instruments, GaugeTableKeepsTheInstrumentsInTheirOrder) {
-    const std::vector<std::string> wanted = {"Airspeed_Kts", "VOR1_Indicator", "ADF_Indicator", "Magnetic_Compass"};
+    const std::vector<std::string> wanted = {"Registration", "Airspeed_Kts", "VOR1_Indicator", "ADF_Indicator",
+                                             "Magnetic_Compass"};
     std::vector<std::string> found;
     for (GaugeHeader* gauge : host.gauges())
         if (std::find(wanted.begin(), wanted.end(), gauge->name) != wanted.end()) found.push_back(gauge->name);
