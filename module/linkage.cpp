@@ -3,6 +3,7 @@
 #include "module/linkage.h"
 
 #include "module/export.h"
+#include "radios/com_nav.h"
 
 namespace {
 
@@ -23,6 +24,12 @@ TARVOLEN_EXPORT constinit ModuleLinkage Linkage = {
     {0, 0},
     MODULE_VERSION,
     {
+        &old_com_gauge,   // 17
+        &old_com1_gauge,  // 18
+        &old_com2_gauge,  // 19
+        &old_nav_gauge,   // 20
+        &old_nav1_gauge,  // 21
+        &old_nav2_gauge,  // 22
         nullptr,
     },
 };
