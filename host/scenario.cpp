@@ -161,13 +161,14 @@ private:
 
     void panel(const std::vector<std::string>& args) {
         if (args.size() != 1) return fail("panel needs FILE.cfg");
-        if (panel_) return fail("a scenario places one panel");
         const std::string path = beside_scenario(args[0]);
         ConfigMessages messages;
         PanelConfig config = read_panel_config(path, messages);
         if (messages.ok()) place_panel(host_, config, messages);
         for (const auto& error : messages.errors) fail(error);
-        panel_ = std::make_unique<PanelConfig>(std::move(config));
+        // Pictures show the windows of every panel placed so far.
+        if (!panel_) panel_ = std::make_unique<PanelConfig>();
+        for (auto& window : config.windows) panel_->windows.push_back(std::move(window));
     }
 
     void render(const std::vector<std::string>& args) {
@@ -182,8 +183,7 @@ private:
     // A file named by the scenario: relative names are taken from the scenario's folder
     // (Windows paths too, for the Windows host under Wine).
     std::string beside_scenario(const std::string& name) const {
-        const bool absolute =
-            name.empty() || name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':');
+        const bool absolute = name.empty() || name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':');
         const auto slash = source_.find_last_of("/\\");
         return absolute || slash == std::string::npos ? name : source_.substr(0, slash + 1) + name;
     }

@@ -30,18 +30,23 @@ const void* base_of(const void* address) {
     return address && dladdr(address, &info) ? info.dli_fbase : nullptr;
 }
 
-void note_allocation() {
+// Frames 0 and 1 are this function and the malloc replacement that called it.
+__attribute__((noinline)) void note_allocation() {
     if (!watching || inside) return;
     inside = true;
     void* frames[64];
     const int depth = backtrace(frames, 64);
     bool owned = false;
-    for (int i = 1; i < depth && !owned; ++i) {
+    for (int i = 2; i < depth && !owned; ++i) {
         Dl_info info{};
         if (!dladdr(frames[i], &info)) continue;
         owned = true;
         if (info.dli_fbase == module_base) {
-            if (!tally.module++) tally.first_module_function = info.dli_sname;
+            if (!tally.module++) {
+                tally.first_module_function = info.dli_sname;
+                tally.first_module_offset =
+                    reinterpret_cast<uintptr_t>(frames[i]) - reinterpret_cast<uintptr_t>(info.dli_fbase);
+            }
         } else if (info.dli_fbase == platform_base) {
             ++tally.platform;
         } else if (info.dli_fbase == host_base) {

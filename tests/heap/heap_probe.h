@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace heap_probe {
 
@@ -19,7 +20,8 @@ struct Counts {
     int platform = 0;                             // by the portable platform library (its logs are the test double's)
     int host = 0;                                 // by the host
     int unknown = 0;                              // no owner found on the stack
-    const char* first_module_function = nullptr;  // where the module first allocated
+    const char* first_module_function = nullptr;  // where the module first allocated (if exported)
+    uintptr_t first_module_offset = 0;            // and at which offset of the library
 };
 Counts counts();
 
