@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/panel_config.h"
+#include "host/render/cairo_canvas.h"
 #include "host/render/gauge_painter.h"
 #include "host/render/module_bitmaps.h"
 #include "host/render/panel_picture.h"
@@ -226,4 +227,34 @@ TEST_F(PanelPicture, GaugesAreScaledFromTheirFaceToThePlacedWidth) {
     ASSERT_FALSE(canvas.draws().empty());
     EXPECT_DOUBLE_EQ(canvas.draws()[0].frame.scale_x, 2.0);
     EXPECT_DOUBLE_EQ(canvas.draws()[0].frame.scale_y, 2.0);
+}
+
+TEST_F(PanelPicture, RegistrationPlateShowsItsTextInTheColourAndTypefaceItWasGiven) {
+    const int id = place("Registration", std::string("tD-EFGH r255 g0 b0 fCourier New"));
+    draw(id);
+    const auto texts = canvas.texts();
+    ASSERT_EQ(texts.size(), 1u) << canvas.describe();
+    EXPECT_EQ(texts[0].text, "D-EFGH");
+    EXPECT_EQ(texts[0].colour, 0xFF0000u);
+    EXPECT_EQ(texts[0].font, "Courier New");
+    EXPECT_EQ(texts[0].box.w, 150);
+    EXPECT_EQ(texts[0].box.h, 25);
+    EXPECT_FALSE(texts[0].fill_back);  // the black plate is see-through
+    // In pixels: red letters inside the plate's box on the panel behind it.
+    host.placement(id)->w = 300;
+    CairoCanvas pixels(320, 60, 0x404040);
+    GaugePainter painter(*bitmaps, pixels);
+    painter.paint(*host.placement(id), 10, 5);
+    int red = 0, outside = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const uint32_t p = pixels.pixel(x, y);
+            const bool reddish = (p >> 16) > 0xC0 && (p >> 8 & 0xFF) < 0x40;
+            const bool in_box = x >= 10 && x < 310 && y >= 5 && y < 55;
+            red += reddish && in_box;
+            outside += reddish && !in_box;
+        }
+    EXPECT_GT(red, 100);
+    EXPECT_EQ(outside, 0);
+    EXPECT_EQ(pixels.pixel(2, 2), 0x404040u);
 }

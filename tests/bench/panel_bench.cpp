@@ -1,0 +1,79 @@
+// What one frame of the example panel costs: the host updating and evaluating every
+// gauge (module callbacks, variable reads, trace), and the same with the picture drawn.
+// Figures are for notes, never for pass or fail.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "host/panel_config.h"
+#include "host/panel_host.h"
+#include "host/render/cairo_canvas.h"
+#include "host/render/module_bitmaps.h"
+#include "host/render/panel_render.h"
+#include "host/scenario.h"
+
+namespace {
+
+// The example panel placed on a host, its radios switched on.
+struct ExamplePanel {
+    PanelHost host;
+    PanelConfig panel;
+
+    ExamplePanel() {
+        std::string error;
+        if (!host.load_module(TARVOLEN_MODULE_PATH, error)) fail(error);
+        ConfigMessages messages;
+        panel = read_panel_config(TARVOLEN_SOURCE_DIR "/examples/panel.cfg", messages);
+        if (!place_panel(host, panel, messages)) fail(messages.errors.front());
+        for (const char* radio : {"Old_COM1", "Old_COM2", "Old_NAV1", "Old_NAV2"})
+            host.click(host.placement(radio)->id, 20, 105);
+        for (const char* radio : {"Old_ADF", "Old_XPDR"}) host.click(host.placement(radio)->id, 20, 100);
+        host.frame_all();
+    }
+    static void fail(const std::string& what) {
+        std::fprintf(stderr, "panel_bench: %s\n", what.c_str());
+        std::exit(1);
+    }
+    void frame() {
+        host.aircraft().advance(FRAME_SECONDS);
+        host.frame_all();
+    }
+    size_t gauges() const { return host.placements().size(); }
+};
+
+// The trace grows by every call; it is emptied between frames, outside the timing.
+void forget_trace(benchmark::State& state, PanelHost& host) {
+    state.PauseTiming();
+    host.trace().clear();
+    state.ResumeTiming();
+}
+
+void FrameWithoutDrawing(benchmark::State& state) {
+    ExamplePanel example;
+    for (auto _ : state) {
+        example.frame();
+        forget_trace(state, example.host);
+    }
+    state.counters["gauges"] = static_cast<double>(example.gauges());
+}
+BENCHMARK(FrameWithoutDrawing)->Unit(benchmark::kMicrosecond);
+
+void FrameWithDrawing(benchmark::State& state) {
+    ExamplePanel example;
+    ModuleBitmaps bitmaps(example.host.module()->instance());
+    const auto views = panel_views(example.host, &example.panel);
+    const PanelLayout layout = lay_out_panel(views, bitmaps);
+    CairoCanvas canvas(layout.width, layout.height);
+    for (auto _ : state) {
+        example.frame();
+        paint_panel(panel_views(example.host, &example.panel), layout, bitmaps, canvas, {});
+        forget_trace(state, example.host);
+    }
+    state.counters["pixels"] = static_cast<double>(layout.width) * layout.height;
+}
+BENCHMARK(FrameWithDrawing)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
