@@ -92,7 +92,7 @@ make_release() {
   write_snippet >"$stage/panel_cfg_snippet.txt"
   write_readme >"$stage/README.txt"
   (cd dist && zip -qr "Tarvolen_Instr-$version.zip" "Tarvolen_Instr-$version")
-  echo "release: dist/Tarvolen_Instr-$version.zip"
+  echo "release: $PWD/dist/Tarvolen_Instr-$version.zip"
 }
 
 draw_example() {
@@ -100,9 +100,9 @@ draw_example() {
   "$panelhost" render examples/panel.cfg -o out/panel-day.png
   "$panelhost" render examples/panel.cfg --night -o out/panel-night.png
   "$panelhost" run examples/flight.scn --out out >out/flight-trace.jsonl
-  echo "pictures of the example panel:"
-  for f in panel-day panel-night before-day before-night after-day after-night; do echo "  out/$f.png"; done
-  echo "trace of the example flight: out/flight-trace.jsonl"
+  echo "pictures of the example panel (examples/panel.cfg), as placed and along examples/flight.scn:"
+  for f in panel-day panel-night before-day before-night after-day after-night; do echo "  $PWD/out/$f.png"; done
+  echo "trace of the example flight: $PWD/out/flight-trace.jsonl"
 }
 
 echo "== release"
