@@ -19,7 +19,8 @@ const char* const kUsage =
     "       panelhost dump [MODULE]                      the gauges' declarations as JSON\n"
     "       panelhost run SCENARIO [--out DIR] [--module PATH]\n"
     "       panelhost render PANEL.cfg [--set TOKEN=VALUE]... [--click GAUGE@X,Y]...\n"
-    "                        [--frames N] [--night] -o OUT.png [--module PATH]\n";
+    "                        [--frames N] [--night] -o OUT.png [--module PATH]\n"
+    "         (X,Y: pixels of the gauge's face; one picture of every open window)\n";
 
 int usage_error(const std::string& what) {
     std::fprintf(stderr, "panelhost: %s\n%s", what.c_str(), kUsage);
