@@ -15,6 +15,6 @@ target_compile_options(tarvolen_instr PRIVATE
   $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -fno-threadsafe-statics
   -fno-asynchronous-unwind-tables -ffreestanding>)
 target_link_options(tarvolen_instr PRIVATE
-  -nostartfiles -nostdlib -Wl,-e,_DllMain@12 -Wl,--enable-stdcall-fixup -Wl,--no-insert-timestamp)
+  -nostartfiles -nostdlib -Wl,-e,_DllMain@12 -Wl,--enable-stdcall-fixup -Wl,--no-insert-timestamp -Wl,--subsystem,windows)
 target_link_libraries(tarvolen_instr PRIVATE msvcrt kernel32 user32 winmm dsound gcc)
 tarvolen_warnings(tarvolen_instr)

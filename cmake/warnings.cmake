@@ -2,7 +2,7 @@
 set(TARVOLEN_WARNINGS
   -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion -Wdouble-promotion
   -Wcast-align -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual -Wformat=2
-  -Wnull-dereference -Wimplicit-fallthrough -Wundef)
+  -Wimplicit-fallthrough -Wundef)
 if(TARVOLEN_WERROR)
   list(APPEND TARVOLEN_WARNINGS -Werror)
 endif()

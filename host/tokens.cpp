@@ -7,6 +7,10 @@ namespace {
 // clang-format off
 constexpr TokenInfo kTokens[] = {
     // token  name                      kind          unit
+    {23,      "com1_frequency",         VarKind::U32, "BCD: the four digits after the leading 1 of 118..136 MHz (118.30 = 0x1830)"},
+    {24,      "nav1_frequency",         VarKind::U32, "BCD: the four digits after the leading 1 of 108..117 MHz (108.00 = 0x0800)"},
+    {27,      "nav2_frequency",         VarKind::U32, "BCD: as nav1_frequency"},
+    {870,     "com2_frequency",         VarKind::U32, "BCD: as com1_frequency"},
     {0,       nullptr,                  VarKind::U32, nullptr},  // end of table
 };
 // clang-format on

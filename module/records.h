@@ -13,7 +13,11 @@
 #define TARVOLEN_CALLBACK
 #endif
 
+// The 32-bit layout packs records on 4-byte boundaries (a double may start at any
+// multiple of 4). 64-bit builds keep natural alignment: their layout is nobody's format.
+#if UINTPTR_MAX == 0xFFFFFFFFu
 #pragma pack(push, 4)
+#endif
 
 struct GaugeHeader;
 struct ElementHeader;
@@ -267,7 +271,9 @@ struct ModuleImports {
     void* end_pointer;
 };
 
+#if UINTPTR_MAX == 0xFFFFFFFFu
 #pragma pack(pop)
+#endif
 
 #if defined(__i386__)
 #define TARVOLEN_AT(type, field, offset) static_assert(offsetof(type, field) == (offset), #type "::" #field)

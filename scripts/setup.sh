@@ -11,10 +11,9 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
-  updated=0
 fi
 
-for p in cmake g++ ninja-build pkg-config clang libclang-rt-14-dev llvm \
+for p in cmake g++ ninja-build pkg-config clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev fonts-liberation2 fontconfig \
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev \
   wine wine32:i386 zip clang-format; do
