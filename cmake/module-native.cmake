@@ -14,7 +14,11 @@ target_link_libraries(tarvolen_instr PRIVATE tarvolen_platform)
 set_target_properties(tarvolen_instr PROPERTIES
   CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 target_compile_options(tarvolen_instr PRIVATE -fno-exceptions -fno-rtti)
-target_link_options(tarvolen_instr PRIVATE
-  -Wl,--version-script=${PROJECT_SOURCE_DIR}/module/exports.map -Wl,--no-undefined)
+target_link_options(tarvolen_instr PRIVATE -Wl,--version-script=${PROJECT_SOURCE_DIR}/module/exports.map)
+# clang links the sanitizer runtimes into executables only; a sanitized module takes
+# those symbols from the host that loads it, so it may not insist on resolving them.
+if(NOT (TARVOLEN_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "Clang"))
+  target_link_options(tarvolen_instr PRIVATE -Wl,--no-undefined)
+endif()
 set_property(TARGET tarvolen_instr APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/module/exports.map)
 tarvolen_warnings(tarvolen_instr)

@@ -2,11 +2,13 @@
 #include "host/aircraft.h"
 
 #include "host/panel_windows.h"
+#include "host/sim_cockpit.h"
 #include "host/sim_radios.h"
 
 Aircraft::Aircraft() {
     systems_.push_back(std::make_unique<PanelWindows>());
     systems_.push_back(std::make_unique<SimRadios>(vars_));
+    systems_.push_back(std::make_unique<CockpitEvents>());
 }
 
 bool Aircraft::carry_out(uint32_t event_id, uint32_t value) {

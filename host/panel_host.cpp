@@ -82,8 +82,12 @@ int PanelHost::place(const std::string& name, const std::optional<std::string>& 
     p->gauge = gauge;
     p->name = name;
     p->window = window;
-    if (parameters) p->parameters = std::vector<char>(parameters->begin(), parameters->end());
-    if (p->parameters) p->parameters->push_back('\0');
+    if (parameters) {
+        // Exactly the text and its terminating zero: a module that reads past the zero
+        // reads past the buffer, where the sanitizers see it.
+        p->parameters.emplace(parameters->size() + 1, '\0');
+        std::memcpy(p->parameters->data(), parameters->data(), parameters->size());
+    }
     if (gauge->elements) collect(*gauge->elements, p->elements);
     placements_.push_back(std::move(p));
     Placement& placed = *placements_.back();

@@ -2,6 +2,7 @@
 // every gauge this module declares; a null pointer ends it.
 #include "module/linkage.h"
 
+#include "commands/toggle_gauges.h"
 #include "module/export.h"
 #include "radios/com_nav.h"
 
@@ -24,12 +25,26 @@ TARVOLEN_EXPORT constinit ModuleLinkage Linkage = {
     {0, 0},
     MODULE_VERSION,
     {
-        &old_com_gauge,   // 17
-        &old_com1_gauge,  // 18
-        &old_com2_gauge,  // 19
-        &old_nav_gauge,   // 20
-        &old_nav1_gauge,  // 21
-        &old_nav2_gauge,  // 22
+        &map_toggle_gauge,              //  1
+        &kneeboard_toggle_gauge,        //  2
+        &atc_toggle_gauge,              //  3
+        &invisible_toggle_gauge,        //  4
+        &radios_toggle_gauge,           //  5
+        &gps_toggle_gauge,              //  6
+        &throttle_toggle_gauge,         //  7
+        &compass_toggle_gauge,          //  8
+        &close_subpanel_gauge,          //  9
+        &left_taxi_toggle_gauge,        // 10
+        &right_taxi_toggle_gauge,       // 11
+        &nav_instruments_toggle_gauge,  // 12
+        &seat_up_toggle_gauge,          // 13
+        &seat_down_toggle_gauge,        // 14
+        &old_com_gauge,                 // 17
+        &old_com1_gauge,                // 18
+        &old_com2_gauge,                // 19
+        &old_nav_gauge,                 // 20
+        &old_nav1_gauge,                // 21
+        &old_nav2_gauge,                // 22
         nullptr,
     },
 };
