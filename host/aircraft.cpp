@@ -3,11 +3,13 @@
 
 #include "host/panel_windows.h"
 #include "host/sim_adf_xpdr.h"
+#include "host/sim_radios.h"
 
 Aircraft::Aircraft() {
     systems_.push_back(std::make_unique<PanelWindows>());
-    systems_.push_back(std::make_unique<SimAdf>());
-    systems_.push_back(std::make_unique<SimTransponder>());
+    systems_.push_back(std::make_unique<SimRadios>(vars_));
+    systems_.push_back(std::make_unique<SimAdf>(vars_));
+    systems_.push_back(std::make_unique<SimTransponder>(vars_));
 }
 
 bool Aircraft::carry_out(uint32_t event_id, uint32_t value) {
