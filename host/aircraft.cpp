@@ -2,6 +2,7 @@
 #include "host/aircraft.h"
 
 #include "host/panel_windows.h"
+#include "host/sim_adf_xpdr.h"
 #include "host/sim_cockpit.h"
 #include "host/sim_radios.h"
 
@@ -9,6 +10,8 @@ Aircraft::Aircraft() {
     systems_.push_back(std::make_unique<PanelWindows>());
     systems_.push_back(std::make_unique<SimRadios>(vars_));
     systems_.push_back(std::make_unique<CockpitEvents>());
+    systems_.push_back(std::make_unique<SimAdf>(vars_));
+    systems_.push_back(std::make_unique<SimTransponder>(vars_));
 }
 
 bool Aircraft::carry_out(uint32_t event_id, uint32_t value) {
