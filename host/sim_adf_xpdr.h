@@ -28,11 +28,16 @@ inline constexpr uint32_t EVENT_XPDR_HUNDREDS_DEC = 66456;
 inline constexpr uint32_t EVENT_XPDR_TENS_DEC = 66457;
 inline constexpr uint32_t EVENT_XPDR_UNITS_DEC = 66458;
 
+// What the aircraft starts with.
+inline constexpr uint32_t ADF_START_KHZ = 350;       // words 0x0350 and 0
+inline constexpr uint32_t XPDR_START_CODE = 0x1200;  // squawk 1200
+
 // The ADF tunes 100 to 1799 kHz. The hundreds event steps the hundreds of kHz over
 // 1..17 with wrap (so 999 goes to 1099); the tens and units events turn their own
 // digit 0..9 with wrap and never carry.
 class SimAdf : public SimSystem {
 public:
+    explicit SimAdf(Variables& vars) { set_frequency_khz(vars, ADF_START_KHZ); }
     bool handle_event(uint32_t event_id, uint32_t value, Aircraft& aircraft) override;
 
     // The frequency the aircraft's two words hold, in kHz.
@@ -49,5 +54,6 @@ private:
 // The transponder's code word: each digit event turns one digit 0..7 with wrap.
 class SimTransponder : public SimSystem {
 public:
+    explicit SimTransponder(Variables& vars) { vars.set_u32(TOKEN_XPDR_CODE, XPDR_START_CODE); }
     bool handle_event(uint32_t event_id, uint32_t value, Aircraft& aircraft) override;
 };

@@ -100,30 +100,23 @@ double TARVOLEN_CALLBACK lamp(ElementHeader*) { return adf_power_on != 0 ? 1.0 :
 
 // ---- mouse handlers -------------------------------------------------------------
 
-// Throws a switch to position and clicks, only if it was elsewhere.
-void throw_switch(int32_t& state, int32_t position) {
-    if (state == position) return;
-    state = position;
-    radio_click_play(radio_click);
-}
-
 int32_t TARVOLEN_CALLBACK power_off(ClickRecord*, uint32_t) {
-    throw_switch(adf_power_on, 0);
+    throw_switch(radio_click, adf_power_on, 0);
     return 0;
 }
 
 int32_t TARVOLEN_CALLBACK power_on(ClickRecord*, uint32_t) {
-    throw_switch(adf_power_on, 1);
+    throw_switch(radio_click, adf_power_on, 1);
     return 0;
 }
 
 int32_t TARVOLEN_CALLBACK mode_adf(ClickRecord*, uint32_t) {
-    throw_switch(adf_tone_on, 0);
+    throw_switch(radio_click, adf_tone_on, 0);
     return 0;
 }
 
 int32_t TARVOLEN_CALLBACK mode_tone(ClickRecord*, uint32_t) {
-    throw_switch(adf_tone_on, 1);
+    throw_switch(radio_click, adf_tone_on, 1);
     return 0;
 }
 
@@ -146,23 +139,11 @@ int32_t TARVOLEN_CALLBACK hundreds_down(ClickRecord*, uint32_t) {
     return 0;
 }
 
-int32_t TARVOLEN_CALLBACK tens_up(ClickRecord*, uint32_t) {
-    tune(EVENT_ADF_TENS_UP);
-    return 0;
-}
-
-int32_t TARVOLEN_CALLBACK tens_down(ClickRecord*, uint32_t) {
-    tune(EVENT_ADF_TENS_DOWN);
-    return 0;
-}
-
-int32_t TARVOLEN_CALLBACK units_up(ClickRecord*, uint32_t) {
-    tune(EVENT_ADF_UNITS_UP);
-    return 0;
-}
-
-int32_t TARVOLEN_CALLBACK units_down(ClickRecord*, uint32_t) {
-    tune(EVENT_ADF_UNITS_DOWN);
+// The tens and units areas send unconditionally while powered: the host carries out
+// the digit change and its wrap.
+template <uint32_t EVENT_ID>
+int32_t TARVOLEN_CALLBACK digit_area(ClickRecord*, uint32_t) {
+    tune(EVENT_ID);
     return 0;
 }
 
@@ -240,26 +221,26 @@ constexpr uint32_t KNOB = MOUSE_LEFT_CLICK | MOUSE_REPEAT;
 
 // clang-format off
 constinit MouseRect adf_mouse_rects[] = {
-    // kind             x    y    w   h   cursor           help    flags   event handler        data
-    {MOUSE_PARENT,      0,   0,   0,  0,  CURSOR_NONE,     0xA709, 0,      0,    nullptr,       0},  // 0 whole gauge
-    {MOUSE_CHILD,      10, 126,  20, 10,  CURSOR_BUTTON,   0,      SWITCH, 0,    power_off,     0},  // 1 OFF
-    {MOUSE_CHILD,      10,  95,  20, 10,  CURSOR_BUTTON,   0,      SWITCH, 0,    power_on,      0},  // 2 ON
-    {MOUSE_PARENT,    114,  21,  72, 28,  CURSOR_NONE,     0xAA56, 0,      0,    nullptr,       0},  // 3 readout help
-    {MOUSE_PARENT_END,  0,   0,   0,  0,  CURSOR_NONE,     0,      0,      0,    nullptr,       0},  // 4
-    {MOUSE_PARENT,     83,  60,  90, 30,  CURSOR_NONE,     0xAA55, 0,      0,    nullptr,       0},  // 5 knobs help
-    {MOUSE_PARENT_END,  0,   0,   0,  0,  CURSOR_NONE,     0,      0,      0,    nullptr,       0},  // 6
-    {MOUSE_CHILD,     187,  60,  15, 30,  CURSOR_DECREASE, 0,      KNOB,   0,    units_down,    0},  // 7
-    {MOUSE_CHILD,     202,  60,  15, 30,  CURSOR_INCREASE, 0,      KNOB,   0,    units_up,      0},  // 8
-    {MOUSE_CHILD,     135,  60,  15, 30,  CURSOR_DECREASE, 0,      KNOB,   0,    tens_down,     0},  // 9
-    {MOUSE_CHILD,     150,  60,  15, 30,  CURSOR_INCREASE, 0,      KNOB,   0,    tens_up,       0},  // 10
-    {MOUSE_CHILD,      83,  60,  15, 30,  CURSOR_DECREASE, 0,      KNOB,   0,    hundreds_down, 0},  // 11
-    {MOUSE_CHILD,      98,  60,  15, 30,  CURSOR_INCREASE, 0,      KNOB,   0,    hundreds_up,   0},  // 12
-    {MOUSE_PARENT,    190, 105,  30, 30,  CURSOR_NONE,     0xAA57, 0,      0,    nullptr,       0},  // 13 mode help
-    {MOUSE_PARENT_END,  0,   0,   0,  0,  CURSOR_NONE,     0,      0,      0,    nullptr,       0},  // 14
-    {MOUSE_CHILD,     170, 101,  20, 10,  CURSOR_BUTTON,   0,      SWITCH, 0,    mode_adf,      0},  // 15 ADF/ANT
-    {MOUSE_CHILD,     195,  95,  20, 10,  CURSOR_BUTTON,   0,      SWITCH, 0,    mode_tone,     0},  // 16 TONE
-    {MOUSE_PARENT_END,  0,   0,   0,  0,  CURSOR_NONE,     0,      0,      0,    nullptr,       0},  // 17
-    {MOUSE_END,         0,   0,   0,  0,  CURSOR_NONE,     0,      0,      0,    nullptr,       0},  // 18
+    // kind              x    y   w   h  cursor           help    flags   ev handler                           data
+    {MOUSE_PARENT,       0,   0,  0,  0, CURSOR_NONE,     0xA709, 0,      0, nullptr,                          0},  // 0 whole gauge
+    {MOUSE_CHILD,       10, 126, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, power_off,                        0},  // 1 OFF
+    {MOUSE_CHILD,       10,  95, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, power_on,                         0},  // 2 ON
+    {MOUSE_PARENT,     114,  21, 72, 28, CURSOR_NONE,     0xAA56, 0,      0, nullptr,                          0},  // 3 readout help
+    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 4
+    {MOUSE_PARENT,      83,  60, 90, 30, CURSOR_NONE,     0xAA55, 0,      0, nullptr,                          0},  // 5 knobs help
+    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 6
+    {MOUSE_CHILD,      187,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_ADF_UNITS_DOWN>, 0},  // 7
+    {MOUSE_CHILD,      202,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_ADF_UNITS_UP>,   0},  // 8
+    {MOUSE_CHILD,      135,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_ADF_TENS_DOWN>,  0},  // 9
+    {MOUSE_CHILD,      150,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_ADF_TENS_UP>,    0},  // 10
+    {MOUSE_CHILD,       83,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, hundreds_down,                    0},  // 11
+    {MOUSE_CHILD,       98,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, hundreds_up,                      0},  // 12
+    {MOUSE_PARENT,     190, 105, 30, 30, CURSOR_NONE,     0xAA57, 0,      0, nullptr,                          0},  // 13 mode help
+    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 14
+    {MOUSE_CHILD,      170, 101, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, mode_adf,                         0},  // 15 ADF/ANT
+    {MOUSE_CHILD,      195,  95, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, mode_tone,                        0},  // 16 TONE
+    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 17
+    {MOUSE_END,          0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 18
 };
 // clang-format on
 static_assert(sizeof adf_mouse_rects / sizeof adf_mouse_rects[0] == 19);

@@ -1,11 +1,13 @@
 // The ADF receiver and the transponder: their gauge headers, the four-place digit
-// extraction both readouts use, and the record builders both declarations use.
+// extraction both readouts use, their switch throw, and the record builders both
+// declarations use.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 
 #include "module/records.h"
+#include "radios/radio_common.h"
 
 extern GaugeHeader old_adf_gauge;   // "Old_ADF"
 extern GaugeHeader old_xpdr_gauge;  // "Old_XPDR"
@@ -16,6 +18,13 @@ inline double digit_thousands(double n) { return std::floor(n / 1000.0); }
 inline double digit_hundreds(double n) { return std::floor((n - 1000.0 * std::floor(n / 1000.0)) / 100.0); }
 inline double digit_tens(double n) { return std::floor((n - 100.0 * std::floor(n / 100.0)) / 10.0); }
 inline double digit_units(double n) { return n - 10.0 * std::floor(n / 10.0); }
+
+// Throws a two-position switch to position and plays the click, only if it was elsewhere.
+inline void throw_switch(RadioClick& click, int32_t& state, int32_t position) {
+    if (state == position) return;
+    state = position;
+    radio_click_play(click);
+}
 
 // Builders for constant-initialised element records: only the words these two gauges
 // declare are set, every other word is 0.

@@ -75,18 +75,12 @@ double TARVOLEN_CALLBACK power_switch(ElementHeader*) { return xpdr_power_on != 
 // ---- mouse handlers -------------------------------------------------------------
 
 int32_t TARVOLEN_CALLBACK power_off(ClickRecord*, uint32_t) {
-    if (xpdr_power_on != 0) {
-        xpdr_power_on = 0;
-        radio_click_play(radio_click);
-    }
+    throw_switch(radio_click, xpdr_power_on, 0);
     return 0;
 }
 
 int32_t TARVOLEN_CALLBACK power_on(ClickRecord*, uint32_t) {
-    if (xpdr_power_on == 0) {
-        xpdr_power_on = 1;
-        radio_click_play(radio_click);
-    }
+    throw_switch(radio_click, xpdr_power_on, 1);
     return 0;
 }
 
@@ -96,48 +90,10 @@ int32_t TARVOLEN_CALLBACK ident(ClickRecord*, uint32_t) {
     return 0;
 }
 
-// Sends a digit event while powered; the digits' range and wrap are the host's.
-void tune(uint32_t event_id) {
-    if (xpdr_power_on != 0) send_event(event_id, 0);
-}
-
-int32_t TARVOLEN_CALLBACK thousands_up(ClickRecord*, uint32_t) {
-    tune(EVENT_XPDR_THOUSANDS_UP);
-    return 0;
-}
-
-int32_t TARVOLEN_CALLBACK thousands_down(ClickRecord*, uint32_t) {
-    tune(EVENT_XPDR_THOUSANDS_DOWN);
-    return 0;
-}
-
-int32_t TARVOLEN_CALLBACK hundreds_up(ClickRecord*, uint32_t) {
-    tune(EVENT_XPDR_HUNDREDS_UP);
-    return 0;
-}
-
-int32_t TARVOLEN_CALLBACK hundreds_down(ClickRecord*, uint32_t) {
-    tune(EVENT_XPDR_HUNDREDS_DOWN);
-    return 0;
-}
-
-int32_t TARVOLEN_CALLBACK tens_up(ClickRecord*, uint32_t) {
-    tune(EVENT_XPDR_TENS_UP);
-    return 0;
-}
-
-int32_t TARVOLEN_CALLBACK tens_down(ClickRecord*, uint32_t) {
-    tune(EVENT_XPDR_TENS_DOWN);
-    return 0;
-}
-
-int32_t TARVOLEN_CALLBACK units_up(ClickRecord*, uint32_t) {
-    tune(EVENT_XPDR_UNITS_UP);
-    return 0;
-}
-
-int32_t TARVOLEN_CALLBACK units_down(ClickRecord*, uint32_t) {
-    tune(EVENT_XPDR_UNITS_DOWN);
+// A digit area sends its event while powered; the digits' range and wrap are the host's.
+template <uint32_t EVENT_ID>
+int32_t TARVOLEN_CALLBACK digit_area(ClickRecord*, uint32_t) {
+    if (xpdr_power_on != 0) send_event(EVENT_ID, 0);
     return 0;
 }
 
@@ -212,25 +168,25 @@ constexpr uint32_t KNOB = MOUSE_LEFT_CLICK | MOUSE_REPEAT;
 // gauge pixels; the IDENT switch sits inside a parent of its own.
 // clang-format off
 constinit MouseRect xpdr_mouse_rects[] = {
-    // kind             x    y    w   h   cursor           help    flags   event handler         data
-    {MOUSE_PARENT,      0,   0,   0,  0,  CURSOR_NONE,     0xA70A, 0,      0,    nullptr,        0},  // 0 whole gauge
-    {MOUSE_CHILD,      10, 126,  20, 10,  CURSOR_BUTTON,   0,      SWITCH, 0,    power_off,      0},  // 1 OFF
-    {MOUSE_CHILD,      10,  95,  20, 10,  CURSOR_BUTTON,   0,      SWITCH, 0,    power_on,       0},  // 2 ON
-    {MOUSE_PARENT,    114,  21,  72, 28,  CURSOR_NONE,     0xAA62, 0,      0,    nullptr,        0},  // 3 drums help
-    {MOUSE_PARENT_END,  0,   0,   0,  0,  CURSOR_NONE,     0,      0,      0,    nullptr,        0},  // 4
-    {MOUSE_CHILD,      73,  60,  15, 30,  CURSOR_DECREASE, 0,      KNOB,   0,    thousands_down, 0},  // 5
-    {MOUSE_CHILD,      88,  60,  15, 30,  CURSOR_INCREASE, 0,      KNOB,   0,    thousands_up,   0},  // 6
-    {MOUSE_CHILD,     114,  60,  15, 30,  CURSOR_DECREASE, 0,      KNOB,   0,    hundreds_down,  0},  // 7
-    {MOUSE_CHILD,     129,  60,  15, 30,  CURSOR_INCREASE, 0,      KNOB,   0,    hundreds_up,    0},  // 8
-    {MOUSE_CHILD,     155,  60,  15, 30,  CURSOR_DECREASE, 0,      KNOB,   0,    tens_down,      0},  // 9
-    {MOUSE_CHILD,     170,  60,  15, 30,  CURSOR_INCREASE, 0,      KNOB,   0,    tens_up,        0},  // 10
-    {MOUSE_CHILD,     196,  60,  15, 30,  CURSOR_DECREASE, 0,      KNOB,   0,    units_down,     0},  // 11
-    {MOUSE_CHILD,     211,  60,  15, 30,  CURSOR_INCREASE, 0,      KNOB,   0,    units_up,       0},  // 12
-    {MOUSE_PARENT,    190, 105,  20, 10,  CURSOR_NONE,     0,      0,      0,    nullptr,        0},  // 13 IDENT
-    {MOUSE_CHILD,       0,   0,  20, 10,  CURSOR_BUTTON,   0,      SWITCH, 0,    ident,          0},  // 14
-    {MOUSE_PARENT_END,  0,   0,   0,  0,  CURSOR_NONE,     0,      0,      0,    nullptr,        0},  // 15
-    {MOUSE_PARENT_END,  0,   0,   0,  0,  CURSOR_NONE,     0,      0,      0,    nullptr,        0},  // 16
-    {MOUSE_END,         0,   0,   0,  0,  CURSOR_NONE,     0,      0,      0,    nullptr,        0},  // 17
+    // kind              x    y   w   h  cursor           help    flags   ev handler                                data
+    {MOUSE_PARENT,       0,   0,  0,  0, CURSOR_NONE,     0xA70A, 0,      0, nullptr,                               0},  // 0 whole gauge
+    {MOUSE_CHILD,       10, 126, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, power_off,                             0},  // 1 OFF
+    {MOUSE_CHILD,       10,  95, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, power_on,                              0},  // 2 ON
+    {MOUSE_PARENT,     114,  21, 72, 28, CURSOR_NONE,     0xAA62, 0,      0, nullptr,                               0},  // 3 drums help
+    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                               0},  // 4
+    {MOUSE_CHILD,       73,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_THOUSANDS_DOWN>, 0},  // 5
+    {MOUSE_CHILD,       88,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_THOUSANDS_UP>,   0},  // 6
+    {MOUSE_CHILD,      114,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_HUNDREDS_DOWN>,  0},  // 7
+    {MOUSE_CHILD,      129,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_HUNDREDS_UP>,    0},  // 8
+    {MOUSE_CHILD,      155,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_TENS_DOWN>,      0},  // 9
+    {MOUSE_CHILD,      170,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_TENS_UP>,        0},  // 10
+    {MOUSE_CHILD,      196,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_UNITS_DOWN>,     0},  // 11
+    {MOUSE_CHILD,      211,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_UNITS_UP>,       0},  // 12
+    {MOUSE_PARENT,     190, 105, 20, 10, CURSOR_NONE,     0,      0,      0, nullptr,                               0},  // 13 IDENT
+    {MOUSE_CHILD,        0,   0, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, ident,                                 0},  // 14
+    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                               0},  // 15
+    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                               0},  // 16
+    {MOUSE_END,          0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                               0},  // 17
 };
 // clang-format on
 static_assert(sizeof xpdr_mouse_rects / sizeof xpdr_mouse_rects[0] == 18);

@@ -58,11 +58,11 @@ protected:
         return tokens;
     }
 
-    // How many times the click was played since the trace was last cleared.
+    // How many times a click was played since the trace was last cleared.
     int clicks_played() {
         int n = 0;
         for (const std::string& line : ops("sound"))
-            if (line.find("\"play\"") != std::string::npos) ++n;
+            if (line.find("\"call\":\"play\"") != std::string::npos && line.find("\"ok\":1") != std::string::npos) ++n;
         return n;
     }
 
