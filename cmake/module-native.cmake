@@ -1,8 +1,11 @@
 # Native (Linux) build of the module: libtarvolen_instr.so exporting only Linkage and
 # ImportTable, over the portable platform library that the host can also reach.
+include(${PROJECT_SOURCE_DIR}/cmake/resources.cmake)
+
 file(GLOB TARVOLEN_PORTABLE_SOURCES CONFIGURE_DEPENDS platform/portable/*.cpp)
 add_library(tarvolen_platform SHARED ${TARVOLEN_PORTABLE_SOURCES})
 target_include_directories(tarvolen_platform PUBLIC ${PROJECT_SOURCE_DIR})
+tarvolen_embed_resources(tarvolen_platform ${PROJECT_SOURCE_DIR}/resources/tarvolen_instr.rc)
 tarvolen_warnings(tarvolen_platform)
 
 add_library(tarvolen_instr SHARED ${TARVOLEN_MODULE_SOURCES})

@@ -4,10 +4,12 @@
 #include "host/panel_windows.h"
 #include "host/sim_cockpit.h"
 #include "host/sim_flight.h"
+#include "host/sim_radios.h"
 
 Aircraft::Aircraft() {
     systems_.push_back(std::make_unique<PanelWindows>());
     systems_.push_back(std::make_unique<CockpitEvents>());
+    systems_.push_back(std::make_unique<SimRadios>(vars_));
     systems_.push_back(std::make_unique<SimFlight>(vars_));
 }
 

@@ -3,9 +3,13 @@
 
 #include <cstring>
 
+#include "host/host_platform.h"
 #include "host/services.h"
 
-PanelHost::PanelHost() { aircraft_.set_trace(&trace_); }
+PanelHost::PanelHost() {
+    aircraft_.set_trace(&trace_);
+    prepare_host_platform();
+}
 
 PanelHost::~PanelHost() {
     while (!placements_.empty()) remove(placements_.back()->id);
@@ -90,6 +94,7 @@ int PanelHost::place(const std::string& name, const std::optional<std::string>& 
 
     trace_.add(TraceLine("install").text("gauge", name).num("id", placed.id));
     prepare(placed);
+    prepare_host_platform();
     ActiveHost active(this);
     if (gauge->gauge_callback) gauge->gauge_callback(gauge, SERVICE_INSTALL, module_->instance());
     current_ = nullptr;

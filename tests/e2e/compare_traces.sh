@@ -2,14 +2,15 @@
 # Runs one scenario in the native host with the native module and in panelhost.exe
 # under Wine with the real Tarvolen_Instr.gau, and compares the two traces line by
 # line. Sound lines are left out: only the native sound back end reports them.
-#   compare_traces.sh SCENARIO NATIVE_PANELHOST WIN32_BUILD_DIR
+#   compare_traces.sh SCENARIO NATIVE_PANELHOST WIN32_BUILD_DIR [NATIVE_MODULE]
+# NATIVE_MODULE is the native module build (default: the one beside NATIVE_PANELHOST).
 set -u
-scenario=$1 native=$2 win32=$3
+scenario=$1 native=$2 win32=$3 native_module=${4:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
-"$native" run "$scenario" >"$out/native.raw" 2>"$out/native.err"
+"$native" run "$scenario" ${native_module:+--module "$native_module"} >"$out/native.raw" 2>"$out/native.err"
 native_rc=$?
 # shellcheck source=/dev/null
 source "$root/scripts/wine-env.sh"

@@ -63,6 +63,16 @@ TEST_F(GauResources, NoBitmapBeyondTheList) {
     EXPECT_EQ(bitmaps, std::size(kBitmapIds) + std::size(kBitmapNames));
 }
 
+TEST_F(GauResources, WaveResource10IsTheCommittedClickFileWhole) {
+    auto it = resources.find({"WAVE", "#10"});
+    ASSERT_NE(it, resources.end()) << "no WAVE resource 10";
+    EXPECT_EQ(it->second.size(), 3872u);
+    EXPECT_TRUE(it->second == file_bytes(std::string(TARVOLEN_RESOURCE_DIR) + "/click.wav"));
+    size_t waves = 0;
+    for (const auto& [key, bytes] : resources) waves += key.type == "WAVE";
+    EXPECT_EQ(waves, 1u);
+}
+
 TEST_F(GauResources, VersionBlockNamesTheFileAndVersion) {
     auto it = resources.find({"#16", "#1"});
     ASSERT_NE(it, resources.end()) << "no version block";

@@ -15,7 +15,9 @@ struct Image {
     std::vector<Section> sections;
 
     bool has(size_t offset, size_t count) const { return offset <= bytes.size() && count <= bytes.size() - offset; }
-    uint32_t u16(size_t offset) const { return has(offset, 2) ? bytes[offset] | bytes[offset + 1] << 8 : 0; }
+    uint32_t u16(size_t offset) const {
+        return has(offset, 2) ? static_cast<uint32_t>(bytes[offset] | bytes[offset + 1] << 8) : 0u;
+    }
     uint32_t u32(size_t offset) const {
         if (!has(offset, 4)) return 0;
         return static_cast<uint32_t>(bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16) |
