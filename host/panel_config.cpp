@@ -318,9 +318,12 @@ int32_t window_ident(const PanelWindow& window) { return window.ident ? *window.
 
 bool place_panel(PanelHost& host, const PanelConfig& panel, ConfigMessages& messages) {
     const std::string ours = lower(MODULE_NAME);
+    // Every window exists before any gauge is installed: a start command may close a
+    // window that a later section declares.
+    for (const PanelWindow& window : panel.windows)
+        host.aircraft().declare_window(window_ident(window), window.visible);
     for (const PanelWindow& window : panel.windows) {
         const int32_t ident = window_ident(window);
-        host.aircraft().declare_window(ident, window.visible);
         for (const PanelGauge& gauge : window.gauges) {
             const std::string where = panel.source + ":" + std::to_string(gauge.line) + ": ";
             if (lower(gauge.module) != ours) {

@@ -82,8 +82,8 @@ int32_t window_ident(const PanelWindow& window);
 // The module name gauge lines give for this module's gauges (matched without case).
 inline constexpr const char* MODULE_NAME = "Tarvolen_Instr";
 
-// Places every gauge of this module that the panel lists, window by window, with its
-// window's ident, position, size and parameters, after declaring each window open or
-// closed by its visible flag. Gauges of other modules are skipped with a note; a gauge
+// Declares every window open or closed by its visible flag, then places every gauge of
+// this module that the panel lists, window by window, with its window's ident, position,
+// size and parameters. Gauges of other modules are skipped with a note; a gauge
 // name the module does not have is an error. Returns messages.ok().
 bool place_panel(PanelHost& host, const PanelConfig& panel, ConfigMessages& messages);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "host/panel_config.h"
 #include "host/panel_host.h"
 
 namespace {
@@ -75,6 +76,8 @@ public:
             remove(args);
         else if (command == "expect")
             expect(args);
+        else if (command == "panel")
+            panel(args);
         else
             fail("unknown command \"" + command + "\"");
     }
@@ -165,6 +168,18 @@ private:
         } else {
             fail("expect needs \"var TOKEN VALUE\" or \"window IDENT open|closed\"");
         }
+    }
+
+    void panel(const std::vector<std::string>& args) {
+        if (args.size() != 1) return fail("panel needs FILE");
+        std::string path = args[0];
+        const bool absolute = path[0] == '/' || path[0] == '\\' || (path.size() > 1 && path[1] == ':');
+        const auto slash = source_.find_last_of("/\\");
+        if (!absolute && slash != std::string::npos) path = source_.substr(0, slash + 1) + path;
+        ConfigMessages messages;
+        const PanelConfig config = read_panel_config(path, messages);
+        if (messages.ok()) place_panel(host_, config, messages);
+        for (const auto& error : messages.errors) fail(error);
     }
 
     PanelHost& host_;

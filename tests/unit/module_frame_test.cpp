@@ -11,19 +11,19 @@ TEST_F(ModuleFrame, LinkageCarriesTheModuleIdentityAndReservedZeros) {
     EXPECT_EQ(linkage->module_version, 0x800u);
     EXPECT_EQ(linkage->reserved[0], 0u);
     EXPECT_EQ(linkage->reserved[1], 0u);
-    EXPECT_NE(linkage->init, nullptr);
-    EXPECT_NE(linkage->deinit, nullptr);
+    EXPECT_NE(held(linkage->init), nullptr);
+    EXPECT_NE(held(linkage->deinit), nullptr);
 }
 
 TEST_F(ModuleFrame, LoadingWritesTheServiceTableIntoImportTable) {
     const ModuleImports* imports = host.module()->imports();
     EXPECT_EQ(imports->table_id, 0x0Fu);
-    ASSERT_NE(imports->table, nullptr);
+    ASSERT_NE(held(imports->table), nullptr);
     EXPECT_NE(imports->table->send_event, nullptr);
     EXPECT_NE(imports->table->read_var, nullptr);
     EXPECT_NE(imports->table->close_panel_window, nullptr);
     EXPECT_EQ(imports->end_id, 0u);
-    EXPECT_EQ(imports->end_pointer, nullptr);
+    EXPECT_EQ(held(imports->end_pointer), nullptr);
 }
 
 TEST_F(ModuleFrame, GaugeTableEndsWithNullAfterDistinctWellFormedGauges) {
@@ -38,7 +38,7 @@ TEST_F(ModuleFrame, GaugeTableEndsWithNullAfterDistinctWellFormedGauges) {
         EXPECT_EQ(gauge->version, 800u) << gauge->name;
         EXPECT_EQ(gauge->height_mm, 0u) << gauge->name;
         EXPECT_EQ(gauge->user_word, 0u) << gauge->name;
-        ASSERT_NE(gauge->elements, nullptr) << gauge->name;
+        ASSERT_NE(held(gauge->elements), nullptr) << gauge->name;
         ASSERT_NE(*gauge->elements, nullptr) << gauge->name;
         EXPECT_EQ((*gauge->elements)->kind, ELEMENT_STATIC_IMAGE) << gauge->name;
         EXPECT_TRUE(names.insert(gauge->name).second) << "duplicate gauge " << gauge->name;

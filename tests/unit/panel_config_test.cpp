@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "host/panel_config.h"
+#include "host/scenario.h"
 #include "tests/unit/toggle_fixture.h"
 
 namespace {
@@ -259,4 +260,29 @@ TEST_F(PanelPlacing, WindowWithoutIdentGetsOneNoCommandCanName) {
     EXPECT_TRUE(host.aircraft().window_open(ident));
     click(host.placements()[0]->id);
     EXPECT_FALSE(host.aircraft().window_open(ident));
+}
+
+TEST_F(PanelPlacing, StartCommandMayCloseAWindowThatALaterSectionDeclares) {
+    ConfigMessages messages;
+    const PanelConfig panel = parse(
+        "[Window00]\nident=0\ngauge00=Tarvolen_Instr!GPS_Toggle, 1, 2, 19, 19, aGPS_PANEL\n"
+        "[Window01]\nident=GPS_PANEL\nvisible=1\n",
+        messages);
+    ASSERT_TRUE(place_panel(host, panel, messages));
+    EXPECT_FALSE(host.aircraft().window_open(225));
+}
+
+TEST_F(PanelPlacing, ScenarioPlacesAPanelFileBesideIt) {
+    const std::string dir = testing::TempDir();
+    std::ofstream(dir + "tarvolen_scenario_panel.cfg")
+        << "[Window00]\nident=RADIO_STACK_PANEL\ngauge00=Tarvolen_Instr!Close_Subpanel, 1, 2\n";
+    const ScenarioResult result =
+        run_scenario(host,
+                     "panel tarvolen_scenario_panel.cfg\nexpect window 50 open\nclick Close_Subpanel 9 9\n"
+                     "expect window 50 closed\npanel no_such_panel.cfg\n",
+                     dir + "panel.scn");
+    std::remove((dir + "tarvolen_scenario_panel.cfg").c_str());
+    ASSERT_EQ(result.messages.size(), 1u);
+    EXPECT_NE(result.messages[0].find("panel.scn:5: " + dir + "no_such_panel.cfg: cannot open"), std::string::npos)
+        << result.messages[0];
 }

@@ -36,7 +36,7 @@ TEST_F(ToggleGauges, TheyOpenTheGaugeTableInItsOrder) {
     const ModuleLinkage* linkage = host.module()->linkage();
     for (size_t i = 0; i < std::size(kToggles); ++i) {
         ASSERT_NE(linkage->gauges[i], nullptr) << "slot " << i;
-        EXPECT_STREQ(linkage->gauges[i]->name, kToggles[i].name) << "slot " << i;
+        EXPECT_STREQ(held(linkage->gauges[i]->name), kToggles[i].name) << "slot " << i;
     }
 }
 
@@ -49,7 +49,7 @@ TEST_F(ToggleGauges, DeclarationsAreOneFaceAndOneButton) {
         EXPECT_EQ(g->width_mm, 19u);
         EXPECT_EQ(g->height_mm, 0u);
         EXPECT_EQ(g->user_word, 0u);
-        EXPECT_EQ(g->parameters, nullptr);
+        EXPECT_EQ(held(g->parameters), nullptr);
         EXPECT_EQ(g->gauge_callback == nullptr, row.event_id != 0);
 
         const ElementHeader* face = *g->elements;
@@ -58,8 +58,8 @@ TEST_F(ToggleGauges, DeclarationsAreOneFaceAndOneButton) {
         EXPECT_EQ(face->x, 0);
         EXPECT_EQ(face->y, 0);
         EXPECT_EQ(face->gauge, g);
-        EXPECT_EQ(face->children, nullptr);
-        EXPECT_EQ(face->failures, nullptr);
+        EXPECT_EQ(held(face->children), nullptr);
+        EXPECT_EQ(held(face->failures), nullptr);
         EXPECT_EQ(face->image_flags, 3u);
 
         const MouseRect* m = g->mouse_rects;
@@ -70,7 +70,7 @@ TEST_F(ToggleGauges, DeclarationsAreOneFaceAndOneButton) {
         EXPECT_EQ(m[0].help_id, row.help_id);
         EXPECT_EQ(m[0].mouse_flags, 0u);
         EXPECT_EQ(m[0].event_id, 0u);
-        EXPECT_EQ(m[0].handler, nullptr);
+        EXPECT_EQ(held(m[0].handler), nullptr);
 
         EXPECT_EQ(m[1].kind, 2u);
         EXPECT_EQ((std::array{m[1].box_x, m[1].box_y, m[1].box_w, m[1].box_h}), (std::array{3, 3, 13, 13}));
@@ -85,7 +85,7 @@ TEST_F(ToggleGauges, DeclarationsAreOneFaceAndOneButton) {
             EXPECT_EQ((std::array{m[i].box_x, m[i].box_y, m[i].box_w, m[i].box_h}), (std::array{0, 0, 0, 0}));
             EXPECT_EQ(m[i].cursor, -1);
             EXPECT_EQ(m[i].help_id | m[i].mouse_flags | m[i].event_id, 0u);
-            EXPECT_EQ(m[i].handler, nullptr);
+            EXPECT_EQ(held(m[i].handler), nullptr);
         }
         for (int i = 0; i < 4; ++i) EXPECT_EQ(m[i].data, 0u);
     }
@@ -101,7 +101,8 @@ TEST_F(ToggleGauges, ElevenShareOneCallbackAndTheSeatGaugesHaveTheirOwnHandlers)
         const bool seat = std::string(row.name).rfind("Seat_", 0) == 0;
         EXPECT_EQ(handler == toggle_handler, !seat) << row.name;
     }
-    EXPECT_NE(gauge("Seat_Up_Toggle")->mouse_rects[1].handler, gauge("Seat_Down_Toggle")->mouse_rects[1].handler);
+    EXPECT_NE(held(gauge("Seat_Up_Toggle")->mouse_rects[1].handler),
+              held(gauge("Seat_Down_Toggle")->mouse_rects[1].handler));
 }
 
 TEST_F(ToggleGauges, RadiosToggleFlipsTheRadioStackOnEveryClick) {
