@@ -1,9 +1,11 @@
 // The scenario interpreter.
 #include "host/scenario.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
+#include <thread>
 
 #include "host/panel_config.h"
 #include "host/panel_host.h"
@@ -78,6 +80,8 @@ public:
             expect(args);
         else if (command == "panel")
             panel(args);
+        else if (command == "sleep")
+            sleep(args);
         else
             fail("unknown command \"" + command + "\"");
     }
@@ -149,6 +153,13 @@ private:
         Placement* p = find_placement(host_, args[0]);
         if (!p) return fail("no placed gauge \"" + args[0] + "\"");
         host_.remove(p->id);
+    }
+
+    void sleep(const std::vector<std::string>& args) {
+        int ms = 0;
+        if (args.size() != 1 || !parse_int(args[0], ms) || ms < 0 || ms > 60000)
+            return fail("sleep needs a time in milliseconds (0 to 60000)");
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     }
 
     void expect(const std::vector<std::string>& args) {

@@ -123,7 +123,8 @@ std::string to_string(const LiveObjects& live);
 const std::vector<std::string>& backend_misuse();
 
 // Every sound operation, as it happens: the call's name, the device's or buffer's id,
-// the value given or read (flags, position, volume...), and whether it succeeded.
+// the value given (flags, level, bytes, position, volume...; the status and position
+// readers give what they read, the other readers 0), and whether it succeeded.
 struct SoundCall {
     const char* call;
     uint32_t object;
@@ -133,8 +134,7 @@ struct SoundCall {
 using SoundObserver = void (*)(const SoundCall& call);
 void backend_set_sound_observer(SoundObserver observer);
 
-// The module's resources: the files the resource script names, built in, in script
-// order (bitmap files keep their file header), and any added by the host.
+// A resource of the module as the back end holds it.
 struct ResourceView {
     std::string type;  // "WAVE", "BITMAP"...
     uint32_t id;       // numeric id, or 0 when named
@@ -142,6 +142,8 @@ struct ResourceView {
     const uint8_t* bytes;
     uint32_t size;
 };
+// The built-in resources: the files the resource script names, in script order (bitmap
+// files keep their 14-byte file header, which the Windows build strips).
 std::vector<ResourceView> backend_resources();
 // A resource that find_resource finds before any built-in one of that type and id.
 void backend_add_resource(const std::string& type, uint16_t id, std::vector<uint8_t> bytes);

@@ -58,3 +58,32 @@ TEST(ModuleLoading, MissingLibraryNamesTheFile) {
     EXPECT_FALSE(host.load_module("/nonexistent/Tarvolen.so", error));
     EXPECT_NE(error.find("/nonexistent/Tarvolen.so"), std::string::npos);
 }
+
+namespace {
+
+int reads_through_other_table = 0;
+
+int32_t TARVOLEN_CALLBACK counting_read_var(ModuleVar* var) {
+    ++reads_through_other_table;
+    var->value.u32 = 0x1830;
+    return 1;
+}
+
+}  // namespace
+
+TEST_F(ModuleFrame, ServiceCallsUseTheTableImportTableHoldsAtTheMomentOfTheCall) {
+    const int id = place("Old_COM1");
+    ModuleImports* imports = host.module()->imports();
+    PanelServices* hosts_table = imports->table;
+    PanelServices other = *hosts_table;
+    other.read_var = counting_read_var;
+
+    imports->table = &other;
+    host.frame(id);  // the radio reads its frequency at every update
+    imports->table = hosts_table;
+
+    EXPECT_GT(reads_through_other_table, 0);
+    const int before = reads_through_other_table;
+    host.frame(id);
+    EXPECT_EQ(reads_through_other_table, before) << "the module kept a copy of the replaced table";
+}

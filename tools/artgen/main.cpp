@@ -1,5 +1,6 @@
 // artgen: draws every bitmap resource of the gauge module and writes them as BMP
 // files, the same bytes on every run. Usage: artgen OUTDIR [--png PNGDIR]
+// (--png also writes gauge previews and contact_sheet.png: every picture at 2x)
 //
 // Needle convention: a needle or knob bitmap points to the RIGHT (+x) from its
 // pivot (pivot_x, pivot_y) at angle zero. The host turns the bitmap so that its +x

@@ -3,7 +3,9 @@
 // +x convention.
 #include "preview.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "artwork.hpp"
 
@@ -15,7 +17,8 @@ double direction(double px, double py, double tx, double ty) { return std::atan2
 class Composer {
 public:
     Composer(const std::map<std::string, Picture>& pictures, int w, int h, int scale)
-        : pictures_(pictures), surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w * scale, h * scale)),
+        : pictures_(pictures),
+          surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w * scale, h * scale)),
           cr_(cairo_create(surface_)) {
         cairo_set_source_rgb(cr_, 0.24, 0.24, 0.25);
         cairo_paint(cr_);
@@ -186,9 +189,25 @@ void compass(const std::map<std::string, Picture>& p, const std::string& dir, do
 
 // All small click-spot pictures side by side.
 void buttons(const std::map<std::string, Picture>& p, const std::string& dir) {
-    static const char* const kIds[] = {"50",  "60",  "70",  "90",  "100", "110", "120", "130", "140", "150",
-                                       "160", "170", "180", "190", "BMP_ELEC_TOGGLE", "BMP_FUEL_TOGGLE",
-                                       "BMP_OVERHEAD_TOGGLE", "BMP_UP_DOWN_TOGGLE", "BMP_YOKE_TOGGLE"};
+    static const char* const kIds[] = {"50",
+                                       "60",
+                                       "70",
+                                       "90",
+                                       "100",
+                                       "110",
+                                       "120",
+                                       "130",
+                                       "140",
+                                       "150",
+                                       "160",
+                                       "170",
+                                       "180",
+                                       "190",
+                                       "BMP_ELEC_TOGGLE",
+                                       "BMP_FUEL_TOGGLE",
+                                       "BMP_OVERHEAD_TOGGLE",
+                                       "BMP_UP_DOWN_TOGGLE",
+                                       "BMP_YOKE_TOGGLE"};
     const int n = static_cast<int>(sizeof kIds / sizeof kIds[0]);
     const int per_row = 7;
     Composer c(p, per_row * 23 + 4, (n + per_row - 1) / per_row * 23 + 4, 7);
@@ -198,7 +217,59 @@ void buttons(const std::map<std::string, Picture>& p, const std::string& dir) {
 
 }  // namespace
 
+// Every picture at 2x on one sheet, labelled with its id or name, for review. See-through
+// pixels show the sheet's checker pattern.
+void contact_sheet(const std::map<std::string, Picture>& pictures, const std::string& dir) {
+    constexpr int kScale = 2, kWidth = 1800, kGap = 12, kLabel = 16;
+    struct Slot {
+        const std::string* name;
+        int x, y;
+    };
+    std::vector<Slot> slots;
+    int x = kGap, y = kGap, row_h = 0;
+    for (const auto& [name, pic] : pictures) {
+        const int w = std::max(pic.w * kScale, 90), h = pic.h * kScale + kLabel;
+        if (x + w > kWidth) x = kGap, y += row_h + kGap, row_h = 0;
+        slots.push_back({&name, x, y});
+        x += w + kGap;
+        row_h = std::max(row_h, h);
+    }
+    cairo_surface_t* sheet = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, y + row_h + kGap);
+    cairo_t* cr = cairo_create(sheet);
+    cairo_set_source_rgb(cr, 0.85, 0.85, 0.85);
+    cairo_paint(cr);
+    cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, 11);
+    for (const Slot& slot : slots) {
+        const Picture& pic = pictures.at(*slot.name);
+        for (int cy = 0; cy < pic.h * kScale; cy += 8)  // checker behind the picture
+            for (int cx = 0; cx < pic.w * kScale; cx += 8) {
+                const double shade = ((cx + cy) / 8) % 2 ? 0.55 : 0.7;
+                cairo_set_source_rgb(cr, shade, shade, shade);
+                cairo_rectangle(cr, slot.x + cx, slot.y + cy, std::min(8, pic.w * kScale - cx),
+                                std::min(8, pic.h * kScale - cy));
+                cairo_fill(cr);
+            }
+        cairo_surface_t* image = surface_from_picture(pic);
+        cairo_save(cr);
+        cairo_translate(cr, slot.x, slot.y);
+        cairo_scale(cr, kScale, kScale);
+        cairo_set_source_surface(cr, image, 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+        cairo_paint(cr);
+        cairo_restore(cr);
+        cairo_surface_destroy(image);
+        cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
+        cairo_move_to(cr, slot.x, slot.y + pic.h * kScale + kLabel - 4);
+        cairo_show_text(cr, slot.name->c_str());
+    }
+    cairo_destroy(cr);
+    cairo_surface_write_to_png(sheet, (dir + "/contact_sheet.png").c_str());
+    cairo_surface_destroy(sheet);
+}
+
 void write_previews(const std::map<std::string, Picture>& pictures, const std::string& dir) {
+    contact_sheet(pictures, dir);
     com_nav(pictures, dir, false);
     com_nav(pictures, dir, true);
     adf_radio(pictures, dir);
