@@ -2,6 +2,7 @@
 #include "host/aircraft.h"
 
 #include "host/panel_windows.h"
+#include "host/sim_adf_xpdr.h"
 #include "host/sim_cockpit.h"
 #include "host/sim_flight.h"
 #include "host/sim_radios.h"
@@ -10,6 +11,8 @@ Aircraft::Aircraft() {
     systems_.push_back(std::make_unique<PanelWindows>());
     systems_.push_back(std::make_unique<CockpitEvents>());
     systems_.push_back(std::make_unique<SimRadios>(vars_));
+    systems_.push_back(std::make_unique<SimAdf>(vars_));
+    systems_.push_back(std::make_unique<SimTransponder>(vars_));
     systems_.push_back(std::make_unique<SimFlight>(vars_));
 }
 

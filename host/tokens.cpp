@@ -7,10 +7,13 @@ namespace {
 // clang-format off
 constexpr TokenInfo kTokens[] = {
     // token  name                      kind          unit
+    {16,      "adf_frequency",          VarKind::U32, "BCD kHz: hundreds, tens, units nibbles"},
+    {18,      "adf_extended_frequency", VarKind::U32, "0x100 while the thousands digit of kHz is 1"},
     {22,      "adf_card",               VarKind::F64, "radians: ADF card turn, clockwise positive (minus the card's heading)"},
     {23,      "com1_frequency",         VarKind::U32, "BCD: the four digits after the leading 1 of 118..136 MHz (118.30 = 0x1830)"},
     {24,      "nav1_frequency",         VarKind::U32, "BCD: the four digits after the leading 1 of 108..117 MHz (108.00 = 0x0800)"},
     {27,      "nav2_frequency",         VarKind::U32, "BCD: as nav1_frequency"},
+    {38,      "transponder_code",       VarKind::U32, "BCD squawk: four octal digits, one per nibble"},
     {39,      "adf_bearing",            VarKind::F64, "degrees: relative bearing of the NDB, clockwise from the nose, 0..360"},
     {43,      "nav1_to_from",           VarKind::U32, "flag: 0 off, 1 TO, 2 FROM"},
     {44,      "nav1_glideslope_flag",   VarKind::F64, "flag: 1.0 while a glideslope is received, else 0.0"},
@@ -23,6 +26,7 @@ constexpr TokenInfo kTokens[] = {
     {850,     "nav1_glideslope",        VarKind::F64, "full scale -1..1 (0.7 degrees): above the glide path is positive"},
     {854,     "nav1_course_card",       VarKind::F64, "radians: course card turn, clockwise positive (minus the course)"},
     {870,     "com2_frequency",         VarKind::U32, "BCD: as com1_frequency"},
+    {880,     "adf_mode_source",        VarKind::U32, "bound by the ADF mode switch, not read"},
     {0,       nullptr,                  VarKind::U32, nullptr},  // end of table
 };
 // clang-format on

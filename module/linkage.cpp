@@ -5,6 +5,7 @@
 #include "commands/toggle_gauges.h"
 #include "instruments/instruments.h"
 #include "module/export.h"
+#include "radios/adf_xpdr.h"
 #include "radios/com_nav.h"
 
 namespace {
@@ -41,12 +42,14 @@ TARVOLEN_EXPORT constinit ModuleLinkage Linkage = {
         &seat_up_toggle_gauge,          // 13
         &seat_down_toggle_gauge,        // 14
         &registration_gauge,            // 15
+        &old_adf_gauge,                 // 16
         &old_com_gauge,                 // 17
         &old_com1_gauge,                // 18
         &old_com2_gauge,                // 19
         &old_nav_gauge,                 // 20
         &old_nav1_gauge,                // 21
         &old_nav2_gauge,                // 22
+        &old_xpdr_gauge,                // 23
         &airspeed_kts_gauge,            // 24
         &vor1_indicator_gauge,          // 25
         &adf_indicator_gauge,           // 26

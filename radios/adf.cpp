@@ -1,0 +1,265 @@
+// Old_ADF: the ADF receiver's control head. The readout and the knobs re-read the
+// frequency from the host; the power and mode switches are module state, and the
+// switch pictures re-assert the station's identifier audio at every evaluation.
+//
+// To change this gauge, touch in this file: the events and tokens below, the callbacks,
+// the element records (declared top-most first, root last), adf_mouse_rects (keep its
+// static_assert), the header; and old_adf_gauge in module/linkage.cpp.
+#include "module/host_services.h"
+#include "radios/adf_xpdr.h"
+#include "radios/radio_common.h"
+#include "radios/radio_state.h"
+
+namespace {
+
+using namespace adf_xpdr_records;
+
+// Host variables.
+constexpr uint32_t TOKEN_ADF_FREQUENCY = 16;           // BCD: hundreds, tens, units nibbles
+constexpr uint32_t TOKEN_ADF_EXTENDED_FREQUENCY = 18;  // 256 or more: thousands digit 1
+constexpr uint32_t TOKEN_ADF_MODE_SOURCE = 880;        // bound to the mode switch, value unused
+
+// Host events, all sent with value 0.
+constexpr uint32_t EVENT_ADF_HUNDREDS_UP = 65648;    // 0x10070
+constexpr uint32_t EVENT_ADF_HUNDREDS_DOWN = 65666;  // 0x10082
+constexpr uint32_t EVENT_ADF_TENS_UP = 65649;        // 0x10071
+constexpr uint32_t EVENT_ADF_TENS_DOWN = 65667;      // 0x10083
+constexpr uint32_t EVENT_ADF_UNITS_UP = 65650;       // 0x10072
+constexpr uint32_t EVENT_ADF_UNITS_DOWN = 65668;     // 0x10084
+constexpr uint32_t EVENT_ADF_IDENT_OFF = 65836;      // 0x1012C
+constexpr uint32_t EVENT_ADF_IDENT_ON = 65841;       // 0x10131
+
+constinit RadioClick radio_click = {};
+
+// The tuned frequency in whole kHz from the two host words, token 16 read first. The
+// frequency word's top nibble is not masked: a value above 0x0999 adds as it stands.
+double adf_read_frequency() {
+    const ModuleVar word = read_host_var(TOKEN_ADF_FREQUENCY);
+    const ModuleVar extended = read_host_var(TOKEN_ADF_EXTENDED_FREQUENCY);
+    double v = static_cast<double>(word.value.u32);
+    const double a = std::floor(v / 256.0);
+    v -= 256.0 * a;
+    const double b = std::floor(v / 16.0);
+    const double c = v - 16.0 * b;
+    const double t = extended.value.u32 >= 256 ? 1.0 : 0.0;
+    return 1000.0 * t + 100.0 * a + 10.0 * b + c;
+}
+
+// ---- value callbacks ------------------------------------------------------------
+
+// A readout place: refresh the frequency, light the digit by the power switch.
+double readout(ElementHeader* element, double (*digit)(double)) {
+    adf_frequency = adf_read_frequency();
+    light_digit(element, adf_power_on);
+    return digit(adf_frequency);
+}
+
+double TARVOLEN_CALLBACK units_drum(ElementHeader* element) { return readout(element, digit_units); }
+double TARVOLEN_CALLBACK tens_drum(ElementHeader* element) { return readout(element, digit_tens); }
+double TARVOLEN_CALLBACK hundreds_drum(ElementHeader* element) { return readout(element, digit_hundreds); }
+double TARVOLEN_CALLBACK thousands_figure(ElementHeader* element) { return readout(element, digit_thousands); }
+
+// The hundreds knob turns over 1..16: the thousands and hundreds places together.
+double TARVOLEN_CALLBACK hundreds_knob(ElementHeader*) {
+    adf_frequency = adf_read_frequency();
+    return 10.0 * digit_thousands(adf_frequency) + digit_hundreds(adf_frequency);
+}
+
+double TARVOLEN_CALLBACK tens_knob(ElementHeader*) {
+    adf_frequency = adf_read_frequency();
+    return digit_tens(adf_frequency);
+}
+
+double TARVOLEN_CALLBACK units_knob(ElementHeader*) {
+    adf_frequency = adf_read_frequency();
+    return digit_units(adf_frequency);
+}
+
+// The switch pictures keep the identifier audio in step with the switches: on while
+// the power is on and the mode is TONE, off otherwise, sent at every evaluation.
+double TARVOLEN_CALLBACK mode_switch(ElementHeader*) {
+    if (adf_tone_on != 0) {
+        if (adf_power_on != 0) send_event(EVENT_ADF_IDENT_ON, 0);
+        return 1.0;
+    }
+    send_event(EVENT_ADF_IDENT_OFF, 0);
+    return 0.0;
+}
+
+double TARVOLEN_CALLBACK power_switch(ElementHeader*) {
+    if (adf_power_on == 0) {
+        send_event(EVENT_ADF_IDENT_OFF, 0);
+        return 0.0;
+    }
+    if (adf_tone_on != 0) send_event(EVENT_ADF_IDENT_ON, 0);
+    return 1.0;
+}
+
+// Picture 341 (lit) while powered, 340 (dark) otherwise.
+double TARVOLEN_CALLBACK lamp(ElementHeader*) { return adf_power_on != 0 ? 1.0 : 0.0; }
+
+// ---- mouse handlers -------------------------------------------------------------
+
+int32_t TARVOLEN_CALLBACK power_off(ClickRecord*, uint32_t) {
+    throw_switch(radio_click, adf_power_on, 0);
+    return 0;
+}
+
+int32_t TARVOLEN_CALLBACK power_on(ClickRecord*, uint32_t) {
+    throw_switch(radio_click, adf_power_on, 1);
+    return 0;
+}
+
+int32_t TARVOLEN_CALLBACK mode_adf(ClickRecord*, uint32_t) {
+    throw_switch(radio_click, adf_tone_on, 0);
+    return 0;
+}
+
+int32_t TARVOLEN_CALLBACK mode_tone(ClickRecord*, uint32_t) {
+    throw_switch(radio_click, adf_tone_on, 1);
+    return 0;
+}
+
+// Sends a tuning event while the set is powered.
+void tune(uint32_t event_id) {
+    if (adf_power_on != 0) send_event(event_id, 0);
+}
+
+// The hundreds knob stops at 16xx going up and at 1xx going down, judged on the
+// frequency last read (the carry from 9xx into the thousands place is the host's).
+int32_t TARVOLEN_CALLBACK hundreds_up(ClickRecord*, uint32_t) {
+    const double th = digit_thousands(adf_frequency), hu = digit_hundreds(adf_frequency);
+    if (th == 0.0 || (th == 1.0 && hu < 6.0)) tune(EVENT_ADF_HUNDREDS_UP);
+    return 0;
+}
+
+int32_t TARVOLEN_CALLBACK hundreds_down(ClickRecord*, uint32_t) {
+    const double th = digit_thousands(adf_frequency), hu = digit_hundreds(adf_frequency);
+    if (th == 1.0 || (th == 0.0 && hu > 1.0)) tune(EVENT_ADF_HUNDREDS_DOWN);
+    return 0;
+}
+
+// The tens and units areas send unconditionally while powered: the host carries out
+// the digit change and its wrap.
+template <uint32_t EVENT_ID>
+int32_t TARVOLEN_CALLBACK digit_area(ClickRecord*, uint32_t) {
+    tune(EVENT_ID);
+    return 0;
+}
+
+// ---- gauge callback -------------------------------------------------------------
+
+void TARVOLEN_CALLBACK adf_gauge_callback(GaugeHeader*, uint32_t service, uintptr_t extra) {
+    switch (service) {
+        case SERVICE_INSTALL:
+            // Whatever the switches were, the set starts off with the mode at ADF.
+            adf_power_on = 0;
+            adf_tone_on = 0;
+            send_event(EVENT_ADF_IDENT_OFF, 0);
+            radio_click_open(radio_click, extra);
+            break;
+        case SERVICE_UPDATE: adf_frequency = adf_read_frequency(); break;
+        case SERVICE_KILL: radio_click_close(radio_click); break;
+        default: break;
+    }
+}
+
+// ---- declaration ----------------------------------------------------------------
+
+// Readout and lamp: failure key 20 and 21 action 3, key 5 action 0.
+constinit FailureEntry adf_failures[] = {{20, 3, 0}, {21, 3, 0}, {5, 0, 0}, {0, 0, 0}};
+static_assert(sizeof adf_failures / sizeof adf_failures[0] == 4);
+
+// Each knob's calibration: value 0 straight above its pivot, 5 straight below.
+//                                                 x    y   value
+constinit NonlinearityPoint hundreds_points[] = {{98, 60, 0.0, {}}, {98, 90, 5.0, {}}};
+constinit NonlinearityPoint tens_points[] = {{150, 60, 0.0, {}}, {150, 90, 5.0, {}}};
+constinit NonlinearityPoint units_points[] = {{202, 60, 0.0, {}}, {202, 90, 5.0, {}}};
+static_assert(sizeof hundreds_points / sizeof hundreds_points[0] == 2);
+static_assert(sizeof tens_points / sizeof tens_points[0] == 2);
+static_assert(sizeof units_points / sizeof units_points[0] == 2);
+
+constexpr GaugeHeader* g = &old_adf_gauge;
+
+// The element chain, top-most first; the row number is the drawing order.
+// clang-format off
+constinit Icon power_switch_icon = icon(330, 30, 105, 0x3, 0, 2, power_switch, g, nullptr, nullptr);  // 11
+constinit ElementHeader* lamp_children[] = {&power_switch_icon.header, nullptr};
+constinit Icon lamp_icon = icon(340, 119, 123, 0x7, 0, 2, lamp, g, lamp_children, adf_failures);         // 10
+constinit ElementHeader* mode_children[] = {&lamp_icon.header, nullptr};
+constinit Icon mode_icon = icon(350, 190, 105, 0x3, TOKEN_ADF_MODE_SOURCE, 2, mode_switch, g, mode_children,
+                                nullptr);                                                                // 9
+constinit ElementHeader* units_knob_children[] = {&mode_icon.header, nullptr};
+constinit Needle units_needle = knob(290, 202, 75, TOKEN_ADF_FREQUENCY, units_points, 2, units_knob, g,
+                                     units_knob_children);                                               // 8
+constinit ElementHeader* tens_knob_children[] = {&units_needle.header, nullptr};
+constinit Needle tens_needle = knob(300, 150, 75, TOKEN_ADF_FREQUENCY, tens_points, 2, tens_knob, g,
+                                    tens_knob_children);                                                 // 7
+constinit ElementHeader* hundreds_knob_children[] = {&tens_needle.header, nullptr};
+constinit Needle hundreds_needle = knob(310, 98, 75, TOKEN_ADF_FREQUENCY, hundreds_points, 2, hundreds_knob, g,
+                                        hundreds_knob_children);                                         // 6
+constinit ElementHeader* thousands_children[] = {&hundreds_needle.header, nullptr};
+constinit Icon thousands_icon = icon(360, 114, 21, 0x83, 0, 2, thousands_figure, g, thousands_children,
+                                     adf_failures);                                                      // 5
+constinit ElementHeader* hundreds_drum_children[] = {&thousands_icon.header, nullptr};
+constinit MovingImage hundreds_image = drum(320, 132, 21, TOKEN_ADF_FREQUENCY, hundreds_drum, g,
+                                            hundreds_drum_children, adf_failures);                       // 4
+constinit ElementHeader* tens_drum_children[] = {&hundreds_image.header, nullptr};
+constinit MovingImage tens_image = drum(320, 150, 21, 0, tens_drum, g, tens_drum_children, adf_failures); // 3
+constinit ElementHeader* units_drum_children[] = {&tens_image.header, nullptr};
+constinit MovingImage units_image = drum(320, 168, 21, TOKEN_ADF_FREQUENCY, units_drum, g, units_drum_children,
+                                         adf_failures);                                                  // 2
+constinit ElementHeader* face_children[] = {&units_image.header, nullptr};
+constinit StaticImage face_image = face(280, g, face_children);                                          // 1
+constinit ElementHeader* root_element = &face_image.header;
+// clang-format on
+
+// Switch areas answer a click, knob halves a click or a held button. The knob halves
+// follow the closed help parent over the knobs, so their boxes are in gauge pixels.
+constexpr uint32_t SWITCH = MOUSE_LEFT_CLICK;
+constexpr uint32_t KNOB = MOUSE_LEFT_CLICK | MOUSE_REPEAT;
+
+// clang-format off
+constinit MouseRect adf_mouse_rects[] = {
+    // kind              x    y   w   h  cursor           help    flags   ev handler                           data
+    {MOUSE_PARENT,       0,   0,  0,  0, CURSOR_NONE,     0xA709, 0,      0, nullptr,                          0},  // 0 whole gauge
+    {MOUSE_CHILD,       10, 126, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, power_off,                        0},  // 1 OFF
+    {MOUSE_CHILD,       10,  95, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, power_on,                         0},  // 2 ON
+    {MOUSE_PARENT,     114,  21, 72, 28, CURSOR_NONE,     0xAA56, 0,      0, nullptr,                          0},  // 3 readout help
+    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 4
+    {MOUSE_PARENT,      83,  60, 90, 30, CURSOR_NONE,     0xAA55, 0,      0, nullptr,                          0},  // 5 knobs help
+    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 6
+    {MOUSE_CHILD,      187,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_ADF_UNITS_DOWN>, 0},  // 7
+    {MOUSE_CHILD,      202,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_ADF_UNITS_UP>,   0},  // 8
+    {MOUSE_CHILD,      135,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_ADF_TENS_DOWN>,  0},  // 9
+    {MOUSE_CHILD,      150,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_ADF_TENS_UP>,    0},  // 10
+    {MOUSE_CHILD,       83,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, hundreds_down,                    0},  // 11
+    {MOUSE_CHILD,       98,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, hundreds_up,                      0},  // 12
+    {MOUSE_PARENT,     190, 105, 30, 30, CURSOR_NONE,     0xAA57, 0,      0, nullptr,                          0},  // 13 mode help
+    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 14
+    {MOUSE_CHILD,      170, 101, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, mode_adf,                         0},  // 15 ADF/ANT
+    {MOUSE_CHILD,      195,  95, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, mode_tone,                        0},  // 16 TONE
+    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 17
+    {MOUSE_END,          0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 18
+};
+// clang-format on
+static_assert(sizeof adf_mouse_rects / sizeof adf_mouse_rects[0] == 19);
+
+constexpr char adf_name[] = "Old_ADF";
+
+}  // namespace
+
+constinit GaugeHeader old_adf_gauge = {
+    .version = GAUGE_VERSION,
+    .name = adf_name,
+    .elements = &root_element,
+    .reserved_a = {},
+    .width_mm = 100,
+    .height_mm = 0,
+    .reserved_b = {},
+    .mouse_rects = adf_mouse_rects,
+    .gauge_callback = adf_gauge_callback,
+    .user_word = 0,
+    .parameters = nullptr,
+    .host = {},
+};
