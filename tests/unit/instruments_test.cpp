@@ -15,6 +15,8 @@ constexpr int VOR_KNOB_LEFT_X = 10, VOR_KNOB_RIGHT_X = 25, VOR_KNOB_Y = 120;
 constexpr int ADF_KNOB_LEFT_X = 10, ADF_KNOB_RIGHT_X = 25, ADF_KNOB_Y = 125;
 // The power switch areas of the NAV1 radio (Old_NAV1).
 constexpr int NAV_POWER_X = 20, NAV_POWER_ON_Y = 105, NAV_POWER_OFF_Y = 135;
+// The power switch area of the ADF radio (Old_ADF).
+constexpr int ADF_POWER_X = 15, ADF_POWER_ON_Y = 100;
 
 class Instruments : public HostTest {
 protected:
@@ -216,6 +218,27 @@ TEST_F(AdfIndicator, WithoutAnAdfRadioTheNeedleParksAtThreeOClock) {
         host.frame(adf);
         EXPECT_EQ(value(adf, ADF_NEEDLE), 90.0) << "bearing " << bearing;
     }
+}
+
+TEST_F(AdfIndicator, WithTheAdfOnTheNeedleShowsTheBearingUnchanged) {
+    const int adf = place("ADF_Indicator");
+    ASSERT_TRUE(host.click(place("Old_ADF"), ADF_POWER_X, ADF_POWER_ON_Y));
+    for (double bearing : {0.0, 270.0, 359.5}) {
+        set(39, bearing);
+        host.frame(adf);
+        EXPECT_EQ(value(adf, ADF_NEEDLE), bearing);
+    }
+}
+
+TEST_F(AdfIndicator, InstallingItAfterTheAdfWasSwitchedOnParksTheNeedleAgain) {
+    const int adf = place("ADF_Indicator");
+    ASSERT_TRUE(host.click(place("Old_ADF"), ADF_POWER_X, ADF_POWER_ON_Y));
+    set(39, 45.0);
+    const int second = place("ADF_Indicator");
+    host.frame(adf);
+    host.frame(second);
+    EXPECT_EQ(value(adf, ADF_NEEDLE), 90.0);
+    EXPECT_EQ(value(second, ADF_NEEDLE), 90.0);
 }
 
 TEST_F(AdfIndicator, KnobHalvesMakeTheHostTurnTheCardOneDegreeAClick) {
