@@ -22,7 +22,3 @@ if(NOT (TARVOLEN_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "Clang"))
 endif()
 set_property(TARGET tarvolen_instr APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/module/exports.map)
 tarvolen_warnings(tarvolen_instr)
-if(TARVOLEN_FUZZ)
-  # Coverage feedback from the module's own code for the fuzz targets.
-  target_compile_options(tarvolen_instr PRIVATE -fsanitize=fuzzer-no-link)
-endif()

@@ -13,6 +13,10 @@ constexpr double PI = 3.14159265358979323846;
 // Points on the gauge faces where a click lands in the knob halves.
 constexpr int VOR_KNOB_LEFT_X = 10, VOR_KNOB_RIGHT_X = 25, VOR_KNOB_Y = 120;
 constexpr int ADF_KNOB_LEFT_X = 10, ADF_KNOB_RIGHT_X = 25, ADF_KNOB_Y = 125;
+// The power switch areas of the NAV1 radio (Old_NAV1).
+constexpr int NAV_POWER_X = 20, NAV_POWER_ON_Y = 105, NAV_POWER_OFF_Y = 135;
+// The power switch area of the ADF radio (Old_ADF).
+constexpr int ADF_POWER_X = 15, ADF_POWER_ON_Y = 100;
 
 class Instruments : public HostTest {
 protected:
@@ -32,6 +36,13 @@ protected:
                 values.push_back(v);
         }
         return values;
+    }
+
+    // Places the NAV1 radio and switches its set on.
+    int switch_nav1_on() {
+        const int nav1 = place("Old_NAV1");
+        EXPECT_TRUE(host.click(nav1, NAV_POWER_X, NAV_POWER_ON_Y));
+        return nav1;
     }
 
     void TearDown() override { EXPECT_TRUE(host.errors().empty()) << host.errors().front(); }
@@ -74,6 +85,71 @@ TEST_F(VorIndicator, WithoutANav1RadioTheNeedlesCentreTheFlagsShowStripesAndTheL
     EXPECT_EQ(value(vor, VOR_GS_FLAG), 0.0);
     EXPECT_EQ(value(vor, VOR_TO_FROM), 0.0);
     EXPECT_EQ(value(vor, VOR_LAMP), -1.0);
+}
+
+TEST_F(VorIndicator, WithNav1OnTheNeedlesAndGlideslopeFlagShowTheSignal) {
+    const int vor = place("VOR1_Indicator");
+    switch_nav1_on();
+    set(849, 0.8);
+    set(850, -0.6);
+    set(44, 1.0);
+    host.frame(vor);
+    EXPECT_EQ(value(vor, VOR_DEVIATION), 0.8);
+    EXPECT_EQ(value(vor, VOR_GLIDESLOPE), -0.6);
+    EXPECT_EQ(value(vor, VOR_GS_FLAG), 1.0);
+}
+
+TEST_F(VorIndicator, ToFromFlagShowsThePictureItsIntegerVariableNames) {
+    const int vor = place("VOR1_Indicator");
+    switch_nav1_on();
+    for (uint32_t picture : {0u, 1u, 2u}) {  // off, TO, FROM
+        set(43, picture);
+        host.frame(vor);
+        EXPECT_EQ(value(vor, VOR_TO_FROM), static_cast<double>(picture));
+    }
+}
+
+TEST_F(VorIndicator, LampIsLitInTheUpperHalfOfEachBlinkPeriodWhileItsSourceIsPositive) {
+    struct Case {
+        double blink_time, source;
+        bool lit;
+    };
+    const Case cases[] = {
+        {0.3, 1.0, true},     // past the middle of the first 0.51 period
+        {0.255, 1.0, false},  // exactly the middle: still dark
+        {0.2, 1.0, false},    // lower half
+        {0.81, 1.0, true},    // 0.3 into the second period
+        {0.52, 1.0, false},   // just into the second period
+        {0.3, 0.0, false},    // the source is off
+        {0.3, -1.0, false},   // negative counts as off
+    };
+    const int vor = place("VOR1_Indicator");
+    switch_nav1_on();
+    for (const Case& c : cases) {
+        set(604, c.blink_time);
+        set(354, c.source);
+        host.frame(vor);
+        EXPECT_EQ(value(vor, VOR_LAMP), c.lit ? 0.0 : -1.0) << "time " << c.blink_time << ", source " << c.source;
+    }
+}
+
+TEST_F(VorIndicator, SwitchingNav1OffOrInstallingTheIndicatorAgainCentresTheNeedles) {
+    const int vor = place("VOR1_Indicator");
+    const int nav1 = switch_nav1_on();
+    set(849, 0.5);
+    host.frame(vor);
+    ASSERT_EQ(value(vor, VOR_DEVIATION), 0.5);
+    // The radio's off switch
+    host.click(nav1, NAV_POWER_X, NAV_POWER_OFF_Y);
+    host.frame(vor);
+    EXPECT_EQ(value(vor, VOR_DEVIATION), 0.0);
+    // A second indicator placed while the set is on switches it off for both
+    host.click(nav1, NAV_POWER_X, NAV_POWER_ON_Y);
+    const int second = place("VOR1_Indicator");
+    host.frame(vor);
+    host.frame(second);
+    EXPECT_EQ(value(vor, VOR_DEVIATION), 0.0);
+    EXPECT_EQ(value(second, VOR_DEVIATION), 0.0);
 }
 
 TEST_F(VorIndicator, CardAndKnobFollowTheCourseCardRotationWithPowerOff) {
@@ -142,6 +218,27 @@ TEST_F(AdfIndicator, WithoutAnAdfRadioTheNeedleParksAtThreeOClock) {
         host.frame(adf);
         EXPECT_EQ(value(adf, ADF_NEEDLE), 90.0) << "bearing " << bearing;
     }
+}
+
+TEST_F(AdfIndicator, WithTheAdfOnTheNeedleShowsTheBearingUnchanged) {
+    const int adf = place("ADF_Indicator");
+    ASSERT_TRUE(host.click(place("Old_ADF"), ADF_POWER_X, ADF_POWER_ON_Y));
+    for (double bearing : {0.0, 270.0, 359.5}) {
+        set(39, bearing);
+        host.frame(adf);
+        EXPECT_EQ(value(adf, ADF_NEEDLE), bearing);
+    }
+}
+
+TEST_F(AdfIndicator, InstallingItAfterTheAdfWasSwitchedOnParksTheNeedleAgain) {
+    const int adf = place("ADF_Indicator");
+    ASSERT_TRUE(host.click(place("Old_ADF"), ADF_POWER_X, ADF_POWER_ON_Y));
+    set(39, 45.0);
+    const int second = place("ADF_Indicator");
+    host.frame(adf);
+    host.frame(second);
+    EXPECT_EQ(value(adf, ADF_NEEDLE), 90.0);
+    EXPECT_EQ(value(second, ADF_NEEDLE), 90.0);
 }
 
 TEST_F(AdfIndicator, KnobHalvesMakeTheHostTurnTheCardOneDegreeAClick) {
