@@ -227,6 +227,9 @@ TEST_F(PanelPicture, GaugesAreScaledFromTheirFaceToThePlacedWidth) {
     ASSERT_FALSE(canvas.draws().empty());
     EXPECT_DOUBLE_EQ(canvas.draws()[0].frame.scale_x, 2.0);
     EXPECT_DOUBLE_EQ(canvas.draws()[0].frame.scale_y, 2.0);
+    host.placement(id)->h = 70;  // a height given stretches the face to it
+    draw(id);
+    EXPECT_DOUBLE_EQ(canvas.draws()[0].frame.scale_y, 70.0 / 141);
 }
 
 TEST_F(PanelPicture, RegistrationPlateShowsItsTextInTheColourAndTypefaceItWasGiven) {
