@@ -56,11 +56,18 @@ const char* gauge_text(const GaugeHeader* gauge) {
     return gauge && has_text(gauge->parameters) ? gauge->parameters : nullptr;
 }
 
+// Whether text begins with prefix.
+bool starts_with(const char* text, const char* prefix) {
+    for (; *prefix; ++text, ++prefix)
+        if (*text != *prefix) return false;
+    return true;
+}
+
 // The id of the first table name that text begins with, or false.
 template <size_t N>
 bool lookup_prefix(const NamedId (&table)[N], const char* text, int32_t* id) {
     for (const NamedId& row : table) {
-        if (strncmp(text, row.name, strlen(row.name)) == 0) {
+        if (starts_with(text, row.name)) {
             *id = row.id;
             return true;
         }

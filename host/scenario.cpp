@@ -78,10 +78,10 @@ public:
             remove(args);
         else if (command == "expect")
             expect(args);
-        else if (command == "panel")
-            panel(args);
         else if (command == "sleep")
             sleep(args);
+        else if (command == "panel")
+            panel(args);
         else
             fail("unknown command \"" + command + "\"");
     }

@@ -9,10 +9,10 @@
 //   remove GAUGE                                 kill and remove the gauge
 //   expect var TOKEN VALUE                       a variable holds VALUE
 //   expect window IDENT open|closed              a panel window's state
-//   panel FILE                                   place every gauge of a panel.cfg (a
-//                                                relative FILE is beside the scenario)
 //   sleep MS                                     wait MS milliseconds of real time (lets
 //                                                a played click sound out before the next)
+//   panel FILE                                   place every gauge of a panel.cfg (a
+//                                                relative FILE is beside the scenario)
 //
 // GAUGE is a gauge name (its first placement) or NAME#K (its K-th placement).
 #pragma once

@@ -567,8 +567,12 @@ constexpr uint32_t help_id(Help help, const RadioGaugeConfig& config) {
     return 0;
 }
 
+// Called only when a list's entry count is wrong: it is no constexpr function, so the
+// constant initialisation that reaches it fails to compile.
+inline void radio_mouse_count_mismatch() {}
+
 // The list for the config's version; N must be that version's entry count (a wrong N
-// fails to compile: writing past the array is not a constant expression).
+// fails to compile).
 template <size_t N>
 constexpr MouseList<N> radio_mouse_list(const RadioGaugeConfig& config) {
     MouseList<N> list{};
@@ -579,7 +583,7 @@ constexpr MouseList<N> radio_mouse_list(const RadioGaugeConfig& config) {
         list.rects[i++] = {row.kind,  row.x, row.y,       row.w, row.h, row.cursor, help_id(row.help, config),
                            row.flags, 0,     row.handler, 0};
     }
-    if (i != N) list.rects[N] = {};  // too many slots: not a constant expression either
+    if (i != N) radio_mouse_count_mismatch();
     return list;
 }
 
