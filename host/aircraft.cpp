@@ -9,7 +9,6 @@
 
 Aircraft::Aircraft() {
     systems_.push_back(std::make_unique<PanelWindows>());
-    systems_.push_back(std::make_unique<CockpitEvents>());
     systems_.push_back(std::make_unique<SimRadios>(vars_));
     systems_.push_back(std::make_unique<CockpitEvents>());
     systems_.push_back(std::make_unique<SimAdf>(vars_));

@@ -160,14 +160,6 @@ TEST_F(VorIndicator, CardAndKnobFollowTheCourseCardRotationWithPowerOff) {
     EXPECT_EQ(value(vor, VOR_KNOB), -1.25);
 }
 
-TEST_F(VorIndicator, LampReadsTheBlinkTimeBaseAfreshAtEveryDraw) {
-    const int vor = place("VOR1_Indicator");
-    host.frame(vor);
-    host.frame(vor);
-    EXPECT_EQ(ops("read_var").size(), 2u);
-    for (const std::string& line : ops("read_var")) EXPECT_NE(line.find("\"token\":604"), std::string::npos) << line;
-}
-
 TEST_F(VorIndicator, CourseKnobTruncatesTheCourseAndWrapsAt360And0) {
     struct Case {
         double course_deg;
@@ -342,17 +334,6 @@ TEST_F(AirspeedAndCompass, CompassStripRunsFrom360Down0AndHasNoYTravel) {
     EXPECT_EQ(card->min_y, 360.0);
     EXPECT_EQ(card->max_y, 360.0);
     EXPECT_EQ(card->callback_y, nullptr);
-}
-
-TEST_F(AirspeedAndCompass, NeedleAndCardShowTheirVariablesWithoutModuleCode) {
-    const int airspeed = place("Airspeed_Kts");
-    const int compass = place("Magnetic_Compass");
-    set(61, 123.5);
-    set(83, 271.0);
-    host.frame_all();
-    EXPECT_EQ(value(airspeed, 2), 123.5);
-    EXPECT_EQ(host.placement(compass)->elements.at(1).value_x, 271.0);
-    EXPECT_TRUE(ops("value").empty());  // no callback ran
 }
 
 // ---- The simulated flight ----
