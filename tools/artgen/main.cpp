@@ -5,7 +5,8 @@
 // Needle convention: a needle or knob bitmap points to the RIGHT (+x) from its
 // pivot (pivot_x, pivot_y) at angle zero. The host turns the bitmap so that its +x
 // axis points from the pivot towards the calibration point of the needle's value
-// (and for needles without a table, by the value as an angle from +x). Knob
+// (for needles without a table, towards the value read as a compass direction: 0 at
+// twelve o'clock, clockwise). Knob
 // pictures carry their index mark on +x for the same reason. Course and compass
 // cards have 0 at the top and degrees increasing clockwise, turning about the
 // centre given in their row.
