@@ -11,6 +11,7 @@
 #include "commands/toggle_gauges.h"
 
 #include "commands/param_commands.h"
+#include "module/declare.h"
 #include "module/host_services.h"
 
 void TARVOLEN_CALLBACK toggle_gauge_callback(GaugeHeader* gauge, uint32_t service, uintptr_t extra) {
@@ -60,53 +61,25 @@ int32_t TARVOLEN_CALLBACK seat_down_click(ClickRecord* click, uint32_t mouse_fla
 
 namespace {
 
+using namespace declare;
+
 inline constexpr uint32_t TOGGLE_WIDTH_MM = 19;
-inline constexpr uint32_t TOGGLE_IMAGE_FLAGS = 0x3;
-
-constexpr StaticImage toggle_face(uint32_t bitmap_id, GaugeHeader* gauge) {
-    StaticImage face{};
-    face.header.kind = ELEMENT_STATIC_IMAGE;
-    face.header.bitmap_id = bitmap_id;
-    face.header.gauge = gauge;
-    face.header.image_flags = TOGGLE_IMAGE_FLAGS;
-    return face;
-}
-
-// The gauge's outer parent rectangle (the whole gauge) with its tooltip.
-constexpr MouseRect toggle_parent(uint32_t help_id) {
-    return {MOUSE_PARENT, 0, 0, 0, 0, CURSOR_NONE, help_id, 0, 0, nullptr, 0};
-}
 
 // The one push-button box: an event the host sends itself, or a handler.
 constexpr MouseRect toggle_button(uint32_t event_id, MouseHandler handler) {
-    return {MOUSE_CHILD, 3, 3, 13, 13, CURSOR_BUTTON, 0, MOUSE_LEFT_CLICK, event_id, handler, 0};
-}
-
-constexpr MouseRect kParentEnd = {MOUSE_PARENT_END, 0, 0, 0, 0, CURSOR_NONE, 0, 0, 0, nullptr, 0};
-constexpr MouseRect kListEnd = {MOUSE_END, 0, 0, 0, 0, CURSOR_NONE, 0, 0, 0, nullptr, 0};
-
-constexpr GaugeHeader toggle_header(const char* name, ElementHeader** elements, MouseRect* mouse_rects,
-                                    GaugeCallback callback) {
-    GaugeHeader header{};
-    header.version = GAUGE_VERSION;
-    header.name = name;
-    header.elements = elements;
-    header.width_mm = TOGGLE_WIDTH_MM;
-    header.mouse_rects = mouse_rects;
-    header.gauge_callback = callback;
-    return header;
+    return mouse_child(3, 3, 13, 13, CURSOR_BUTTON, MOUSE_LEFT_CLICK, event_id, handler);
 }
 
 }  // namespace
 
 // One gauge's records, leaf first: the face (root and only element), the cell that
 // leads to it, the mouse list, the header.
-#define TOGGLE_GAUGE(ident, name, bitmap_id, help_id, event_id, handler, callback)                          \
-    static constinit StaticImage ident##_face = toggle_face(bitmap_id, &ident##_gauge);                     \
-    static constinit ElementHeader* ident##_root[] = {&ident##_face.header};                                \
-    static constinit MouseRect ident##_mouse[] = {toggle_parent(help_id), toggle_button(event_id, handler), \
-                                                  kParentEnd, kListEnd};                                    \
-    constinit GaugeHeader ident##_gauge = toggle_header(name, ident##_root, ident##_mouse, callback);
+#define TOGGLE_GAUGE(ident, name, bitmap_id, help_id, event_id, handler, callback)                                     \
+    static constinit StaticImage ident##_face = static_image(bitmap_id, &ident##_gauge);                               \
+    static constinit ElementHeader* ident##_root[] = {&ident##_face.header};                                           \
+    static constinit MouseRect ident##_mouse[] = {mouse_parent(0, 0, 0, 0, help_id), toggle_button(event_id, handler), \
+                                                  mouse_parent_end(), mouse_end()};                                    \
+    constinit GaugeHeader ident##_gauge = gauge_header(name, ident##_root, TOGGLE_WIDTH_MM, ident##_mouse, callback);
 
 // clang-format off
 //           ident                   name                      bitmap tooltip host event              handler          callback

@@ -3,12 +3,15 @@
 // the card and its knob follow the host's card rotation, and the knob's two halves
 // make the host send its card events by themselves.
 #include "instruments/instruments.h"
+#include "module/declare.h"
 #include "radios/radio_state.h"
 
-// The records name only the fields they set; every other word is zero.
+// The calibration tables name only the words they set; every other word is zero.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
+
+using namespace declare;
 
 constexpr uint32_t TOKEN_ADF_BEARING = 39;        // bearing needle, degrees from the top
 constexpr uint32_t TOKEN_ADF_CARD_ROTATION = 22;  // card and knob picture
@@ -50,93 +53,44 @@ constinit NonlinearityPoint adf_bearing_points[] = {
 static_assert(sizeof(adf_bearing_points) / sizeof(adf_bearing_points[0]) == 2);
 // clang-format on
 
-// Elements, top-most (5, the knob) first, down to the face (1).
-constinit Needle adf_knob = {
-    .header = {.kind = ELEMENT_NEEDLE,
-               .bitmap_id = 1310,
-               .x = 18,
-               .y = 126,
-               .pivot_x = 14,
-               .pivot_y = 14,
-               .gauge = &adf_indicator_gauge,
-               .image_flags = 0x83},
-    .source = {.token = TOKEN_ADF_CARD_ROTATION},
-};
+constexpr GaugeHeader* g = &adf_indicator_gauge;
+
+// Elements, top-most (5, the knob) first, down to the face (1). The element words:
+// kind, bitmap, x, y, image flags, gauge, the element drawn over it, failures.
+constinit Needle adf_knob = needle(element(ELEMENT_NEEDLE, 1310, 18, 126, 0x83, g, nullptr, nullptr), 14, 14,
+                                   TOKEN_ADF_CARD_ROTATION, nullptr, 0, nullptr);
 constinit ElementHeader* adf_bezel_children[] = {&adf_knob.header, nullptr};
 
-constinit StaticImage adf_bezel = {
-    .header = {.kind = ELEMENT_STATIC_IMAGE,
-               .bitmap_id = 1320,
-               .gauge = &adf_indicator_gauge,
-               .children = adf_bezel_children,
-               .image_flags = 0x3},
-};
+constinit StaticImage adf_bezel = static_image(1320, g, adf_bezel_children);
 constinit ElementHeader* adf_needle_children[] = {&adf_bezel.header, nullptr};
 
-constinit Needle adf_bearing_needle = {
-    .header = {.kind = ELEMENT_NEEDLE,
-               .bitmap_id = 1330,
-               .x = 73,
-               .y = 73,
-               .pivot_x = 45,
-               .pivot_y = 5,
-               .gauge = &adf_indicator_gauge,
-               .children = adf_needle_children,
-               .failures = adf_needle_failures,
-               .image_flags = 0x83},
-    .source = {.token = TOKEN_ADF_BEARING},
-    .points = adf_bearing_points,
-    .point_count = 2,
-    .callback = adf_bearing_value,
-};
+constinit Needle adf_bearing_needle =
+    needle(element(ELEMENT_NEEDLE, 1330, 73, 73, 0x83, g, adf_needle_children, adf_needle_failures), 45, 5,
+           TOKEN_ADF_BEARING, adf_bearing_points, 2, adf_bearing_value);
 constinit ElementHeader* adf_card_children[] = {&adf_bearing_needle.header, nullptr};
 
-constinit Sprite adf_card = {
-    .header = {.kind = ELEMENT_SPRITE,
-               .bitmap_id = 1340,
-               .pivot_x = 73,
-               .pivot_y = 73,
-               .gauge = &adf_indicator_gauge,
-               .children = adf_card_children,
-               .image_flags = 0x83},
-    .source_angle = {.token = TOKEN_ADF_CARD_ROTATION},
-    .scale_angle = 1.0,
-    .texture_scale_x = 1.0f,
-    .texture_scale_y = 1.0f,
-};
+constinit Sprite adf_card =
+    sprite(element(ELEMENT_SPRITE, 1340, 0, 0, 0x83, g, adf_card_children, nullptr), 73, 73, TOKEN_ADF_CARD_ROTATION);
 constinit ElementHeader* adf_face_children[] = {&adf_card.header, nullptr};
 
-constinit StaticImage adf_face = {
-    .header = {.kind = ELEMENT_STATIC_IMAGE,
-               .bitmap_id = 1300,
-               .gauge = &adf_indicator_gauge,
-               .children = adf_face_children,
-               .failures = adf_face_failures,
-               .image_flags = 0x3},
-};
+constinit StaticImage adf_face = static_image(1300, g, adf_face_children, adf_face_failures);
 constinit ElementHeader* adf_root = &adf_face.header;
 
 // clang-format off
 constinit MouseRect adf_mouse_rects[] = {
-    // kind             x    y    w   h  cursor           help    flags                            event                handler
-    {MOUSE_PARENT,      0,   0,   0,  0, CURSOR_NONE,     43776,  0,                               0,                   nullptr, 0},
-    {MOUSE_PARENT,      4, 112,  28, 28, CURSOR_NONE,     43777,  0,                               0,                   nullptr, 0},  // the knob
-    {MOUSE_CHILD,       0,   0,  14, 28, CURSOR_DECREASE, 0,      MOUSE_LEFT_CLICK | MOUSE_REPEAT, EVENT_ADF_CARD_DOWN, nullptr, 0},
-    {MOUSE_CHILD,      14,   0,  14, 28, CURSOR_INCREASE, 0,      MOUSE_LEFT_CLICK | MOUSE_REPEAT, EVENT_ADF_CARD_UP,   nullptr, 0},
-    {MOUSE_PARENT_END,  0,   0,   0,  0, CURSOR_NONE,     0,      0,                               0,                   nullptr, 0},
-    {MOUSE_PARENT_END,  0,   0,   0,  0, CURSOR_NONE,     0,      0,                               0,                   nullptr, 0},
-    {MOUSE_END,         0,   0,   0,  0, CURSOR_NONE,     0,      0,                               0,                   nullptr, 0},
+    //            x    y   w   h  help / cursor    flags                            event                handler
+    mouse_parent( 0,   0,  0,  0, 43776),
+    mouse_parent( 4, 112, 28, 28, 43777),  // the knob
+    mouse_child(  0,   0, 14, 28, CURSOR_DECREASE, MOUSE_LEFT_CLICK | MOUSE_REPEAT, EVENT_ADF_CARD_DOWN, nullptr),
+    mouse_child( 14,   0, 14, 28, CURSOR_INCREASE, MOUSE_LEFT_CLICK | MOUSE_REPEAT, EVENT_ADF_CARD_UP,   nullptr),
+    mouse_parent_end(),
+    mouse_parent_end(),
+    mouse_end(),
 };
 static_assert(sizeof(adf_mouse_rects) / sizeof(adf_mouse_rects[0]) == 7);
 // clang-format on
 
 }  // namespace
 
-constinit GaugeHeader adf_indicator_gauge = {
-    .version = GAUGE_VERSION,
-    .name = "ADF_Indicator",
-    .elements = &adf_root,
-    .width_mm = 100,
-    .mouse_rects = adf_mouse_rects,
-    .gauge_callback = adf_indicator_callback,
-};
+constinit GaugeHeader adf_indicator_gauge =
+    declare::gauge_header("ADF_Indicator", &adf_root, 100, adf_mouse_rects, adf_indicator_callback);

@@ -1,11 +1,14 @@
 // Airspeed_Kts and Magnetic_Compass: two instruments made of declarations only. The
 // host draws their needle and card straight from the variables the records name.
 #include "instruments/instruments.h"
+#include "module/declare.h"
 
-// The records name only the fields they set; every other word is zero.
+// The calibration tables name only the words they set; every other word is zero.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
+
+using namespace declare;
 
 constexpr uint32_t TOKEN_AIRSPEED_KT = 61;
 constexpr uint32_t TOKEN_COMPASS_DEG = 83;
@@ -50,94 +53,54 @@ constinit FailureEntry compass_card_failures[] = {
 };
 // clang-format on
 
-constinit StaticImage airspeed_overlay = {
-    .header = {.kind = ELEMENT_STATIC_IMAGE, .bitmap_id = 230, .gauge = &airspeed_kts_gauge, .image_flags = 0x3},
-};
+constexpr GaugeHeader* airspeed = &airspeed_kts_gauge;
+constexpr GaugeHeader* compass = &magnetic_compass_gauge;
+
+// The element words: kind, bitmap, x, y, image flags, gauge, the element drawn over
+// it, failures.
+constinit StaticImage airspeed_overlay = static_image(230, airspeed);
 constinit ElementHeader* airspeed_needle_children[] = {&airspeed_overlay.header, nullptr};
 
-constinit Needle airspeed_needle = {
-    .header = {.kind = ELEMENT_NEEDLE,
-               .bitmap_id = 220,
-               .x = 59,
-               .y = 59,
-               .pivot_x = 21,
-               .pivot_y = 5,
-               .gauge = &airspeed_kts_gauge,
-               .children = airspeed_needle_children,
-               .failures = airspeed_needle_failures,
-               .image_flags = 0x83},
-    .source = {.token = TOKEN_AIRSPEED_KT},
-    .points = airspeed_points,
-    .point_count = sizeof(airspeed_points) / sizeof(airspeed_points[0]),
-};
+constinit Needle airspeed_needle =
+    needle(element(ELEMENT_NEEDLE, 220, 59, 59, 0x83, airspeed, airspeed_needle_children, airspeed_needle_failures), 21,
+           5, TOKEN_AIRSPEED_KT, airspeed_points, sizeof(airspeed_points) / sizeof(airspeed_points[0]), nullptr);
 constinit ElementHeader* airspeed_dial_children[] = {&airspeed_needle.header, nullptr};
 
-constinit StaticImage airspeed_dial = {
-    .header = {.kind = ELEMENT_STATIC_IMAGE,
-               .bitmap_id = 210,
-               .gauge = &airspeed_kts_gauge,
-               .children = airspeed_dial_children,
-               .image_flags = 0x3},
-};
+constinit StaticImage airspeed_dial = static_image(210, airspeed, airspeed_dial_children);
 constinit ElementHeader* airspeed_root = &airspeed_dial.header;
 
 // The card strip slides in x only: headings fall from left to right on the strip,
 // so the range runs from 360 down to 0. The y range is the single value 360.
-constinit MovingImage compass_card = {
-    .header = {.kind = ELEMENT_MOVING_IMAGE,
-               .bitmap_id = 250,
-               .gauge = &magnetic_compass_gauge,
-               .failures = compass_card_failures,
-               .image_flags = 0x83},
-    .source_x = {.token = TOKEN_COMPASS_DEG},
-    .min_x = 360.0,
-    .max_x = 0.0,
-    .min_y = 360.0,
-    .max_y = 360.0,
-};
+constinit MovingImage compass_card =
+    moving_image(element(ELEMENT_MOVING_IMAGE, 250, 0, 0, 0x83, compass, nullptr, compass_card_failures),
+                 TOKEN_COMPASS_DEG, 360.0, 0.0, 0, 360.0, 360.0, nullptr);
 constinit ElementHeader* compass_background_children[] = {&compass_card.header, nullptr};
 
-constinit StaticImage compass_background = {
-    .header = {.kind = ELEMENT_STATIC_IMAGE,
-               .bitmap_id = 240,
-               .gauge = &magnetic_compass_gauge,
-               .children = compass_background_children,
-               .image_flags = 0x3},
-};
+constinit StaticImage compass_background = static_image(240, compass, compass_background_children);
 constinit ElementHeader* compass_root = &compass_background.header;
 
 // clang-format off
 // A tooltip over the whole gauge and no click area.
 constinit MouseRect airspeed_mouse_rects[] = {
-    // kind             x  y  w  h  cursor       help   flags event handler
-    {MOUSE_PARENT,      0, 0, 0, 0, CURSOR_NONE, 43778, 0,    0,    nullptr, 0},
-    {MOUSE_PARENT_END,  0, 0, 0, 0, CURSOR_NONE, 0,     0,    0,    nullptr, 0},
-    {MOUSE_END,         0, 0, 0, 0, CURSOR_NONE, 0,     0,    0,    nullptr, 0},
+    //           x  y  w  h  help
+    mouse_parent(0, 0, 0, 0, 43778),
+    mouse_parent_end(),
+    mouse_end(),
 };
 static_assert(sizeof(airspeed_mouse_rects) / sizeof(airspeed_mouse_rects[0]) == 3);
 
 constinit MouseRect compass_mouse_rects[] = {
-    {MOUSE_PARENT,      0, 0, 0, 0, CURSOR_NONE, 43895, 0,    0,    nullptr, 0},
-    {MOUSE_PARENT_END,  0, 0, 0, 0, CURSOR_NONE, 0,     0,    0,    nullptr, 0},
-    {MOUSE_END,         0, 0, 0, 0, CURSOR_NONE, 0,     0,    0,    nullptr, 0},
+    //           x  y  w  h  help
+    mouse_parent(0, 0, 0, 0, 43895),
+    mouse_parent_end(),
+    mouse_end(),
 };
 static_assert(sizeof(compass_mouse_rects) / sizeof(compass_mouse_rects[0]) == 3);
 // clang-format on
 
 }  // namespace
 
-constinit GaugeHeader airspeed_kts_gauge = {
-    .version = GAUGE_VERSION,
-    .name = "Airspeed_Kts",
-    .elements = &airspeed_root,
-    .width_mm = 100,
-    .mouse_rects = airspeed_mouse_rects,
-};
-
-constinit GaugeHeader magnetic_compass_gauge = {
-    .version = GAUGE_VERSION,
-    .name = "Magnetic_Compass",
-    .elements = &compass_root,
-    .width_mm = 100,
-    .mouse_rects = compass_mouse_rects,
-};
+constinit GaugeHeader airspeed_kts_gauge =
+    declare::gauge_header("Airspeed_Kts", &airspeed_root, 100, airspeed_mouse_rects, nullptr);
+constinit GaugeHeader magnetic_compass_gauge =
+    declare::gauge_header("Magnetic_Compass", &compass_root, 100, compass_mouse_rects, nullptr);

@@ -5,12 +5,15 @@
 
 #include "commands/param_commands.h"
 #include "instruments/instruments.h"
+#include "module/declare.h"
 #include "platform/platform.h"
 
-// The records name only the fields they set; every other word is zero.
+// The plate's string record names only the words it sets; every other word is zero.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
+
+using namespace declare;
 
 constexpr const char* DEFAULT_REGISTRATION = "N700MS";
 constexpr uint32_t COLOUR_BYTE_MAX = 255;
@@ -100,7 +103,7 @@ double TARVOLEN_CALLBACK plate_text(ElementHeader* element) {
 }
 
 constinit StringElement plate_string = {
-    .header = {.kind = ELEMENT_STRING, .bitmap_id = 0xFFFFFFFFu, .gauge = &registration_gauge, .image_flags = 0x3},
+    .header = element(ELEMENT_STRING, 0xFFFFFFFFu, 0, 0, 0x3, &registration_gauge, nullptr, nullptr),
     .box_w = 150,
     .box_h = 25,
     .text_colour = 0xFFFFFF,
@@ -115,33 +118,21 @@ constinit StringElement plate_string = {
 };
 constinit ElementHeader* plate_background_children[] = {&plate_string.header, nullptr};
 
-constinit StaticImage plate_background = {
-    .header = {.kind = ELEMENT_STATIC_IMAGE,
-               .bitmap_id = 40,
-               .gauge = &registration_gauge,
-               .children = plate_background_children,
-               .image_flags = 0x3},
-};
+constinit StaticImage plate_background = static_image(40, &registration_gauge, plate_background_children);
 constinit ElementHeader* plate_root = &plate_background.header;
 
 // clang-format off
 // No click area and no tooltip.
 constinit MouseRect plate_mouse_rects[] = {
-    // kind             x  y  w  h  cursor       help flags event handler
-    {MOUSE_PARENT,      0, 0, 0, 0, CURSOR_NONE, 0,   0,    0,    nullptr, 0},
-    {MOUSE_PARENT_END,  0, 0, 0, 0, CURSOR_NONE, 0,   0,    0,    nullptr, 0},
-    {MOUSE_END,         0, 0, 0, 0, CURSOR_NONE, 0,   0,    0,    nullptr, 0},
+    //           x  y  w  h  help
+    mouse_parent(0, 0, 0, 0, 0),
+    mouse_parent_end(),
+    mouse_end(),
 };
 static_assert(sizeof(plate_mouse_rects) / sizeof(plate_mouse_rects[0]) == 3);
 // clang-format on
 
 }  // namespace
 
-constinit GaugeHeader registration_gauge = {
-    .version = GAUGE_VERSION,
-    .name = "Registration",
-    .elements = &plate_root,
-    .width_mm = 150,
-    .mouse_rects = plate_mouse_rects,
-    .gauge_callback = registration_callback,
-};
+constinit GaugeHeader registration_gauge =
+    declare::gauge_header("Registration", &plate_root, 150, plate_mouse_rects, registration_callback);

@@ -4,13 +4,16 @@
 #include <cmath>
 
 #include "instruments/instruments.h"
+#include "module/declare.h"
 #include "module/host_services.h"
 #include "radios/radio_state.h"
 
-// The records name only the fields they set; every other word is zero.
+// The calibration tables name only the words they set; every other word is zero.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
+
+using namespace declare;
 
 constexpr uint32_t TOKEN_COURSE_DEG = 45;       // read by the knob handlers
 constexpr uint32_t TOKEN_BLINK_TIME = 604;      // read by the lamp callback
@@ -110,161 +113,65 @@ constinit NonlinearityPoint vor_glideslope_points[] = {
 static_assert(sizeof(vor_glideslope_points) / sizeof(vor_glideslope_points[0]) == 2);
 // clang-format on
 
-// Elements, top-most (9, the lamp) first, down to the face (1).
-constinit Icon vor_lamp = {
-    .header = {.kind = ELEMENT_ICON,
-               .bitmap_id = 1280,
-               .x = 121,
-               .y = 2,
-               .gauge = &vor1_indicator_gauge,
-               .failures = vor_signal_failures,
-               .image_flags = 0x87},
-    .source = {.token = TOKEN_LAMP},
-    .scale = 1.0,
-    .pictures = 1,
-    .callback = vor_lamp_value,
-};
+constexpr GaugeHeader* g = &vor1_indicator_gauge;
+
+// Elements, top-most (9, the lamp) first, down to the face (1). The element words:
+// kind, bitmap, x, y, image flags, gauge, the element drawn over it, failures.
+constinit Icon vor_lamp = icon(element(ELEMENT_ICON, 1280, 121, 2, 0x87, g, nullptr, vor_signal_failures), TOKEN_LAMP,
+                               1.0, 1, vor_lamp_value);
 constinit ElementHeader* vor_knob_children[] = {&vor_lamp.header, nullptr};
 
-constinit Needle vor_knob = {
-    .header = {.kind = ELEMENT_NEEDLE,
-               .bitmap_id = 1210,
-               .x = 19,
-               .y = 123,
-               .pivot_x = 15,
-               .pivot_y = 15,
-               .gauge = &vor1_indicator_gauge,
-               .children = vor_knob_children,
-               .image_flags = 0x83},
-    .source = {.token = TOKEN_CARD_ROTATION},
-};
+constinit Needle vor_knob = needle(element(ELEMENT_NEEDLE, 1210, 19, 123, 0x83, g, vor_knob_children, nullptr), 15, 15,
+                                   TOKEN_CARD_ROTATION, nullptr, 0, nullptr);
 constinit ElementHeader* vor_bezel_children[] = {&vor_knob.header, nullptr};
 
-constinit StaticImage vor_bezel = {
-    .header = {.kind = ELEMENT_STATIC_IMAGE,
-               .bitmap_id = 1270,
-               .gauge = &vor1_indicator_gauge,
-               .children = vor_bezel_children,
-               .image_flags = 0x3},
-};
+constinit StaticImage vor_bezel = static_image(1270, g, vor_bezel_children);
 constinit ElementHeader* vor_glideslope_children[] = {&vor_bezel.header, nullptr};
 
-constinit Needle vor_glideslope_needle = {
-    .header = {.kind = ELEMENT_NEEDLE,
-               .bitmap_id = 1250,
-               .x = 37,
-               .y = 70,
-               .pivot_x = 0,
-               .pivot_y = 2,
-               .gauge = &vor1_indicator_gauge,
-               .children = vor_glideslope_children,
-               .failures = vor_signal_failures,
-               .image_flags = 0x83},
-    .source = {.token = TOKEN_GLIDESLOPE},
-    .points = vor_glideslope_points,
-    .point_count = 2,
-    .callback = vor_needle_value,
-};
+constinit Needle vor_glideslope_needle =
+    needle(element(ELEMENT_NEEDLE, 1250, 37, 70, 0x83, g, vor_glideslope_children, vor_signal_failures), 0, 2,
+           TOKEN_GLIDESLOPE, vor_glideslope_points, 2, vor_needle_value);
 constinit ElementHeader* vor_deviation_children[] = {&vor_glideslope_needle.header, nullptr};
 
-constinit Needle vor_deviation_needle = {
-    .header = {.kind = ELEMENT_NEEDLE,
-               .bitmap_id = 1220,
-               .x = 70,
-               .y = 33,
-               .pivot_x = -7,
-               .pivot_y = 2,
-               .gauge = &vor1_indicator_gauge,
-               .children = vor_deviation_children,
-               .failures = vor_signal_failures,
-               .image_flags = 0x83},
-    .source = {.token = TOKEN_DEVIATION},
-    .points = vor_deviation_points,
-    .point_count = 2,
-    .callback = vor_needle_value,
-};
+constinit Needle vor_deviation_needle =
+    needle(element(ELEMENT_NEEDLE, 1220, 70, 33, 0x83, g, vor_deviation_children, vor_signal_failures), -7, 2,
+           TOKEN_DEVIATION, vor_deviation_points, 2, vor_needle_value);
 constinit ElementHeader* vor_to_from_children[] = {&vor_deviation_needle.header, nullptr};
 
-constinit Icon vor_to_from_flag = {
-    .header = {.kind = ELEMENT_ICON,
-               .bitmap_id = 1260,
-               .x = 64,
-               .y = 98,
-               .gauge = &vor1_indicator_gauge,
-               .children = vor_to_from_children,
-               .failures = vor_signal_failures,
-               .image_flags = 0x83},
-    .source = {.token = TOKEN_TO_FROM},
-    .scale = 1.0,
-    .pictures = 3,
-    .callback = vor_to_from_value,
-};
+constinit Icon vor_to_from_flag =
+    icon(element(ELEMENT_ICON, 1260, 64, 98, 0x83, g, vor_to_from_children, vor_signal_failures), TOKEN_TO_FROM, 1.0, 3,
+         vor_to_from_value);
 constinit ElementHeader* vor_glideslope_flag_children[] = {&vor_to_from_flag.header, nullptr};
 
-constinit Icon vor_glideslope_flag = {
-    .header = {.kind = ELEMENT_ICON,
-               .bitmap_id = 1240,
-               .x = 87,
-               .y = 63,
-               .gauge = &vor1_indicator_gauge,
-               .children = vor_glideslope_flag_children,
-               .failures = vor_signal_failures,
-               .image_flags = 0x83},
-    .source = {.token = TOKEN_GLIDESLOPE_FLAG},
-    .scale = 1.0,
-    .pictures = 2,
-    .callback = vor_glideslope_flag_value,
-};
+constinit Icon vor_glideslope_flag =
+    icon(element(ELEMENT_ICON, 1240, 87, 63, 0x83, g, vor_glideslope_flag_children, vor_signal_failures),
+         TOKEN_GLIDESLOPE_FLAG, 1.0, 2, vor_glideslope_flag_value);
 constinit ElementHeader* vor_card_children[] = {&vor_glideslope_flag.header, nullptr};
 
-constinit Sprite vor_card = {
-    .header = {.kind = ELEMENT_SPRITE,
-               .bitmap_id = 1230,
-               .pivot_x = 70,
-               .pivot_y = 70,
-               .gauge = &vor1_indicator_gauge,
-               .children = vor_card_children,
-               .image_flags = 0x83},
-    .source_angle = {.token = TOKEN_CARD_ROTATION},
-    .scale_angle = 1.0,
-    .texture_scale_x = 1.0f,
-    .texture_scale_y = 1.0f,
-};
+constinit Sprite vor_card =
+    sprite(element(ELEMENT_SPRITE, 1230, 0, 0, 0x83, g, vor_card_children, nullptr), 70, 70, TOKEN_CARD_ROTATION);
 constinit ElementHeader* vor_face_children[] = {&vor_card.header, nullptr};
 
-constinit StaticImage vor_face = {
-    .header = {.kind = ELEMENT_STATIC_IMAGE,
-               .bitmap_id = 1200,
-               .gauge = &vor1_indicator_gauge,
-               .children = vor_face_children,
-               .failures = vor_face_failures,
-               .image_flags = 0x3},
-};
+constinit StaticImage vor_face = static_image(1200, g, vor_face_children, vor_face_failures);
 constinit ElementHeader* vor_root = &vor_face.header;
 
 // clang-format off
 constinit MouseRect vor_mouse_rects[] = {
-    // kind             x    y    w   h  cursor           help    flags                          event handler
-    {MOUSE_PARENT,      0,   0,   0,  0, CURSOR_NONE,     43890,  0,                             0, nullptr,         0},
-    {MOUSE_PARENT,      4, 108,  29, 29, CURSOR_NONE,     43891,  0,                             0, nullptr,         0},  // the knob
-    {MOUSE_CHILD,       0,   0,  14, 29, CURSOR_DECREASE, 0,      MOUSE_LEFT_CLICK | MOUSE_REPEAT, 0, vor_course_down, 0},
-    {MOUSE_CHILD,      14,   0,  14, 29, CURSOR_INCREASE, 0,      MOUSE_LEFT_CLICK | MOUSE_REPEAT, 0, vor_course_up,   0},
-    {MOUSE_PARENT_END,  0,   0,   0,  0, CURSOR_NONE,     0,      0,                             0, nullptr,         0},
-    {MOUSE_PARENT,    121,   2,  16, 16, CURSOR_NONE,     43856,  0,                             0, nullptr,         0},  // the lamp
-    {MOUSE_PARENT_END,  0,   0,   0,  0, CURSOR_NONE,     0,      0,                             0, nullptr,         0},
-    {MOUSE_PARENT_END,  0,   0,   0,  0, CURSOR_NONE,     0,      0,                             0, nullptr,         0},
-    {MOUSE_END,         0,   0,   0,  0, CURSOR_NONE,     0,      0,                             0, nullptr,         0},
+    //             x    y   w   h  help / cursor    flags                            event  handler
+    mouse_parent(  0,   0,  0,  0, 43890),
+    mouse_parent(  4, 108, 29, 29, 43891),  // the knob
+    mouse_child(   0,   0, 14, 29, CURSOR_DECREASE, MOUSE_LEFT_CLICK | MOUSE_REPEAT, 0,     vor_course_down),
+    mouse_child(  14,   0, 14, 29, CURSOR_INCREASE, MOUSE_LEFT_CLICK | MOUSE_REPEAT, 0,     vor_course_up),
+    mouse_parent_end(),
+    mouse_parent(121,   2, 16, 16, 43856),  // the lamp
+    mouse_parent_end(),
+    mouse_parent_end(),
+    mouse_end(),
 };
 static_assert(sizeof(vor_mouse_rects) / sizeof(vor_mouse_rects[0]) == 9);
 // clang-format on
 
 }  // namespace
 
-constinit GaugeHeader vor1_indicator_gauge = {
-    .version = GAUGE_VERSION,
-    .name = "VOR1_Indicator",
-    .elements = &vor_root,
-    .width_mm = 100,
-    .mouse_rects = vor_mouse_rects,
-    .gauge_callback = vor_gauge_callback,
-};
+constinit GaugeHeader vor1_indicator_gauge =
+    declare::gauge_header("VOR1_Indicator", &vor_root, 100, vor_mouse_rects, vor_gauge_callback);

@@ -210,7 +210,7 @@ constinit ElementHeader* units_drum_children[] = {&tens_image.header, nullptr};
 constinit MovingImage units_image = drum(320, 168, 21, TOKEN_ADF_FREQUENCY, units_drum, g, units_drum_children,
                                          adf_failures);                                                  // 2
 constinit ElementHeader* face_children[] = {&units_image.header, nullptr};
-constinit StaticImage face_image = face(280, g, face_children);                                          // 1
+constinit StaticImage face_image = static_image(280, g, face_children);                                   // 1
 constinit ElementHeader* root_element = &face_image.header;
 // clang-format on
 
@@ -221,45 +221,31 @@ constexpr uint32_t KNOB = MOUSE_LEFT_CLICK | MOUSE_REPEAT;
 
 // clang-format off
 constinit MouseRect adf_mouse_rects[] = {
-    // kind              x    y   w   h  cursor           help    flags   ev handler                           data
-    {MOUSE_PARENT,       0,   0,  0,  0, CURSOR_NONE,     0xA709, 0,      0, nullptr,                          0},  // 0 whole gauge
-    {MOUSE_CHILD,       10, 126, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, power_off,                        0},  // 1 OFF
-    {MOUSE_CHILD,       10,  95, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, power_on,                         0},  // 2 ON
-    {MOUSE_PARENT,     114,  21, 72, 28, CURSOR_NONE,     0xAA56, 0,      0, nullptr,                          0},  // 3 readout help
-    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 4
-    {MOUSE_PARENT,      83,  60, 90, 30, CURSOR_NONE,     0xAA55, 0,      0, nullptr,                          0},  // 5 knobs help
-    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 6
-    {MOUSE_CHILD,      187,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_ADF_UNITS_DOWN>, 0},  // 7
-    {MOUSE_CHILD,      202,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_ADF_UNITS_UP>,   0},  // 8
-    {MOUSE_CHILD,      135,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_ADF_TENS_DOWN>,  0},  // 9
-    {MOUSE_CHILD,      150,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_ADF_TENS_UP>,    0},  // 10
-    {MOUSE_CHILD,       83,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, hundreds_down,                    0},  // 11
-    {MOUSE_CHILD,       98,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, hundreds_up,                      0},  // 12
-    {MOUSE_PARENT,     190, 105, 30, 30, CURSOR_NONE,     0xAA57, 0,      0, nullptr,                          0},  // 13 mode help
-    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 14
-    {MOUSE_CHILD,      170, 101, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, mode_adf,                         0},  // 15 ADF/ANT
-    {MOUSE_CHILD,      195,  95, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, mode_tone,                        0},  // 16 TONE
-    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 17
-    {MOUSE_END,          0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                          0},  // 18
+    //             x    y   w   h  help / cursor    flags   event  handler
+    mouse_parent(  0,   0,  0,  0, 0xA709),                                                            // 0 whole gauge
+    mouse_child(  10, 126, 20, 10, CURSOR_BUTTON,   SWITCH, 0,     power_off),                         // 1 OFF
+    mouse_child(  10,  95, 20, 10, CURSOR_BUTTON,   SWITCH, 0,     power_on),                          // 2 ON
+    mouse_parent(114,  21, 72, 28, 0xAA56),                                                            // 3 readout help
+    mouse_parent_end(),                                                                                // 4
+    mouse_parent( 83,  60, 90, 30, 0xAA55),                                                            // 5 knobs help
+    mouse_parent_end(),                                                                                // 6
+    mouse_child( 187,  60, 15, 30, CURSOR_DECREASE, KNOB,   0,     digit_area<EVENT_ADF_UNITS_DOWN>),  // 7
+    mouse_child( 202,  60, 15, 30, CURSOR_INCREASE, KNOB,   0,     digit_area<EVENT_ADF_UNITS_UP>),    // 8
+    mouse_child( 135,  60, 15, 30, CURSOR_DECREASE, KNOB,   0,     digit_area<EVENT_ADF_TENS_DOWN>),   // 9
+    mouse_child( 150,  60, 15, 30, CURSOR_INCREASE, KNOB,   0,     digit_area<EVENT_ADF_TENS_UP>),     // 10
+    mouse_child(  83,  60, 15, 30, CURSOR_DECREASE, KNOB,   0,     hundreds_down),                     // 11
+    mouse_child(  98,  60, 15, 30, CURSOR_INCREASE, KNOB,   0,     hundreds_up),                       // 12
+    mouse_parent(190, 105, 30, 30, 0xAA57),                                                            // 13 mode help
+    mouse_parent_end(),                                                                                // 14
+    mouse_child( 170, 101, 20, 10, CURSOR_BUTTON,   SWITCH, 0,     mode_adf),                          // 15 ADF/ANT
+    mouse_child( 195,  95, 20, 10, CURSOR_BUTTON,   SWITCH, 0,     mode_tone),                         // 16 TONE
+    mouse_parent_end(),                                                                                // 17
+    mouse_end(),                                                                                       // 18
 };
 // clang-format on
 static_assert(sizeof adf_mouse_rects / sizeof adf_mouse_rects[0] == 19);
 
-constexpr char adf_name[] = "Old_ADF";
-
 }  // namespace
 
-constinit GaugeHeader old_adf_gauge = {
-    .version = GAUGE_VERSION,
-    .name = adf_name,
-    .elements = &root_element,
-    .reserved_a = {},
-    .width_mm = 100,
-    .height_mm = 0,
-    .reserved_b = {},
-    .mouse_rects = adf_mouse_rects,
-    .gauge_callback = adf_gauge_callback,
-    .user_word = 0,
-    .parameters = nullptr,
-    .host = {},
-};
+constinit GaugeHeader old_adf_gauge =
+    declare::gauge_header("Old_ADF", &root_element, 100, adf_mouse_rects, adf_gauge_callback);

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "module/declare.h"
 #include "module/host_services.h"
 
 namespace {
@@ -395,52 +396,16 @@ struct RadioRecords {
     ElementHeader* root;
 };
 
-constexpr ElementHeader element(uint32_t kind, uint32_t bitmap, int32_t x, int32_t y, GaugeHeader* gauge,
-                                ElementHeader** children, FailureEntry* failures, uint32_t flags) {
-    ElementHeader e{};
-    e.kind = kind;
-    e.bitmap_id = bitmap;
-    e.x = x;
-    e.y = y;
-    e.gauge = gauge;
-    e.children = children;
-    e.failures = failures;
-    e.image_flags = flags;
-    return e;
-}
+using namespace declare;
 
+// A digit drum travelling in y over 0..max_y; its value comes from the callback only.
 constexpr MovingImage drum(ElementHeader header, double max_y, ValueCallback callback) {
-    MovingImage m{};
-    m.header = header;
-    m.min_x = 0.0;
-    m.max_x = 0.0;
-    m.min_y = 0.0;
-    m.max_y = max_y;
-    m.callback_y = callback;
-    return m;
+    return moving_image(header, 0, 0.0, 0.0, 0, 0.0, max_y, callback);
 }
 
-constexpr Icon icon(ElementHeader header, double scale, uint32_t pictures, ValueCallback callback) {
-    Icon i{};
-    i.header = header;
-    i.switch_mode = 0;
-    i.scale = scale;
-    i.offset = 0;
-    i.pictures = pictures;
-    i.callback = callback;
-    return i;
-}
-
-// A knob turning about (15, 15) of its 30x30 bitmap.
+// A knob turning about (15, 15) of its 30x30 bitmap; its value comes from the callback.
 constexpr Needle knob(ElementHeader header, NonlinearityPoint* points, ValueCallback callback) {
-    Needle n{};
-    n.header = header;
-    n.header.pivot_x = 15;
-    n.header.pivot_y = 15;
-    n.points = points;
-    n.point_count = 2;
-    n.callback = callback;
-    return n;
+    return needle(header, 15, 15, 0, points, 2, callback);
 }
 
 // Both knobs take their direction from the same two points straight above and below
@@ -463,28 +428,28 @@ constexpr RadioRecords radio_records(RadioRecords& self, const RadioGaugeConfig&
     FailureEntry* f = self.failures;
 
     // clang-format off
-    //                 kind                  bitmap                  x    y    gauge  drawn over it            failures     flags
-    r.lamp = icon(element(ELEMENT_ICON,         v.lamp_bitmap,          119, 123, g, nullptr,                  f,           FLAGS_LAMP),
-                  1.0, 1, radio_lamp);
-    r.power_switch = icon(element(ELEMENT_ICON, v.power_switch_bitmap,  30,  105, g, self.lamp_list,           nullptr,     FLAGS_PLAIN),
-                  1.0, 2, nav ? nav_power_switch : com_power_switch);
-    r.right_switch = icon(element(ELEMENT_ICON, v.right_switch_bitmap,  190, 105, g, self.power_switch_list,   nav ? f : nullptr, FLAGS_PLAIN),
-                  1.0, 2, nav ? nav_ident_switch : nullptr);
-    r.mhz_knob = knob(element(ELEMENT_NEEDLE,   v.mhz_knob_bitmap,      98,  76,  g, self.right_switch_list,   nullptr,     FLAGS_MOVING),
+    //                 kind                  bitmap                  x    y    flags         gauge  drawn over it        failures
+    r.lamp = icon(element(ELEMENT_ICON,         v.lamp_bitmap,          119, 123, FLAGS_LAMP,   g, nullptr,                f),
+                  0, 1.0, 1, radio_lamp);
+    r.power_switch = icon(element(ELEMENT_ICON, v.power_switch_bitmap,  30,  105, FLAGS_PLAIN,  g, self.lamp_list,         nullptr),
+                  0, 1.0, 2, nav ? nav_power_switch : com_power_switch);
+    r.right_switch = icon(element(ELEMENT_ICON, v.right_switch_bitmap,  190, 105, FLAGS_PLAIN,  g, self.power_switch_list, nav ? f : nullptr),
+                  0, 1.0, 2, nav ? nav_ident_switch : nullptr);
+    r.mhz_knob = knob(element(ELEMENT_NEEDLE,   v.mhz_knob_bitmap,      98,  76,  FLAGS_MOVING, g, self.right_switch_list, nullptr),
                   self.mhz_points, radio_mhz_knob);
-    r.khz_knob = knob(element(ELEMENT_NEEDLE,   v.khz_knob_bitmap,      202, 76,  g, self.mhz_knob_list,       nullptr,     FLAGS_MOVING),
+    r.khz_knob = knob(element(ELEMENT_NEEDLE,   v.khz_knob_bitmap,      202, 76,  FLAGS_MOVING, g, self.mhz_knob_list,     nullptr),
                   self.khz_points, radio_khz_knob);
-    r.leading_one = icon(element(ELEMENT_ICON,  v.leading_one_bitmap,   106, 18,  g, self.khz_knob_list,       f,           FLAGS_MOVING),
-                  0.0, 1, radio_leading_one);
-    r.tens = drum(element(ELEMENT_MOVING_IMAGE, v.tens_bitmap,          124, 18,  g, self.leading_one_list,    f,           FLAGS_MOVING),
+    r.leading_one = icon(element(ELEMENT_ICON,  v.leading_one_bitmap,   106, 18,  FLAGS_MOVING, g, self.khz_knob_list,     f),
+                  0, 0.0, 1, radio_leading_one);
+    r.tens = drum(element(ELEMENT_MOVING_IMAGE, v.tens_bitmap,          124, 18,  FLAGS_MOVING, g, self.leading_one_list,  f),
                   v.tens_max, radio_tens);
-    r.units = drum(element(ELEMENT_MOVING_IMAGE, v.digit_bitmap,        142, 18,  g, self.tens_list,           f,           FLAGS_MOVING),
+    r.units = drum(element(ELEMENT_MOVING_IMAGE, v.digit_bitmap,        142, 18,  FLAGS_MOVING, g, self.tens_list,         f),
                   10.0, radio_units);
-    r.tenths = drum(element(ELEMENT_MOVING_IMAGE, v.digit_bitmap,       160, 18,  g, self.units_list,          f,           FLAGS_MOVING),
+    r.tenths = drum(element(ELEMENT_MOVING_IMAGE, v.digit_bitmap,       160, 18,  FLAGS_MOVING, g, self.units_list,        f),
                   10.0, radio_tenths);
-    r.hundredths = drum(element(ELEMENT_MOVING_IMAGE, v.hundredths_bitmap, 178, 18, g, self.tenths_list,       f,           FLAGS_MOVING),
+    r.hundredths = drum(element(ELEMENT_MOVING_IMAGE, v.hundredths_bitmap, 178, 18, FLAGS_MOVING, g, self.tenths_list,   f),
                   10.0, radio_hundredths);
-    r.face.header = element(ELEMENT_STATIC_IMAGE, config.face_bitmap,   0,   0,   g, self.hundredths_list,     nullptr,     FLAGS_PLAIN);
+    r.face = static_image(config.face_bitmap, g, self.hundredths_list);
     // clang-format on
 
     r.lamp_list[0] = &self.lamp.header;
@@ -588,15 +553,7 @@ constexpr MouseList<N> radio_mouse_list(const RadioGaugeConfig& config) {
 }
 
 constexpr GaugeHeader radio_header(const char* name, RadioRecords& records, MouseRect* mouse_rects) {
-    GaugeHeader h{};
-    h.version = GAUGE_VERSION;
-    h.name = name;
-    h.elements = &records.root;
-    h.width_mm = 100;
-    h.height_mm = 0;
-    h.mouse_rects = mouse_rects;
-    h.gauge_callback = radio_gauge_callback;
-    return h;
+    return gauge_header(name, &records.root, 100, mouse_rects, radio_gauge_callback);
 }
 
 using ComMouse = MouseList<COM_MOUSE_ENTRIES>;

@@ -157,7 +157,7 @@ constinit ElementHeader* units_knob_children[] = {&tens_needle.header, nullptr};
 constinit Needle units_needle = knob(1050, 211, 75, 0, knob_points, KNOB_POINTS, units_knob, g,
                                      units_knob_children);                                                    // 2
 constinit ElementHeader* face_children[] = {&units_needle.header, nullptr};
-constinit StaticImage face_image = face(1000, g, face_children);                                              // 1
+constinit StaticImage face_image = static_image(1000, g, face_children);                                       // 1
 constinit ElementHeader* root_element = &face_image.header;
 // clang-format on
 
@@ -168,44 +168,30 @@ constexpr uint32_t KNOB = MOUSE_LEFT_CLICK | MOUSE_REPEAT;
 // gauge pixels; the IDENT switch sits inside a parent of its own.
 // clang-format off
 constinit MouseRect xpdr_mouse_rects[] = {
-    // kind              x    y   w   h  cursor           help    flags   ev handler                                data
-    {MOUSE_PARENT,       0,   0,  0,  0, CURSOR_NONE,     0xA70A, 0,      0, nullptr,                               0},  // 0 whole gauge
-    {MOUSE_CHILD,       10, 126, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, power_off,                             0},  // 1 OFF
-    {MOUSE_CHILD,       10,  95, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, power_on,                              0},  // 2 ON
-    {MOUSE_PARENT,     114,  21, 72, 28, CURSOR_NONE,     0xAA62, 0,      0, nullptr,                               0},  // 3 drums help
-    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                               0},  // 4
-    {MOUSE_CHILD,       73,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_THOUSANDS_DOWN>, 0},  // 5
-    {MOUSE_CHILD,       88,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_THOUSANDS_UP>,   0},  // 6
-    {MOUSE_CHILD,      114,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_HUNDREDS_DOWN>,  0},  // 7
-    {MOUSE_CHILD,      129,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_HUNDREDS_UP>,    0},  // 8
-    {MOUSE_CHILD,      155,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_TENS_DOWN>,      0},  // 9
-    {MOUSE_CHILD,      170,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_TENS_UP>,        0},  // 10
-    {MOUSE_CHILD,      196,  60, 15, 30, CURSOR_DECREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_UNITS_DOWN>,     0},  // 11
-    {MOUSE_CHILD,      211,  60, 15, 30, CURSOR_INCREASE, 0,      KNOB,   0, digit_area<EVENT_XPDR_UNITS_UP>,       0},  // 12
-    {MOUSE_PARENT,     190, 105, 20, 10, CURSOR_NONE,     0,      0,      0, nullptr,                               0},  // 13 IDENT
-    {MOUSE_CHILD,        0,   0, 20, 10, CURSOR_BUTTON,   0,      SWITCH, 0, ident,                                 0},  // 14
-    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                               0},  // 15
-    {MOUSE_PARENT_END,   0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                               0},  // 16
-    {MOUSE_END,          0,   0,  0,  0, CURSOR_NONE,     0,      0,      0, nullptr,                               0},  // 17
+    //             x    y   w   h  help / cursor    flags   event  handler
+    mouse_parent(  0,   0,  0,  0, 0xA70A),                                                                 // 0 whole gauge
+    mouse_child(  10, 126, 20, 10, CURSOR_BUTTON,   SWITCH, 0,     power_off),                              // 1 OFF
+    mouse_child(  10,  95, 20, 10, CURSOR_BUTTON,   SWITCH, 0,     power_on),                               // 2 ON
+    mouse_parent(114,  21, 72, 28, 0xAA62),                                                                 // 3 drums help
+    mouse_parent_end(),                                                                                     // 4
+    mouse_child(  73,  60, 15, 30, CURSOR_DECREASE, KNOB,   0,     digit_area<EVENT_XPDR_THOUSANDS_DOWN>),  // 5
+    mouse_child(  88,  60, 15, 30, CURSOR_INCREASE, KNOB,   0,     digit_area<EVENT_XPDR_THOUSANDS_UP>),    // 6
+    mouse_child( 114,  60, 15, 30, CURSOR_DECREASE, KNOB,   0,     digit_area<EVENT_XPDR_HUNDREDS_DOWN>),   // 7
+    mouse_child( 129,  60, 15, 30, CURSOR_INCREASE, KNOB,   0,     digit_area<EVENT_XPDR_HUNDREDS_UP>),     // 8
+    mouse_child( 155,  60, 15, 30, CURSOR_DECREASE, KNOB,   0,     digit_area<EVENT_XPDR_TENS_DOWN>),       // 9
+    mouse_child( 170,  60, 15, 30, CURSOR_INCREASE, KNOB,   0,     digit_area<EVENT_XPDR_TENS_UP>),         // 10
+    mouse_child( 196,  60, 15, 30, CURSOR_DECREASE, KNOB,   0,     digit_area<EVENT_XPDR_UNITS_DOWN>),      // 11
+    mouse_child( 211,  60, 15, 30, CURSOR_INCREASE, KNOB,   0,     digit_area<EVENT_XPDR_UNITS_UP>),        // 12
+    mouse_parent(190, 105, 20, 10, 0),                                                                      // 13 IDENT
+    mouse_child(   0,   0, 20, 10, CURSOR_BUTTON,   SWITCH, 0,     ident),                                  // 14
+    mouse_parent_end(),                                                                                     // 15
+    mouse_parent_end(),                                                                                     // 16
+    mouse_end(),                                                                                            // 17
 };
 // clang-format on
 static_assert(sizeof xpdr_mouse_rects / sizeof xpdr_mouse_rects[0] == 18);
 
-constexpr char xpdr_name[] = "Old_XPDR";
-
 }  // namespace
 
-constinit GaugeHeader old_xpdr_gauge = {
-    .version = GAUGE_VERSION,
-    .name = xpdr_name,
-    .elements = &root_element,
-    .reserved_a = {},
-    .width_mm = 100,
-    .height_mm = 0,
-    .reserved_b = {},
-    .mouse_rects = xpdr_mouse_rects,
-    .gauge_callback = xpdr_gauge_callback,
-    .user_word = 0,
-    .parameters = nullptr,
-    .host = {},
-};
+constinit GaugeHeader old_xpdr_gauge =
+    declare::gauge_header("Old_XPDR", &root_element, 100, xpdr_mouse_rects, xpdr_gauge_callback);
