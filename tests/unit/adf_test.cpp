@@ -19,9 +19,6 @@ enum AdfElement {
     POWER
 };
 
-struct Spot {
-    int x, y;
-};
 constexpr Spot POWER_OFF{15, 130}, POWER_ON{15, 100}, MODE_ADF{175, 105}, MODE_TONE{200, 100};
 constexpr Spot HUNDREDS_DOWN{90, 75}, HUNDREDS_UP{105, 75}, TENS_DOWN{140, 75}, TENS_UP{157, 75};
 constexpr Spot UNITS_DOWN{192, 75}, UNITS_UP{210, 75};
@@ -39,21 +36,12 @@ protected:
         vars().set_u32(16, word);
         vars().set_u32(18, extended);
     }
-    void press(Spot s) { click(s.x, s.y); }
-    // Events sent by one click.
-    std::vector<uint32_t> sent_by(Spot s) {
-        host.trace().clear();
-        press(s);
-        return sent();
-    }
     void switch_on() { press(POWER_ON); }
     uint32_t khz() { return SimAdf::frequency_khz(vars()); }
     bool ident_audio() {
         const SimAdf* adf = host.aircraft().system<SimAdf>();
         return adf && adf->ident_audio_on();
     }
-
-    using Events = std::vector<uint32_t>;
 };
 
 TEST_F(AdfRadio, ReadoutAndKnobsShow345) {

@@ -9,14 +9,11 @@
 
 #include "host/sim_radios.h"
 #include "platform/portable/backend.h"
-#include "tests/unit/host_fixture.h"
+#include "tests/unit/radio_head_fixture.h"
 
 namespace {
 
 // Points of the face (249x141) inside each click area.
-struct Spot {
-    int x, y;
-};
 constexpr Spot MHZ_DOWN{90, 75}, MHZ_UP{105, 75}, KHZ_DOWN{194, 75}, KHZ_UP{209, 75};
 constexpr Spot POWER_ON{20, 105}, POWER_OFF{20, 135}, IDENT_OFF{180, 118}, IDENT_ON{205, 100};
 
@@ -30,31 +27,18 @@ int64_t field(const std::string& line, const std::string& key) {
     return at == std::string::npos ? -1 : std::strtoll(line.c_str() + at + key.size() + 3, nullptr, 10);
 }
 
-using Events = std::vector<int64_t>;
-
 }  // namespace
 
-class RadioTest : public HostTest {
+// Every COM/NAV fixture: the radio fixture, with the frequency words and the readout.
+class ComNavTest : public RadioTest {
 protected:
-    void TearDown() override {
-        for (const std::string& fault : host.errors()) ADD_FAILURE() << "module fault: " << fault;
-    }
+    void set_word(uint32_t token, uint32_t word) { vars().set_u32(token, word); }
+    uint32_t word(uint32_t token) { return vars().u32(token); }
 
-    void set_word(uint32_t token, uint32_t word) { host.aircraft().vars().set_u32(token, word); }
-    uint32_t word(uint32_t token) { return host.aircraft().vars().u32(token); }
-
-    void click(int id, Spot s) { EXPECT_TRUE(host.click(id, s.x, s.y)) << "nothing at " << s.x << "," << s.y; }
     void click_all(int id, std::initializer_list<Spot> spots) {
         for (Spot s : spots) click(id, s);
     }
 
-    double value(int id, int element) {
-        return host.placement(id)->elements.at(static_cast<size_t>(element - 1)).value;
-    }
-    bool lit(int id, int element) {
-        return (host.placement(id)->elements.at(static_cast<size_t>(element - 1)).element->image_flags &
-                IMAGE_LUMINOUS) != 0;
-    }
     int lit_digits(int id) {
         int n = 0;
         for (int e : DIGITS) n += lit(id, e) ? 1 : 0;
@@ -66,34 +50,12 @@ protected:
         auto digit = [&](int element) { return std::to_string(static_cast<int>(value(id, element))); };
         return "1" + digit(TENS) + digit(UNITS) + "." + digit(TENTHS) + digit(HUNDREDTHS);
     }
-
-    // Event ids the module sent since the trace was last cleared.
-    Events sent() {
-        Events ids;
-        for (const std::string& line : ops("send_event")) ids.push_back(field(line, "id"));
-        return ids;
-    }
-    Events sent_in_a_frame(int id) {
-        host.trace().clear();
-        host.frame(id);
-        return sent();
-    }
-    Events sent_by_click(int id, Spot s) {
-        host.trace().clear();
-        click(id, s);
-        return sent();
-    }
-    int reads_of(uint32_t token) {
-        int n = 0;
-        for (const std::string& line : ops("read_var")) n += field(line, "token") == token ? 1 : 0;
-        return n;
-    }
 };
 
 // ---------------------------------------------------------------------------------
 // COM version: Old_COM1 and Old_COM2 (Old_COM is Old_COM1 with other lettering).
 
-using ComRadio = RadioTest;
+using ComRadio = ComNavTest;
 
 TEST_F(ComRadio, ReadoutShowsTheFrequencyWordWithFloorNotRounding) {
     const int com1 = place("Old_COM1");
@@ -204,7 +166,7 @@ TEST_F(ComRadio, Com2TunesItsOwnSetWithItsOwnEvents) {
 // ---------------------------------------------------------------------------------
 // NAV version: Old_NAV1 and Old_NAV2, with the VOR ident switch.
 
-using NavRadio = RadioTest;
+using NavRadio = ComNavTest;
 
 TEST_F(NavRadio, ReadoutCoversTheBandFrom108To117) {
     const int nav1 = place("Old_NAV1");
@@ -272,7 +234,7 @@ TEST_F(NavRadio, IdentEventsOnEveryEvaluationForEverySwitchCombination) {
 // Ident on, power off, power on: NAV1's ident switch stays on, NAV2's goes off.
 TEST_F(NavRadio, PowerCycleKeepsTheNav1IdentButPutsTheNav2IdentOff) {
     for (auto [name, off, after] :
-         {std::tuple{"Old_NAV1", 65832, Events{65837, 65837}}, {"Old_NAV2", 65833, Events{65833}}}) {
+         {std::tuple{"Old_NAV1", 65832u, Events{65837, 65837}}, {"Old_NAV2", 65833u, Events{65833}}}) {
         const int nav = place(name);
         click_all(nav, {POWER_ON, IDENT_ON});
         EXPECT_EQ(sent_by_click(nav, POWER_OFF), Events{off}) << name;
@@ -301,7 +263,7 @@ TEST_F(NavRadio, SimulatedIdentAudioFollowsTheSwitches) {
 // ---------------------------------------------------------------------------------
 // Two gauges on one set.
 
-using SharedRadioSet = RadioTest;
+using SharedRadioSet = ComNavTest;
 
 TEST_F(SharedRadioSet, ComAndCom1ShowOnePowerSwitchAndEitherInstallSwitchesItOff) {
     const int com = place("Old_COM");
@@ -352,7 +314,7 @@ struct SoundIds {
 
 }  // namespace
 
-class RadioSound : public RadioTest {
+class RadioSound : public ComNavTest {
 protected:
     int place_with_sound(const std::string& name, SoundIds& ids) {
         host.trace().clear();
@@ -419,12 +381,12 @@ TEST_F(RadioSound, PowerOffClicksBeforeItSendsTheIdentOff) {
         const int sending = line_of({"\"send_event\""});
         ASSERT_GE(played, 0) << name;
         EXPECT_LT(played, sending) << name;
-        EXPECT_EQ(sent(), Events{std::string(name) == "Old_NAV2" ? 65833 : 65832}) << name;
+        EXPECT_EQ(sent(), Events{std::string(name) == "Old_NAV2" ? 65833u : 65832u}) << name;
     }
 }
 
 TEST_F(RadioSound, NavInstallSendsOneIdentOffBeforeOpeningItsDevice) {
-    for (auto [name, off] : {std::pair{"Old_NAV1", 65832}, {"Old_NAV2", 65833}}) {
+    for (auto [name, off] : {std::pair{"Old_NAV1", 65832u}, {"Old_NAV2", 65833u}}) {
         host.trace().clear();
         place(name);
         EXPECT_EQ(sent(), Events{off}) << name;
@@ -461,7 +423,7 @@ TEST_F(RadioSound, KillReleasesTheBufferThenTheDeviceAndASecondInstallOpensAfres
 // ---------------------------------------------------------------------------------
 // The simulated radios on their own.
 
-using SimulatedRadios = RadioTest;
+using SimulatedRadios = ComNavTest;
 
 TEST_F(SimulatedRadios, StartOnTheirDocumentedFrequencies) {
     EXPECT_EQ(word(23), 0x1830u);

@@ -1,61 +1,71 @@
-// A host with one radio head placed, and the ways a test looks at it: element values
-// and flags after a frame, the events sent, the clicks played.
+// The radio heads' fixtures (COM/NAV, ADF, XPDR): a host whose module must raise no
+// fault, and the ways a test looks at a placed head: element values and flags after a
+// frame, the events sent, the tokens read, the clicks played.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "tests/unit/host_fixture.h"
 
-class RadioHeadTest : public HostTest {
-protected:
-    void place_head(const std::string& name) {
-        head = place(name);
-        ASSERT_GE(head, 0);
-    }
+// A point of a head's face inside a click area.
+struct Spot {
+    int x, y;
+};
 
+using Events = std::vector<uint32_t>;
+
+// Heads placed by id; several may share the host.
+class RadioTest : public HostTest {
+protected:
     // The module must not touch a token or send an event the aircraft does not know.
     void TearDown() override {
         for (const std::string& fault : host.errors()) ADD_FAILURE() << "module fault: " << fault;
     }
 
     Variables& vars() { return host.aircraft().vars(); }
-    void frame() { host.frame(head); }
 
-    // The value the host took from element k (1 = face) at the last frame.
-    double value(int k) { return host.placement(head)->elements.at(static_cast<size_t>(k - 1)).value; }
-    uint32_t flags(int k) { return host.placement(head)->elements.at(static_cast<size_t>(k - 1)).element->image_flags; }
-    bool lit(int k) { return (flags(k) & IMAGE_LUMINOUS) != 0; }
+    // The value the host took from element k (1 = face) of a head at the last frame.
+    double value(int id, int k) { return host.placement(id)->elements.at(static_cast<size_t>(k - 1)).value; }
+    uint32_t flags(int id, int k) {
+        return host.placement(id)->elements.at(static_cast<size_t>(k - 1)).element->image_flags;
+    }
+    bool lit(int id, int k) { return (flags(id, k) & IMAGE_LUMINOUS) != 0; }
 
     // A click at a point of the face, which must hit a click area.
-    void click(int x, int y) { EXPECT_TRUE(host.click(head, x, y)) << "nothing to click at " << x << "," << y; }
+    void click(int id, Spot s) { EXPECT_TRUE(host.click(id, s.x, s.y)) << "nothing to click at " << s.x << "," << s.y; }
 
     // The ids of the events the module sent since the trace was last cleared.
-    std::vector<uint32_t> sent() {
-        std::vector<uint32_t> ids;
-        for (const std::string& line : ops("send_event")) {
-            const auto at = line.find("\"id\":");
-            ids.push_back(static_cast<uint32_t>(std::strtoul(line.c_str() + at + 5, nullptr, 10)));
-        }
+    Events sent() {
+        Events ids;
+        for (const std::string& line : ops("send_event")) ids.push_back(number_after(line, "\"id\":"));
         return ids;
     }
 
-    // The events sent during one frame.
-    std::vector<uint32_t> sent_in_a_frame() {
+    // The events sent during one frame of a head, and by one click on it.
+    Events sent_in_a_frame(int id) {
         host.trace().clear();
-        frame();
+        host.frame(id);
+        return sent();
+    }
+    Events sent_by_click(int id, Spot s) {
+        host.trace().clear();
+        click(id, s);
         return sent();
     }
 
     // The tokens the module read itself, in order, since the trace was last cleared.
     std::vector<uint32_t> tokens_read() {
         std::vector<uint32_t> tokens;
-        for (const std::string& line : ops("read_var")) {
-            const auto at = line.find("\"token\":");
-            tokens.push_back(static_cast<uint32_t>(std::strtoul(line.c_str() + at + 8, nullptr, 10)));
-        }
+        for (const std::string& line : ops("read_var")) tokens.push_back(number_after(line, "\"token\":"));
         return tokens;
+    }
+    int reads_of(uint32_t token) {
+        const std::vector<uint32_t> tokens = tokens_read();
+        return static_cast<int>(std::count(tokens.begin(), tokens.end(), token));
     }
 
     // How many times a click was played since the trace was last cleared.
@@ -65,6 +75,32 @@ protected:
             if (line.find("\"call\":\"play\"") != std::string::npos && line.find("\"ok\":1") != std::string::npos) ++n;
         return n;
     }
+
+private:
+    // The number behind key in a trace line; a line without the key gives a value no
+    // event id or token has.
+    static uint32_t number_after(const std::string& line, const std::string& key) {
+        const auto at = line.find(key);
+        if (at == std::string::npos) return UINT32_MAX;
+        return static_cast<uint32_t>(std::strtoul(line.c_str() + at + key.size(), nullptr, 10));
+    }
+};
+
+// One head, placed by the test's SetUp, that every helper looks at.
+class RadioHeadTest : public RadioTest {
+protected:
+    void place_head(const std::string& name) {
+        head = place(name);
+        ASSERT_GE(head, 0);
+    }
+
+    void frame() { host.frame(head); }
+    double value(int k) { return RadioTest::value(head, k); }
+    uint32_t flags(int k) { return RadioTest::flags(head, k); }
+    bool lit(int k) { return RadioTest::lit(head, k); }
+    void press(Spot s) { click(head, s); }
+    Events sent_in_a_frame() { return RadioTest::sent_in_a_frame(head); }
+    Events sent_by(Spot s) { return sent_by_click(head, s); }
 
     int head = -1;
 };

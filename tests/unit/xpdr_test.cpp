@@ -18,9 +18,6 @@ enum XpdrElement {
     POWER
 };
 
-struct Spot {
-    int x, y;
-};
 constexpr Spot POWER_OFF{15, 130}, POWER_ON{15, 100}, IDENT_SWITCH{200, 110};
 
 // A knob's two halves and the events the host expects from them.
@@ -46,14 +43,6 @@ protected:
 
     void squawk(uint32_t code) { vars().set_u32(38, code); }
     uint32_t code() { return vars().u32(38); }
-    void press(Spot s) { click(s.x, s.y); }
-    std::vector<uint32_t> sent_by(Spot s) {
-        host.trace().clear();
-        press(s);
-        return sent();
-    }
-
-    using Events = std::vector<uint32_t>;
 };
 
 TEST_F(Transponder, DrumsAndKnobsShow1200) {
