@@ -154,6 +154,19 @@ void GaugePainter::icon(const Icon& element, const ElementState& state, const Bi
     if (draw.bitmap) canvas_.bitmap(draw);
 }
 
+// A strip or card seen through its window bitmap (the next id): the picture clipped to
+// the window's box at the element's place, then the window over it, black see-through.
+void GaugePainter::in_window(BitmapDraw draw, const BitmapDraw& base, uint32_t window_id, const Bitmap* window) {
+    draw.clipped = true;
+    draw.clip = {base.x, base.y, static_cast<double>(window->width), static_cast<double>(window->height)};
+    canvas_.bitmap(draw);
+    BitmapDraw frame = base;
+    frame.id = window_id;
+    frame.bitmap = window;
+    frame.black_transparent = true;
+    canvas_.bitmap(frame);
+}
+
 void GaugePainter::moving_image(const MovingImage& element, const ElementState& state, const BitmapDraw& base) {
     const uint32_t window_id = element.header.bitmap_id + 1;
     const Bitmap* strip = bitmap(element.header.bitmap_id);
@@ -163,14 +176,7 @@ void GaugePainter::moving_image(const MovingImage& element, const ElementState& 
     draw.bitmap = strip;
     draw.x -= strip_shift(state.value_x, element.min_x, element.max_x, strip->width, window->width);
     draw.y -= strip_shift(state.value, element.min_y, element.max_y, strip->height, window->height);
-    draw.clipped = true;
-    draw.clip = {base.x, base.y, static_cast<double>(window->width), static_cast<double>(window->height)};
-    canvas_.bitmap(draw);
-    BitmapDraw frame = base;
-    frame.id = window_id;
-    frame.bitmap = window;
-    frame.black_transparent = true;
-    canvas_.bitmap(frame);
+    in_window(draw, base, window_id, window);
 }
 
 void GaugePainter::sprite(const Sprite& element, const ElementState& state, const BitmapDraw& base) {
@@ -186,14 +192,7 @@ void GaugePainter::sprite(const Sprite& element, const ElementState& state, cons
     draw.y = base.y + element.header.pivot_y + state.value_y * element.scale_y;
     const double turn = state.angle * element.scale_angle;
     draw.angle_deg = std::isfinite(turn) ? angle_value_deg(element.source_angle.token, turn) : 0.0;
-    draw.clipped = true;
-    draw.clip = {base.x, base.y, static_cast<double>(window->width), static_cast<double>(window->height)};
-    canvas_.bitmap(draw);
-    BitmapDraw frame = base;
-    frame.id = window_id;
-    frame.bitmap = window;
-    frame.black_transparent = true;
-    canvas_.bitmap(frame);
+    in_window(draw, base, window_id, window);
 }
 
 void GaugePainter::string(const StringElement& element, const ElementState& state, bool dim) {

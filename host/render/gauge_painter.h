@@ -75,6 +75,7 @@ private:
     void icon(const Icon& element, const ElementState& state, const BitmapDraw& base);
     void moving_image(const MovingImage& element, const ElementState& state, const BitmapDraw& base);
     void sprite(const Sprite& element, const ElementState& state, const BitmapDraw& base);
+    void in_window(BitmapDraw draw, const BitmapDraw& base, uint32_t window_id, const Bitmap* window);
     void string(const StringElement& element, const ElementState& state, bool dim);
     const Bitmap* bitmap(uint32_t id);
 

@@ -8,6 +8,7 @@
 #include "host/render/cairo_canvas.h"
 #include "host/render/gauge_painter.h"
 #include "host/render/recording_canvas.h"
+#include "module/declare.h"
 
 namespace {
 
@@ -28,13 +29,7 @@ Bitmap solid(int w, int h, uint32_t rgb = 0x808080) {
 }
 
 ElementHeader header(uint32_t kind, uint32_t bitmap_id, int32_t x, int32_t y, uint32_t flags = 0x3) {
-    ElementHeader h{};
-    h.kind = kind;
-    h.bitmap_id = bitmap_id;
-    h.x = x;
-    h.y = y;
-    h.image_flags = flags;
-    return h;
+    return declare::element(kind, bitmap_id, x, y, flags, nullptr, nullptr, nullptr);
 }
 
 // A placed gauge made of element records declared in the test: a 100 x 100 face
