@@ -90,7 +90,8 @@ void kind_fields(const ElementHeader* element, Json& json) {
             json.num("source_x", s->source_x.token).real("scale_x", s->scale_x);
             json.num("source_y", s->source_y.token).real("scale_y", s->scale_y);
             json.num("source_angle", s->source_angle.token).real("scale_angle", s->scale_angle);
-            json.real("texture_scale_x", s->texture_scale_x).real("texture_scale_y", s->texture_scale_y);
+            json.real("texture_scale_x", static_cast<double>(s->texture_scale_x))
+                .real("texture_scale_y", static_cast<double>(s->texture_scale_y));
             break;
         }
         case ELEMENT_STRING: {

@@ -167,7 +167,6 @@ TEST_F(ToggleGauges, SeatGaugeWithAStringSendsOnlyWhatTheStringSays) {
     EXPECT_EQ(click_sends("Seat_Down_Toggle", "tGPS_PANEL"), Lines{sent(66506, 225)});
 }
 
-
 TEST_F(ToggleGauges, HostEventGaugesIgnoreTheirStringsAndNeedNoModuleCode) {
     const std::pair<const char*, uint32_t> gauges[] = {
         {"Map_Toggle", 66432}, {"Kneeboard_Toggle", 65876}, {"ATC_Toggle", 65564}};
@@ -197,4 +196,3 @@ TEST_F(ToggleGauges, HostRemembersTheAtcKneeboardAndMapWindows) {
     EXPECT_TRUE(cockpit->shown(66432));
     EXPECT_FALSE(cockpit->shown(65876));
 }
-

@@ -7,27 +7,27 @@
 namespace artgen {
 
 // radios.cpp: radio faces and their moving parts
-void com_face(cairo_t* cr, const Sheet& s);   // text: the title lettering
+void com_face(cairo_t* cr, const Sheet& s);  // text: the title lettering
 void nav_face(cairo_t* cr, const Sheet& s);
 void adf_face(cairo_t* cr, const Sheet& s);
 void xpdr_face(cairo_t* cr, const Sheet& s);
 void spare_face(cairo_t* cr, const Sheet& s);
-void drum_strip(cairo_t* cr, const Sheet& s);      // text: cells separated by '|'
+void drum_strip(cairo_t* cr, const Sheet& s);  // text: cells separated by '|'
 void drum_window(cairo_t* cr, const Sheet& s);
-void fixed_figure(cairo_t* cr, const Sheet& s);    // text: the figure
-void tuning_knob(cairo_t* cr, const Sheet& s);     // index at +x from the pivot
-void switch_knob(cairo_t* cr, const Sheet& s);     // value: pointer angle
-void panel_lamp(cairo_t* cr, const Sheet& s);      // text: colour, value: 1 lit
+void fixed_figure(cairo_t* cr, const Sheet& s);  // text: the figure
+void tuning_knob(cairo_t* cr, const Sheet& s);   // index at +x from the pivot
+void switch_knob(cairo_t* cr, const Sheet& s);   // value: pointer angle
+void panel_lamp(cairo_t* cr, const Sheet& s);    // text: colour, value: 1 lit
 
 // instruments.cpp: VOR and ADF indicators, airspeed, compass
 void vor_face(cairo_t* cr, const Sheet& s);
 void vor_card(cairo_t* cr, const Sheet& s);
-void round_window(cairo_t* cr, const Sheet& s);    // value: radius of the opening
+void round_window(cairo_t* cr, const Sheet& s);  // value: radius of the opening
 void vor_deviation_needle(cairo_t* cr, const Sheet& s);
 void vor_glideslope_needle(cairo_t* cr, const Sheet& s);
 void striped_flag(cairo_t* cr, const Sheet& s);
 void gs_flag(cairo_t* cr, const Sheet& s);
-void arrow_flag(cairo_t* cr, const Sheet& s);      // value: -1 up, +1 down
+void arrow_flag(cairo_t* cr, const Sheet& s);  // value: -1 up, +1 down
 void vor_bezel(cairo_t* cr, const Sheet& s);
 void amber_lamp(cairo_t* cr, const Sheet& s);
 void adf_dial_face(cairo_t* cr, const Sheet& s);
@@ -46,7 +46,7 @@ void compass_window(cairo_t* cr, const Sheet& s);
 double airspeed_screen_angle(double knots);
 
 // toggles.cpp: the small click-spot pictures
-void toggle_button(cairo_t* cr, const Sheet& s);   // text: the symbol
+void toggle_button(cairo_t* cr, const Sheet& s);  // text: the symbol
 void map_rosette(cairo_t* cr, const Sheet& s);
 void all_black(cairo_t* cr, const Sheet& s);
 

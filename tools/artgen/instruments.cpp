@@ -11,11 +11,11 @@
 namespace artgen {
 namespace {
 
-constexpr double kVorCx = 70, kVorCy = 70;      // dial centre = card centre (70, 70)
-constexpr double kVorOpening = 64.5;            // radius seen through the bezel
-constexpr double kAdfCx = 73, kAdfCy = 73;      // dial centre = needle pivot = card centre
+constexpr double kVorCx = 70, kVorCy = 70;  // dial centre = card centre (70, 70)
+constexpr double kVorOpening = 64.5;        // radius seen through the bezel
+constexpr double kAdfCx = 73, kAdfCy = 73;  // dial centre = needle pivot = card centre
 constexpr double kAdfOpening = 65.5;
-constexpr double kAsiCx = 59, kAsiCy = 59;      // airspeed needle pivot
+constexpr double kAsiCx = 59, kAsiCy = 59;  // airspeed needle pivot
 
 // Airspeed calibration: the needle's points on the dial and their speeds, in the
 // order the needle record declares them.
@@ -24,9 +24,9 @@ struct CalPoint {
     double knots;
 };
 constexpr CalPoint kAirspeedTable[] = {
-    {59, 106, 0},   {39, 101, 40},  {26, 90, 60},   {18, 81, 70},   {15, 66, 80},   {14, 54, 90},
-    {18, 39, 100},  {40, 17, 120},  {72, 16, 140},  {98, 36, 160},  {103, 67, 180}, {88, 95, 200},
-    {59, 89, 220},  {31, 53, 280},  {69, 35, 340},  {77, 37, 350},  {77, 37, 400},
+    {59, 106, 0},  {39, 101, 40}, {26, 90, 60},  {18, 81, 70},  {15, 66, 80},   {14, 54, 90},
+    {18, 39, 100}, {40, 17, 120}, {72, 16, 140}, {98, 36, 160}, {103, 67, 180}, {88, 95, 200},
+    {59, 89, 220}, {31, 53, 280}, {69, 35, 340}, {77, 37, 350}, {77, 37, 400},
 };
 static_assert(sizeof(kAirspeedTable) / sizeof(kAirspeedTable[0]) == 17, "airspeed table has 17 points");
 
@@ -217,13 +217,9 @@ void round_window(cairo_t* cr, const Sheet& s) {
     clear_disc(cr, s.pivot_x, s.pivot_y, s.value);
 }
 
-void vor_deviation_needle(cairo_t* cr, const Sheet& s) {
-    needle_bar(cr, 0.0, s.w - 0.5, s.pivot_y, 1.2, 4.0);
-}
+void vor_deviation_needle(cairo_t* cr, const Sheet& s) { needle_bar(cr, 0.0, s.w - 0.5, s.pivot_y, 1.2, 4.0); }
 
-void vor_glideslope_needle(cairo_t* cr, const Sheet& s) {
-    needle_bar(cr, 0.6, s.w - 0.5, s.pivot_y, 1.2, 4.0);
-}
+void vor_glideslope_needle(cairo_t* cr, const Sheet& s) { needle_bar(cr, 0.6, s.w - 0.5, s.pivot_y, 1.2, 4.0); }
 
 void striped_flag(cairo_t* cr, const Sheet& s) {
     set_colour(cr, 0xF0F0EC);
@@ -262,8 +258,8 @@ void vor_bezel(cairo_t* cr, const Sheet& s) {
     lubber_mark(cr, kVorCx, kVorCy, kVorOpening - 1.0);
     slotted_screw(cr, 10, 10, 4, 40);
     slotted_screw(cr, s.w - 10, s.h - 10, 4, 130);
-    seat_ring(cr, 19, 123, 15.5);                     // course knob, pivot (19, 123)
-    seat_ring(cr, 129, 10, 8.0);                      // lamp at (121, 2), 16x16
+    seat_ring(cr, 19, 123, 15.5);  // course knob, pivot (19, 123)
+    seat_ring(cr, 129, 10, 8.0);   // lamp at (121, 2), 16x16
     jewel_lamp(cr, 129, 10, 7.0, 0xFFA424, false);
     set_colour(cr, kMarking);
     stroke_text(cr, "OBS", 44, 137.5, Pen{4.5, 0.9}, Align::centre);
@@ -412,7 +408,7 @@ double airspeed_screen_angle(double knots) { return airspeed_angle(knots); }
 
 namespace {
 
-constexpr double kCompassC = 55.5;                                   // body centre
+constexpr double kCompassC = 55.5;                                    // body centre
 constexpr double kHoleX = 12, kHoleY = 23, kHoleW = 87, kHoleH = 44;  // card window
 
 // A square mounting plate under the round body, so that the card strip, which is

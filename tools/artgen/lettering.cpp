@@ -103,8 +103,10 @@ void glyph_path(cairo_t* cr, const Glyph& g, double ox, double top, double unit)
         ++p;
         if (op == 'M' || op == 'L') {
             const double x = next_number(p), y = next_number(p);
-            if (op == 'M') cairo_move_to(cr, ox + x * unit, top + y * unit);
-            else cairo_line_to(cr, ox + x * unit, top + y * unit);
+            if (op == 'M')
+                cairo_move_to(cr, ox + x * unit, top + y * unit);
+            else
+                cairo_line_to(cr, ox + x * unit, top + y * unit);
         } else if (op == 'E' || op == 'e') {
             const double cx = next_number(p), cy = next_number(p), rx = next_number(p), ry = next_number(p);
             const double a0 = next_number(p) * M_PI / 180.0, a1 = next_number(p) * M_PI / 180.0;
@@ -112,8 +114,10 @@ void glyph_path(cairo_t* cr, const Glyph& g, double ox, double top, double unit)
             cairo_save(cr);
             cairo_translate(cr, ox + cx * unit, top + cy * unit);
             cairo_scale(cr, rx * unit, ry * unit);
-            if (a1 >= a0) cairo_arc(cr, 0, 0, 1, a0, a1);
-            else cairo_arc_negative(cr, 0, 0, 1, a0, a1);
+            if (a1 >= a0)
+                cairo_arc(cr, 0, 0, 1, a0, a1);
+            else
+                cairo_arc_negative(cr, 0, 0, 1, a0, a1);
             cairo_restore(cr);
         }
     }

@@ -34,12 +34,12 @@ constexpr std::uint32_t kCase = kCaseBlack;
 
 // Angles of the switch pointers towards the labels on the faces (degrees,
 // clockwise from +x): switch centres (45, 120) and (205, 120).
-constexpr double kToOff = 156.3;       // OFF label, lower left
-constexpr double kToOn = -142.8;       // ON label, upper left
-constexpr double kToUp = -90.0;        // TONE, ON / VOL, IDENT, VOL: straight up
-constexpr double kToAdfAnt = -153.4;   // ADF / ANT labels, left and up
-constexpr double kToVorIdOff = -175.8; // VOR ID OFF label, left
-constexpr double kToLeft = 180.0;      // transponder OFF label
+constexpr double kToOff = 156.3;        // OFF label, lower left
+constexpr double kToOn = -142.8;        // ON label, upper left
+constexpr double kToUp = -90.0;         // TONE, ON / VOL, IDENT, VOL: straight up
+constexpr double kToAdfAnt = -153.4;    // ADF / ANT labels, left and up
+constexpr double kToVorIdOff = -175.8;  // VOR ID OFF label, left
+constexpr double kToLeft = 180.0;       // transponder OFF label
 
 constexpr const char* kDigits = "0|1|2|3|4|5|6|7|8|9|0";
 constexpr const char* kChannels = "00|-|25|-|-|50|-|75|-|-|00";
@@ -49,109 +49,109 @@ constexpr const char* kChannels = "00|-|25|-|-|50|-|75|-|-|00";
 // dark (0), arrow direction (-1 up, +1 down), radius of a round window's opening.
 const Sheet kSheets[] = {
     // name   w    h  bits  pivot      draw                   text           value        matte
-    {"40",   150,  25,  8,   0,  0, all_black,             "",             0,           0},       // registration plate
-    {"50",    19,  19, 24,   0,  0, toggle_button,         "tick",         0,           0},       // kneeboard
-    {"60",    12,  12,  8,   0,  0, map_rosette,           "",             0,           kPanel},       // map
-    {"70",    19,  19,  8,   0,  0, toggle_button,         "headset",      0,           0},       // ATC
-    {"90",    19,  19,  8,   0,  0, toggle_button,         "seat up",      0,           0},
-    {"100",   19,  19,  8,   0,  0, toggle_button,         "seat down",    0,           0},
-    {"110",   19,  19,  8,   0,  0, toggle_button,         "mast",         0,           0},       // radios
-    {"120",   19,  19,  8,   0,  0, toggle_button,         "satellite",    0,           0},       // GPS
-    {"130",   19,  19,  8,   0,  0, toggle_button,         "throttle",     0,           0},
-    {"140",   19,  19,  8,   0,  0, toggle_button,         "compass",      0,           0},
-    {"150",   19,  19,  8,   0,  0, toggle_button,         "cross",        0,           0},       // close
-    {"160",   19,  19,  8,   0,  0, toggle_button,         "taxi left",    0,           0},
-    {"170",   19,  19,  8,   0,  0, toggle_button,         "taxi right",   0,           0},
-    {"180",   19,  19,  8,   0,  0, toggle_button,         "instruments",  0,           0},
-    {"190",   19,  19,  8,   0,  0, all_black,             "",             0,           0},       // invisible
-    {"210",  117, 117,  8,   0,  0, airspeed_dial,         "",             0,           kPanel},
-    {"220",   62,  10,  8,  21,  5, airspeed_needle,       "",             0,           kDial},
-    {"230",  117, 117,  8,   0,  0, airspeed_cover,        "",             0,           kPanel},
-    {"240",  111, 111,  8,   0,  0, compass_body,          "",             0,           kPanel},
-    {"250",  531,  82,  8,   0,  0, compass_card,          "",             0,           0},
-    {"251",  111, 111,  8,   0,  0, compass_window,        "",             0,           kPanel},
-    {"280",  249, 141,  8,   0,  0, adf_face,              "ADF",          0,           0},
-    {"290",   30,  30,  8,  15, 15, tuning_knob,           "",             0,           kFace},   // ADF units
-    {"300",   30,  30,  8,  15, 15, tuning_knob,           "",             0,           kFace},   // ADF tens
-    {"310",   30,  30,  8,  15, 15, tuning_knob,           "",             0,           kFace},   // ADF hundreds
-    {"320",   18, 308,  8,   0,  0, drum_strip,            kDigits,        0,           0},
-    {"321",   18,  28,  8,   0,  0, drum_window,           "",             0,           0},
-    {"330",   30,  30,  8,   0,  0, switch_knob,           "",             kToOff,      kFace},   // ADF power
-    {"331",   30,  30,  8,   0,  0, switch_knob,           "",             kToOn,       kFace},
-    {"340",   10,  10,  8,   0,  0, panel_lamp,            "amber",        0,           kFace},
-    {"341",   10,  10,  8,   0,  0, panel_lamp,            "amber",        1,           kFace},
-    {"350",   30,  30,  8,   0,  0, switch_knob,           "",             kToAdfAnt,   kFace},   // ADF mode
-    {"351",   30,  30,  8,   0,  0, switch_knob,           "",             kToUp,       kFace},
-    {"360",   18,  28,  8,   0,  0, fixed_figure,          "0",            0,           0},       // ADF thousands
-    {"361",   18,  28,  8,   0,  0, fixed_figure,          "1",            0,           0},
-    {"370",  249, 141,  8,   0,  0, spare_face,            "",             0,           0},       // unreferenced
-    {"380",  249, 141,  8,   0,  0, com_face,              "COM",          0,           0},
-    {"390",  249, 141,  8,   0,  0, com_face,              "COM 1",        0,           0},
-    {"400",   30,  30,  8,  15, 15, tuning_knob,           "",             0,           kFace},   // COM MHz
-    {"410",   30,  30,  8,  15, 15, tuning_knob,           "",             0,           kFace},   // COM kHz
-    {"420",   18, 308,  8,   0,  0, drum_strip,            kDigits,        0,           0},
-    {"421",   18,  28,  8,   0,  0, drum_window,           "",             0,           0},
-    {"430",   18, 112,  8,   0,  0, drum_strip,            "0|1|2|3",      0,           0},
-    {"431",   18,  28,  8,   0,  0, drum_window,           "",             0,           0},
-    {"440",   18,  28,  8,   0,  0, fixed_figure,          "1",            0,           0},
-    {"441",   18,  28,  8,   0,  0, drum_window,           "",             0,           0},       // unreferenced
-    {"450",   18, 308,  8,   0,  0, drum_strip,            kChannels,      0,           0},
-    {"451",   18,  28,  8,   0,  0, drum_window,           "",             0,           0},
-    {"460",   30,  30,  8,   0,  0, switch_knob,           "",             kToOff,      kFace},   // COM power
-    {"461",   30,  30,  8,   0,  0, switch_knob,           "",             kToOn,       kFace},
-    {"470",   10,  10,  8,   0,  0, panel_lamp,            "green",        1,           kFace},
-    {"480",  249, 141,  8,   0,  0, com_face,              "COM 2",        0,           0},
-    {"490",   30,  30,  8,   0,  0, switch_knob,           "",             kToUp,       kFace},   // COM VOL
-    {"1000", 249, 141,  8,   0,  0, xpdr_face,             "XPDR",         0,           0},
-    {"1010",  18, 308,  8,   0,  0, drum_strip,            kDigits,        0,           0},
-    {"1011",  18,  28,  8,   0,  0, drum_window,           "",             0,           0},
-    {"1020",  30,  30,  8,   0,  0, switch_knob,           "",             kToOff,      kFace},   // XPDR power
-    {"1021",  30,  30,  8,   0,  0, switch_knob,           "",             kToOn,       kFace},
-    {"1030",  10,  10,  8,   0,  0, panel_lamp,            "amber",        1,           kFace},
-    {"1040",  30,  30,  8,   0,  0, switch_knob,           "",             kToLeft,     kFace},   // XPDR ident
-    {"1041",  30,  30,  8,   0,  0, switch_knob,           "",             kToUp,       kFace},
-    {"1050",  30,  30,  8,  15, 15, tuning_knob,           "",             0,           kFace},   // XPDR code knobs
-    {"1060", 249, 141,  8,   0,  0, nav_face,              "NAV",          0,           0},
-    {"1070", 249, 141,  8,   0,  0, nav_face,              "NAV 1",        0,           0},
-    {"1080",  30,  30,  8,  15, 15, tuning_knob,           "",             0,           kFace},   // NAV MHz
-    {"1090",  30,  30,  8,  15, 15, tuning_knob,           "",             0,           kFace},   // NAV kHz
-    {"1100",  18, 308,  8,   0,  0, drum_strip,            kDigits,        0,           0},
-    {"1101",  18,  28,  8,   0,  0, drum_window,           "",             0,           0},
-    {"1110",  18,  56,  8,   0,  0, drum_strip,            "0|1",          0,           0},
-    {"1111",  18,  28,  8,   0,  0, drum_window,           "",             0,           0},
-    {"1120",  18,  28,  8,   0,  0, fixed_figure,          "1",            0,           0},
-    {"1121",  18,  28,  8,   0,  0, drum_window,           "",             0,           0},       // unreferenced
-    {"1130",  30,  30,  8,   0,  0, switch_knob,           "",             kToOff,      kFace},   // NAV power
-    {"1131",  30,  30,  8,   0,  0, switch_knob,           "",             kToOn,       kFace},
-    {"1140",  30,  30,  8,   0,  0, switch_knob,           "",             kToVorIdOff, kFace},   // VOR ident
-    {"1141",  30,  30,  8,   0,  0, switch_knob,           "",             kToUp,       kFace},
-    {"1150",  10,  10,  8,   0,  0, panel_lamp,            "green",        1,           kFace},
-    {"1160", 249, 141,  8,   0,  0, nav_face,              "NAV 2",        0,           0},
-    {"1200", 140, 140,  8,   0,  0, vor_face,              "",             0,           0},
-    {"1210",  29,  29,  8,  15, 15, tuning_knob,           "",             0,           kCase},   // course knob
-    {"1220",  54,   4,  8,  -7,  2, vor_deviation_needle,  "",             0,           kDial},
-    {"1230", 145, 145,  8,  70, 70, vor_card,              "",             0,           kDial},
-    {"1231", 140, 140,  8,  70, 70, round_window,          "",             64.5,        kCase},
-    {"1240",  13,   4,  8,   0,  0, striped_flag,          "",             0,           0},
-    {"1241",  13,   4,  8,   0,  0, gs_flag,               "",             0,           0},
-    {"1250",  64,   4,  8,   0,  2, vor_glideslope_needle, "",             0,           kDial},
-    {"1260",  13,   4,  8,   0,  0, striped_flag,          "",             0,           0},
-    {"1261",  13,   4,  8,   0,  0, arrow_flag,            "",            -1,           kDial},   // TO
-    {"1262",  13,   4,  8,   0,  0, arrow_flag,            "",             1,           kDial},   // FROM
-    {"1270", 140, 140, 24,   0,  0, vor_bezel,             "",             0,           kPanel},
-    {"1280",  16,  16,  8,   0,  0, amber_lamp,            "",             0,           kCase},
-    {"1300", 145, 145,  8,   0,  0, adf_dial_face,         "",             0,           0},
-    {"1310",  28,  28,  8,  14, 14, tuning_knob,           "",             0,           kCase},   // card knob
-    {"1320", 145, 145,  8,   0,  0, adf_bezel,             "",             0,           kPanel},
-    {"1330",  89,  10,  8,  45,  5, adf_bearing_needle,    "",             0,           kDial},
-    {"1340", 145, 145,  8,  73, 73, adf_card,              "",             0,           kDial},
-    {"1341", 145, 145,  8,  73, 73, round_window,          "",             65.5,        kCase},
-    {"BMP_ELEC_TOGGLE",           19, 19, 8, 0, 0, toggle_button, "bolt",      0, 0},
-    {"BMP_FUEL_TOGGLE",           19, 19, 8, 0, 0, toggle_button, "fuel pump", 0, 0},
-    {"BMP_OVERHEAD_TOGGLE",       19, 19, 8, 0, 0, toggle_button, "overhead",  0, 0},
-    {"BMP_TARVOLEN_VOR1_TF_FROM", 13,  4, 8, 0, 0, arrow_flag,    "",          1, kDial},  // = 1262
-    {"BMP_UP_DOWN_TOGGLE",        19, 19, 8, 0, 0, toggle_button, "up down",   0, 0},
-    {"BMP_YOKE_TOGGLE",           19, 19, 8, 0, 0, toggle_button, "yoke",      0, 0},
+    {"40", 150, 25, 8, 0, 0, all_black, "", 0, 0},            // registration plate
+    {"50", 19, 19, 24, 0, 0, toggle_button, "tick", 0, 0},    // kneeboard
+    {"60", 12, 12, 8, 0, 0, map_rosette, "", 0, kPanel},      // map
+    {"70", 19, 19, 8, 0, 0, toggle_button, "headset", 0, 0},  // ATC
+    {"90", 19, 19, 8, 0, 0, toggle_button, "seat up", 0, 0},
+    {"100", 19, 19, 8, 0, 0, toggle_button, "seat down", 0, 0},
+    {"110", 19, 19, 8, 0, 0, toggle_button, "mast", 0, 0},       // radios
+    {"120", 19, 19, 8, 0, 0, toggle_button, "satellite", 0, 0},  // GPS
+    {"130", 19, 19, 8, 0, 0, toggle_button, "throttle", 0, 0},
+    {"140", 19, 19, 8, 0, 0, toggle_button, "compass", 0, 0},
+    {"150", 19, 19, 8, 0, 0, toggle_button, "cross", 0, 0},  // close
+    {"160", 19, 19, 8, 0, 0, toggle_button, "taxi left", 0, 0},
+    {"170", 19, 19, 8, 0, 0, toggle_button, "taxi right", 0, 0},
+    {"180", 19, 19, 8, 0, 0, toggle_button, "instruments", 0, 0},
+    {"190", 19, 19, 8, 0, 0, all_black, "", 0, 0},  // invisible
+    {"210", 117, 117, 8, 0, 0, airspeed_dial, "", 0, kPanel},
+    {"220", 62, 10, 8, 21, 5, airspeed_needle, "", 0, kDial},
+    {"230", 117, 117, 8, 0, 0, airspeed_cover, "", 0, kPanel},
+    {"240", 111, 111, 8, 0, 0, compass_body, "", 0, kPanel},
+    {"250", 531, 82, 8, 0, 0, compass_card, "", 0, 0},
+    {"251", 111, 111, 8, 0, 0, compass_window, "", 0, kPanel},
+    {"280", 249, 141, 8, 0, 0, adf_face, "ADF", 0, 0},
+    {"290", 30, 30, 8, 15, 15, tuning_knob, "", 0, kFace},  // ADF units
+    {"300", 30, 30, 8, 15, 15, tuning_knob, "", 0, kFace},  // ADF tens
+    {"310", 30, 30, 8, 15, 15, tuning_knob, "", 0, kFace},  // ADF hundreds
+    {"320", 18, 308, 8, 0, 0, drum_strip, kDigits, 0, 0},
+    {"321", 18, 28, 8, 0, 0, drum_window, "", 0, 0},
+    {"330", 30, 30, 8, 0, 0, switch_knob, "", kToOff, kFace},  // ADF power
+    {"331", 30, 30, 8, 0, 0, switch_knob, "", kToOn, kFace},
+    {"340", 10, 10, 8, 0, 0, panel_lamp, "amber", 0, kFace},
+    {"341", 10, 10, 8, 0, 0, panel_lamp, "amber", 1, kFace},
+    {"350", 30, 30, 8, 0, 0, switch_knob, "", kToAdfAnt, kFace},  // ADF mode
+    {"351", 30, 30, 8, 0, 0, switch_knob, "", kToUp, kFace},
+    {"360", 18, 28, 8, 0, 0, fixed_figure, "0", 0, 0},  // ADF thousands
+    {"361", 18, 28, 8, 0, 0, fixed_figure, "1", 0, 0},
+    {"370", 249, 141, 8, 0, 0, spare_face, "", 0, 0},  // unreferenced
+    {"380", 249, 141, 8, 0, 0, com_face, "COM", 0, 0},
+    {"390", 249, 141, 8, 0, 0, com_face, "COM 1", 0, 0},
+    {"400", 30, 30, 8, 15, 15, tuning_knob, "", 0, kFace},  // COM MHz
+    {"410", 30, 30, 8, 15, 15, tuning_knob, "", 0, kFace},  // COM kHz
+    {"420", 18, 308, 8, 0, 0, drum_strip, kDigits, 0, 0},
+    {"421", 18, 28, 8, 0, 0, drum_window, "", 0, 0},
+    {"430", 18, 112, 8, 0, 0, drum_strip, "0|1|2|3", 0, 0},
+    {"431", 18, 28, 8, 0, 0, drum_window, "", 0, 0},
+    {"440", 18, 28, 8, 0, 0, fixed_figure, "1", 0, 0},
+    {"441", 18, 28, 8, 0, 0, drum_window, "", 0, 0},  // unreferenced
+    {"450", 18, 308, 8, 0, 0, drum_strip, kChannels, 0, 0},
+    {"451", 18, 28, 8, 0, 0, drum_window, "", 0, 0},
+    {"460", 30, 30, 8, 0, 0, switch_knob, "", kToOff, kFace},  // COM power
+    {"461", 30, 30, 8, 0, 0, switch_knob, "", kToOn, kFace},
+    {"470", 10, 10, 8, 0, 0, panel_lamp, "green", 1, kFace},
+    {"480", 249, 141, 8, 0, 0, com_face, "COM 2", 0, 0},
+    {"490", 30, 30, 8, 0, 0, switch_knob, "", kToUp, kFace},  // COM VOL
+    {"1000", 249, 141, 8, 0, 0, xpdr_face, "XPDR", 0, 0},
+    {"1010", 18, 308, 8, 0, 0, drum_strip, kDigits, 0, 0},
+    {"1011", 18, 28, 8, 0, 0, drum_window, "", 0, 0},
+    {"1020", 30, 30, 8, 0, 0, switch_knob, "", kToOff, kFace},  // XPDR power
+    {"1021", 30, 30, 8, 0, 0, switch_knob, "", kToOn, kFace},
+    {"1030", 10, 10, 8, 0, 0, panel_lamp, "amber", 1, kFace},
+    {"1040", 30, 30, 8, 0, 0, switch_knob, "", kToLeft, kFace},  // XPDR ident
+    {"1041", 30, 30, 8, 0, 0, switch_knob, "", kToUp, kFace},
+    {"1050", 30, 30, 8, 15, 15, tuning_knob, "", 0, kFace},  // XPDR code knobs
+    {"1060", 249, 141, 8, 0, 0, nav_face, "NAV", 0, 0},
+    {"1070", 249, 141, 8, 0, 0, nav_face, "NAV 1", 0, 0},
+    {"1080", 30, 30, 8, 15, 15, tuning_knob, "", 0, kFace},  // NAV MHz
+    {"1090", 30, 30, 8, 15, 15, tuning_knob, "", 0, kFace},  // NAV kHz
+    {"1100", 18, 308, 8, 0, 0, drum_strip, kDigits, 0, 0},
+    {"1101", 18, 28, 8, 0, 0, drum_window, "", 0, 0},
+    {"1110", 18, 56, 8, 0, 0, drum_strip, "0|1", 0, 0},
+    {"1111", 18, 28, 8, 0, 0, drum_window, "", 0, 0},
+    {"1120", 18, 28, 8, 0, 0, fixed_figure, "1", 0, 0},
+    {"1121", 18, 28, 8, 0, 0, drum_window, "", 0, 0},           // unreferenced
+    {"1130", 30, 30, 8, 0, 0, switch_knob, "", kToOff, kFace},  // NAV power
+    {"1131", 30, 30, 8, 0, 0, switch_knob, "", kToOn, kFace},
+    {"1140", 30, 30, 8, 0, 0, switch_knob, "", kToVorIdOff, kFace},  // VOR ident
+    {"1141", 30, 30, 8, 0, 0, switch_knob, "", kToUp, kFace},
+    {"1150", 10, 10, 8, 0, 0, panel_lamp, "green", 1, kFace},
+    {"1160", 249, 141, 8, 0, 0, nav_face, "NAV 2", 0, 0},
+    {"1200", 140, 140, 8, 0, 0, vor_face, "", 0, 0},
+    {"1210", 29, 29, 8, 15, 15, tuning_knob, "", 0, kCase},  // course knob
+    {"1220", 54, 4, 8, -7, 2, vor_deviation_needle, "", 0, kDial},
+    {"1230", 145, 145, 8, 70, 70, vor_card, "", 0, kDial},
+    {"1231", 140, 140, 8, 70, 70, round_window, "", 64.5, kCase},
+    {"1240", 13, 4, 8, 0, 0, striped_flag, "", 0, 0},
+    {"1241", 13, 4, 8, 0, 0, gs_flag, "", 0, 0},
+    {"1250", 64, 4, 8, 0, 2, vor_glideslope_needle, "", 0, kDial},
+    {"1260", 13, 4, 8, 0, 0, striped_flag, "", 0, 0},
+    {"1261", 13, 4, 8, 0, 0, arrow_flag, "", -1, kDial},  // TO
+    {"1262", 13, 4, 8, 0, 0, arrow_flag, "", 1, kDial},   // FROM
+    {"1270", 140, 140, 24, 0, 0, vor_bezel, "", 0, kPanel},
+    {"1280", 16, 16, 8, 0, 0, amber_lamp, "", 0, kCase},
+    {"1300", 145, 145, 8, 0, 0, adf_dial_face, "", 0, 0},
+    {"1310", 28, 28, 8, 14, 14, tuning_knob, "", 0, kCase},  // card knob
+    {"1320", 145, 145, 8, 0, 0, adf_bezel, "", 0, kPanel},
+    {"1330", 89, 10, 8, 45, 5, adf_bearing_needle, "", 0, kDial},
+    {"1340", 145, 145, 8, 73, 73, adf_card, "", 0, kDial},
+    {"1341", 145, 145, 8, 73, 73, round_window, "", 65.5, kCase},
+    {"BMP_ELEC_TOGGLE", 19, 19, 8, 0, 0, toggle_button, "bolt", 0, 0},
+    {"BMP_FUEL_TOGGLE", 19, 19, 8, 0, 0, toggle_button, "fuel pump", 0, 0},
+    {"BMP_OVERHEAD_TOGGLE", 19, 19, 8, 0, 0, toggle_button, "overhead", 0, 0},
+    {"BMP_TARVOLEN_VOR1_TF_FROM", 13, 4, 8, 0, 0, arrow_flag, "", 1, kDial},  // = 1262
+    {"BMP_UP_DOWN_TOGGLE", 19, 19, 8, 0, 0, toggle_button, "up down", 0, 0},
+    {"BMP_YOKE_TOGGLE", 19, 19, 8, 0, 0, toggle_button, "yoke", 0, 0},
 };
 static_assert(sizeof(kSheets) / sizeof(kSheets[0]) == 97 + 6, "97 numbered and 6 named bitmaps");
 

@@ -7,8 +7,7 @@
 namespace artgen {
 
 void set_colour(cairo_t* cr, std::uint32_t rgb, double alpha) {
-    cairo_set_source_rgba(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0,
-                          alpha);
+    cairo_set_source_rgba(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0, alpha);
 }
 
 double radians(double deg) { return deg * M_PI / 180.0; }
@@ -191,8 +190,10 @@ void jewel_lamp(cairo_t* cr, double cx, double cy, double r, std::uint32_t colou
     const double rj = r * 0.72;
     const double k = lit ? 1.0 : 0.28;
     cairo_pattern_t* g = cairo_pattern_create_radial(cx - rj * 0.3, cy - rj * 0.35, rj * 0.05, cx, cy, rj);
-    if (lit) cairo_pattern_add_color_stop_rgb(g, 0.0, 1.0, 1.0, 0.92);
-    else cairo_pattern_add_color_stop_rgb(g, 0.0, cr_ * 0.55 + 0.2, cg * 0.55 + 0.2, cb * 0.55 + 0.2);
+    if (lit)
+        cairo_pattern_add_color_stop_rgb(g, 0.0, 1.0, 1.0, 0.92);
+    else
+        cairo_pattern_add_color_stop_rgb(g, 0.0, cr_ * 0.55 + 0.2, cg * 0.55 + 0.2, cb * 0.55 + 0.2);
     cairo_pattern_add_color_stop_rgb(g, 0.45, cr_ * k, cg * k, cb * k);
     cairo_pattern_add_color_stop_rgb(g, 1.0, cr_ * k * 0.55, cg * k * 0.55, cb * k * 0.55);
     cairo_arc(cr, cx, cy, rj, 0, 2 * M_PI);

@@ -18,9 +18,9 @@ struct Sheet {
     int bits;              // 8 (palettised) or 24
     int pivot_x, pivot_y;  // needles and knobs: the point the host turns them about
     DrawFn draw;
-    const char* text;      // what the draw function lays out (labels, cells, colour)
-    double value;          // a number the draw function needs (angle, lit or dark)
-    std::uint32_t matte;   // colour partly covered edge pixels are blended over, 0: none
+    const char* text;     // what the draw function lays out (labels, cells, colour)
+    double value;         // a number the draw function needs (angle, lit or dark)
+    std::uint32_t matte;  // colour partly covered edge pixels are blended over, 0: none
 };
 
 // Colours as 0xRRGGBB.

@@ -14,13 +14,10 @@ std::uint8_t lift(unsigned v) {
 
 Rgb opaque(unsigned r, unsigned g, unsigned b) { return Rgb{lift(r), lift(g), lift(b)}; }
 
-std::uint32_t pack(Rgb c) {
-    return (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | std::uint32_t{c.b};
-}
+std::uint32_t pack(Rgb c) { return (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | std::uint32_t{c.b}; }
 
 Rgb unpack(std::uint32_t v) {
-    return Rgb{static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8),
-               static_cast<std::uint8_t>(v)};
+    return Rgb{static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
 }
 
 std::uint8_t channel(std::uint32_t v, int ch) { return static_cast<std::uint8_t>(v >> (16 - 8 * ch)); }
@@ -35,8 +32,7 @@ void put_u32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 }
 
 // BITMAPFILEHEADER + BITMAPINFOHEADER for an uncompressed bottom-up bitmap.
-std::vector<std::uint8_t> bmp_headers(int w, int h, unsigned bits, std::uint32_t colours,
-                                      std::uint32_t image_bytes) {
+std::vector<std::uint8_t> bmp_headers(int w, int h, unsigned bits, std::uint32_t colours, std::uint32_t image_bytes) {
     const std::uint32_t offset = 14 + 40 + 4 * colours;
     std::vector<std::uint8_t> out;
     out.push_back('B');
@@ -58,9 +54,7 @@ std::vector<std::uint8_t> bmp_headers(int w, int h, unsigned bits, std::uint32_t
     return out;
 }
 
-std::uint32_t row_stride(int w, unsigned bits) {
-    return ((static_cast<std::uint32_t>(w) * bits + 31) / 32) * 4;
-}
+std::uint32_t row_stride(int w, unsigned bits) { return ((static_cast<std::uint32_t>(w) * bits + 31) / 32) * 4; }
 
 // --- median cut -------------------------------------------------------------
 
@@ -93,8 +87,7 @@ struct Box {
         std::uint64_t sum[3] = {0, 0, 0}, n = count();
         for (const Entry& e : entries)
             for (int ch = 0; ch < 3; ++ch) sum[ch] += e.count * channel(e.colour, ch);
-        return opaque(static_cast<unsigned>((sum[0] + n / 2) / n),
-                      static_cast<unsigned>((sum[1] + n / 2) / n),
+        return opaque(static_cast<unsigned>((sum[0] + n / 2) / n), static_cast<unsigned>((sum[1] + n / 2) / n),
                       static_cast<unsigned>((sum[2] + n / 2) / n));
     }
 };

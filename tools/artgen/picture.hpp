@@ -35,8 +35,8 @@ Picture picture_from_surface(cairo_surface_t* surface, std::uint32_t matte);
 
 // Palettised form: palette entry 0 is always pure black, opaque pixels never use it.
 struct Indexed {
-    std::vector<Rgb> palette;          // 1..256 entries
-    std::vector<std::uint8_t> index;   // one per pixel, row-major, top row first
+    std::vector<Rgb> palette;         // 1..256 entries
+    std::vector<std::uint8_t> index;  // one per pixel, row-major, top row first
 };
 
 // Exact palette when the picture has at most 255 opaque colours, otherwise a

@@ -25,50 +25,67 @@ struct Point {
 
 struct FaceLayout {
     double recess_x, recess_y, recess_w, recess_h;  // the sunken readout area
-    std::vector<Point> knobs;                        // knob pivots
+    std::vector<Point> knobs;                       // knob pivots
     std::vector<Label> labels;
     bool decimal_point;  // the COM and NAV readouts are in MHz with two decimals
 };
 
 constexpr double kLabelStroke = 1.05;
-constexpr Point kPowerSwitch{45, 120};  // centre of the 30x30 picture at (30, 105)
+constexpr Point kPowerSwitch{45, 120};   // centre of the 30x30 picture at (30, 105)
 constexpr Point kRightSwitch{205, 120};  // centre of the picture at (190, 105)
 constexpr Point kLamp{124, 128};         // centre of the 10x10 lamp at (119, 123)
 
 // Label columns:              text        cx     cy   cap
-const FaceLayout kComLayout{101, 13, 100, 38, {{98, 76}, {202, 76}},
-                            {{"MHz",        66,   76,   6},
-                             {"kHz",       234,   76,   6},
-                             {"ON",         20,  101,   6},
-                             {"OFF",        20,  131,   6},
-                             {"TEST",      124,  116,   5},
-                             {"VOL",       205,  100,   6}}, true};
+const FaceLayout kComLayout{101,
+                            13,
+                            100,
+                            38,
+                            {{98, 76}, {202, 76}},
+                            {{"MHz", 66, 76, 6},
+                             {"kHz", 234, 76, 6},
+                             {"ON", 20, 101, 6},
+                             {"OFF", 20, 131, 6},
+                             {"TEST", 124, 116, 5},
+                             {"VOL", 205, 100, 6}},
+                            true};
 
-const FaceLayout kNavLayout{101, 13, 100, 38, {{98, 76}, {202, 76}},
-                            {{"MHz",        66,   76,   6},
-                             {"kHz",       234,   76,   6},
-                             {"ON",         20,  101,   6},
-                             {"OFF",        20,  131,   6},
-                             {"TEST",      124,  116,   5},
-                             {"ON / VOL",  205,  100,   5},
-                             {"VOR ID",    178,  114,   4.5},
-                             {"OFF",       178,  122,   4.5}}, true};
+const FaceLayout kNavLayout{101,
+                            13,
+                            100,
+                            38,
+                            {{98, 76}, {202, 76}},
+                            {{"MHz", 66, 76, 6},
+                             {"kHz", 234, 76, 6},
+                             {"ON", 20, 101, 6},
+                             {"OFF", 20, 131, 6},
+                             {"TEST", 124, 116, 5},
+                             {"ON / VOL", 205, 100, 5},
+                             {"VOR ID", 178, 114, 4.5},
+                             {"OFF", 178, 122, 4.5}},
+                            true};
 
-const FaceLayout kAdfLayout{109, 16, 82, 38, {{98, 75}, {150, 75}, {202, 75}},
-                            {{"kHz",       214,   35,   6},
-                             {"ON",         20,  101,   6},
-                             {"OFF",        20,  131,   6},
-                             {"VOL",        45,  100,   6},
-                             {"ADF",       179,  103,   4.5},
-                             {"ANT",       179,  111,   4.5},
-                             {"TONE",      205,  100,   5}}, false};
+const FaceLayout kAdfLayout{109,
+                            16,
+                            82,
+                            38,
+                            {{98, 75}, {150, 75}, {202, 75}},
+                            {{"kHz", 214, 35, 6},
+                             {"ON", 20, 101, 6},
+                             {"OFF", 20, 131, 6},
+                             {"VOL", 45, 100, 6},
+                             {"ADF", 179, 103, 4.5},
+                             {"ANT", 179, 111, 4.5},
+                             {"TONE", 205, 100, 5}},
+                            false};
 
-const FaceLayout kXpdrLayout{109, 16, 82, 38, {{88, 75}, {129, 75}, {170, 75}, {211, 75}},
-                             {{"ON",         20,  101,   6},
-                              {"OFF",        20,  131,   6},
-                              {"TEST",      124,  116,   5},
-                              {"IDENT",     205,  100,   5},
-                              {"OFF",       180,  120,   5}}, false};
+const FaceLayout kXpdrLayout{
+    109,
+    16,
+    82,
+    38,
+    {{88, 75}, {129, 75}, {170, 75}, {211, 75}},
+    {{"ON", 20, 101, 6}, {"OFF", 20, 131, 6}, {"TEST", 124, 116, 5}, {"IDENT", 205, 100, 5}, {"OFF", 180, 120, 5}},
+    false};
 
 std::uint32_t seed_of(const char* name) {
     std::uint32_t h = 2166136261u;

@@ -221,12 +221,23 @@ struct Symbol {
 };
 
 constexpr Symbol kSymbols[] = {
-    {"headset", headset},         {"mast", radio_mast},       {"satellite", satellite},
-    {"throttle", throttle_quadrant}, {"compass", compass_letters}, {"cross", cross},
-    {"taxi left", taxi_left},     {"taxi right", taxi_right}, {"instruments", two_instruments},
-    {"seat up", seat_up},         {"seat down", seat_down},   {"tick", tick},
-    {"bolt", lightning_bolt},     {"fuel pump", fuel_pump},   {"overhead", overhead_lights},
-    {"up down", up_down},         {"yoke", yoke},
+    {"headset", headset},
+    {"mast", radio_mast},
+    {"satellite", satellite},
+    {"throttle", throttle_quadrant},
+    {"compass", compass_letters},
+    {"cross", cross},
+    {"taxi left", taxi_left},
+    {"taxi right", taxi_right},
+    {"instruments", two_instruments},
+    {"seat up", seat_up},
+    {"seat down", seat_down},
+    {"tick", tick},
+    {"bolt", lightning_bolt},
+    {"fuel pump", fuel_pump},
+    {"overhead", overhead_lights},
+    {"up down", up_down},
+    {"yoke", yoke},
 };
 
 void button_frame(cairo_t* cr, int w, int h) {
