@@ -1,6 +1,7 @@
 // The module's exported records as the host sees them after loading the library.
 #include <set>
 
+#include "host/services.h"
 #include "tests/unit/host_fixture.h"
 
 using ModuleFrame = HostTest;
@@ -86,4 +87,19 @@ TEST_F(ModuleFrame, ServiceCallsUseTheTableImportTableHoldsAtTheMomentOfTheCall)
     const int before = reads_through_other_table;
     host.frame(id);
     EXPECT_EQ(reads_through_other_table, before) << "the module kept a copy of the replaced table";
+}
+
+TEST_F(ModuleFrame, AServiceEntryTheModuleMustNotUseIsReportedAsAFault) {
+    PanelServices* table = host.module()->imports()->table;
+    const int id = place("Old_COM1");
+    host.frame(id);
+    ASSERT_TRUE(host.errors().empty());
+
+    // What the module would do if it called entry 7 of the table from a callback.
+    ActiveHost active(&host);
+    table->unused_0_34[7]();
+
+    ASSERT_EQ(host.errors().size(), 1u);
+    EXPECT_EQ(host.errors()[0], "unexpected service 7");
+    EXPECT_EQ(ops("fault").size(), 1u);
 }
