@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "host/render/cairo_canvas.h"
 #include "host/render/gauge_painter.h"
@@ -87,7 +88,7 @@ TEST_F(DrawingRules, NeedleStopsAtTheEndsOfItsTableWhicheverWayItRuns) {
     Needle round = needle_at_centre(twice_round, 6);
     EXPECT_EQ(needle_angle_deg(round, -20), needle_angle_deg(round, 0));
     EXPECT_EQ(needle_angle_deg(round, 500), needle_angle_deg(round, 50));
-    EXPECT_EQ(needle_angle_deg(round, NAN), needle_angle_deg(round, 0));
+    EXPECT_EQ(needle_angle_deg(round, std::numeric_limits<double>::quiet_NaN()), needle_angle_deg(round, 0));
     // Like a deviation needle: +1 at the right, -1 at the left, hanging from above.
     NonlinearityPoint falling[] = {{90, 90, 1, {}}, {10, 90, -1, {}}};
     Needle n = needle_at_centre(falling, 2);
