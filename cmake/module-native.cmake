@@ -2,7 +2,10 @@
 # ImportTable, over the portable platform library that the host can also reach.
 include(${PROJECT_SOURCE_DIR}/cmake/resources.cmake)
 
-file(GLOB TARVOLEN_PORTABLE_SOURCES CONFIGURE_DEPENDS platform/portable/*.cpp)
+set(TARVOLEN_PORTABLE_SOURCES
+  platform/portable/backend.cpp platform/portable/memory.cpp platform/portable/program.cpp
+  platform/portable/resources.cpp platform/portable/riff.cpp platform/portable/sound.cpp
+  platform/portable/text.cpp)
 add_library(tarvolen_platform SHARED ${TARVOLEN_PORTABLE_SOURCES})
 target_include_directories(tarvolen_platform PUBLIC ${PROJECT_SOURCE_DIR})
 tarvolen_embed_resources(tarvolen_platform ${PROJECT_SOURCE_DIR}/resources/tarvolen_instr.rc)

@@ -1,6 +1,9 @@
 # Windows build of the module: Tarvolen_Instr.gau, a DLL without the C runtime's start
 # files or TLS, importing only system DLLs, exporting two data records by its .def file.
-file(GLOB TARVOLEN_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
+set(TARVOLEN_WIN32_SOURCES
+  platform/win32/dll_main.cpp platform/win32/msvcrt_math.cpp platform/win32/memory.cpp
+  platform/win32/program.cpp platform/win32/resources.cpp platform/win32/riff.cpp
+  platform/win32/sound.cpp platform/win32/text.cpp)
 enable_language(RC)
 
 add_library(tarvolen_instr SHARED

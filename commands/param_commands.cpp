@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "module/host_services.h"
+#include "sdk/host_services.h"
 
 namespace {
 

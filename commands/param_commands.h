@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "module/records.h"
+#include "sdk/records.h"
 
 // Host events the commands send.
 inline constexpr uint32_t EVENT_PANEL_WINDOW_TOGGLE = 66506;  // 0x103CA  t

@@ -11,8 +11,8 @@
 #include "commands/toggle_gauges.h"
 
 #include "commands/param_commands.h"
-#include "module/declare.h"
-#include "module/host_services.h"
+#include "sdk/declare.h"
+#include "sdk/host_services.h"
 
 void TARVOLEN_CALLBACK toggle_gauge_callback(GaugeHeader* gauge, uint32_t service, uintptr_t extra) {
     (void)extra;

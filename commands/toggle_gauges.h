@@ -3,7 +3,7 @@
 // event); eleven run the commands of their parameter string.
 #pragma once
 
-#include "module/records.h"
+#include "sdk/records.h"
 
 // Events the host sends by itself for the three declaration-only gauges, and the seat
 // events of the seat gauges' default click.

@@ -3,8 +3,8 @@
 // the card and its knob follow the host's card rotation, and the knob's two halves
 // make the host send its card events by themselves.
 #include "instruments/instruments.h"
-#include "module/declare.h"
 #include "radios/radio_state.h"
+#include "sdk/declare.h"
 
 // The calibration tables name only the words they set; every other word is zero.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"

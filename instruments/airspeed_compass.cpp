@@ -1,7 +1,7 @@
 // Airspeed_Kts and Magnetic_Compass: two instruments made of declarations only. The
 // host draws their needle and card straight from the variables the records name.
 #include "instruments/instruments.h"
-#include "module/declare.h"
+#include "sdk/declare.h"
 
 // The calibration tables name only the words they set; every other word is zero.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"

@@ -15,7 +15,7 @@
 //     a host system (host/sim_*.cpp) carry out every event it sends.
 #pragma once
 
-#include "module/records.h"
+#include "sdk/records.h"
 
 extern GaugeHeader registration_gauge;
 extern GaugeHeader airspeed_kts_gauge;

@@ -5,8 +5,8 @@
 
 #include "commands/param_commands.h"
 #include "instruments/instruments.h"
-#include "module/declare.h"
 #include "platform/platform.h"
+#include "sdk/declare.h"
 
 // The plate's string record names only the words it sets; every other word is zero.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"

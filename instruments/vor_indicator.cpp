@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "instruments/instruments.h"
-#include "module/declare.h"
-#include "module/host_services.h"
 #include "radios/radio_state.h"
+#include "sdk/declare.h"
+#include "sdk/host_services.h"
 
 // The calibration tables name only the words they set; every other word is zero.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"

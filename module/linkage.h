@@ -2,7 +2,7 @@
 // the host writes the address of its panel service table.
 #pragma once
 
-#include "module/records.h"
+#include "sdk/records.h"
 
 extern "C" {
 extern ModuleLinkage Linkage;

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "module/declare.h"
-#include "module/records.h"
 #include "radios/radio_common.h"
+#include "sdk/declare.h"
+#include "sdk/records.h"
 
 extern GaugeHeader old_adf_gauge;   // "Old_ADF"
 extern GaugeHeader old_xpdr_gauge;  // "Old_XPDR"

@@ -14,8 +14,8 @@
 #include <cmath>
 #include <cstddef>
 
-#include "module/declare.h"
-#include "module/host_services.h"
+#include "sdk/declare.h"
+#include "sdk/host_services.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "module/records.h"
 #include "radios/radio_common.h"
 #include "radios/radio_state.h"
+#include "sdk/records.h"
 
 // What a version of the radio (COM or NAV) fixes for every gauge built on it: how the
 // frequency word is decoded, the tuning bounds of the whole-megahertz knob, and the

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "module/records.h"
+#include "sdk/records.h"
 #include "sound/sound.h"
 
 // A radio gauge's private click player: its sound device with the loaded click, the

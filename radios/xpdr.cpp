@@ -5,10 +5,10 @@
 // To change this gauge, touch in this file: the events and token below, the callbacks,
 // the element records (declared top-most first, root last), xpdr_mouse_rects (keep its
 // static_assert), the header; and old_xpdr_gauge in module/linkage.cpp.
-#include "module/host_services.h"
 #include "radios/adf_xpdr.h"
 #include "radios/radio_common.h"
 #include "radios/radio_state.h"
+#include "sdk/host_services.h"
 
 namespace {
 

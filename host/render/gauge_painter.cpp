@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "host/variables.h"
+#include "host/sim/variables.h"
 
 namespace {
 

@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "host/panel_host.h"
+#include "host/core/panel_host.h"
 #include "host/render/canvas.h"
 
 struct PaintOptions {

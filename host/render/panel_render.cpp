@@ -1,7 +1,7 @@
 // Collecting the open windows of a panel and drawing them into a PNG file.
 #include "host/render/panel_render.h"
 
-#include "host/panel_host.h"
+#include "host/core/panel_host.h"
 #include "host/render/cairo_canvas.h"
 #include "host/render/module_bitmaps.h"
 

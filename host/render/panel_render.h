@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/panel_config.h"
+#include "host/panel/panel_config.h"
 #include "host/render/panel_picture.h"
 
 class PanelHost;

@@ -55,14 +55,21 @@ bool take(std::vector<uint32_t>& fail_at, uint32_t count) {
     return true;
 }
 
-std::string real_program_name() {
+}  // namespace
+
+std::string backend_program_name() {
+    BackendState& s = state();
+    if (s.program_name_set) return s.program_name;
     char buffer[4096];
     const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
 }
 
-}  // namespace
-
+WindowHandle backend_find_window(const char* class_name) {
+    for (const auto& w : state().windows)
+        if (w->class_name == class_name) return w.get();
+    return nullptr;
+}
 const char* platform_op_name(PlatformOp op) {
     return index_of(op) < PLATFORM_OP_COUNT ? OP_NAMES[index_of(op)] : "unknown";
 }
@@ -157,22 +164,4 @@ std::string to_string(const LiveObjects& live) {
            std::to_string(live.loaded_resources) + ", riff files " + std::to_string(live.riff_files) +
            ", memory blocks " + std::to_string(live.memory_blocks) + ", locked memory blocks " +
            std::to_string(live.locked_memory_blocks);
-}
-
-uint32_t platform_program_file_name(char* out, uint32_t out_size) {
-    if (out_size == 0) return 0;
-    out[0] = '\0';
-    if (!backend_enter(PlatformOp::program_file_name)) return 0;
-    BackendState& s = state();
-    const std::string name = s.program_name_set ? s.program_name : real_program_name();
-    if (name.empty() || name.size() >= out_size) return 0;
-    std::memcpy(out, name.c_str(), name.size() + 1);
-    return static_cast<uint32_t>(name.size());
-}
-
-WindowHandle platform_find_window(const char* class_name) {
-    if (!backend_enter(PlatformOp::find_window)) return nullptr;
-    for (const auto& w : state().windows)
-        if (w->class_name == class_name) return w.get();
-    return nullptr;
 }

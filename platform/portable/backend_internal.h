@@ -17,6 +17,10 @@ void backend_notify_sound(const char* call, uint32_t object, int64_t value, bool
 // A new id for a device or buffer.
 uint32_t backend_next_id();
 bool backend_window_exists(WindowHandle window);
+// The program file name the host set, else this process's own.
+std::string backend_program_name();
+// The host's window of that class, or null.
+WindowHandle backend_find_window(const char* class_name);
 
 // Each piece's part of reset and of the live count.
 void sound_backend_reset();

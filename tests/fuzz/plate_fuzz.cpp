@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "host/panel_host.h"
+#include "host/core/panel_host.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/panel_config.h"
+#include "host/panel/panel_config.h"
 #include "platform/platform.h"
 #include "tests/heap/heap_probe.h"
 #include "tests/unit/host_fixture.h"

@@ -1,7 +1,7 @@
 // The sound device layer as the radio gauges use it: the host's window, the device, the
 // click player and the rule that the first failure silences the module for good.
-#include "host/panel_host.h"
-#include "host/services.h"
+#include "host/core/panel_host.h"
+#include "host/core/services.h"
 #include "tests/sound/sound_fixture.h"
 
 using HostWindow = SoundTest;

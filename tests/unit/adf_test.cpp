@@ -1,6 +1,6 @@
 // The ADF receiver head as a pilot uses it: reading the tuned frequency, turning the
 // three knobs, throwing the power and mode switches, hearing the station's identifier.
-#include "host/sim_adf_xpdr.h"
+#include "host/sim/adf_xpdr.h"
 #include "tests/unit/radio_head_fixture.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <map>
 #include <set>
 
-#include "host/variables.h"
+#include "host/sim/variables.h"
 #include "tests/unit/host_fixture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "host/sim_radios.h"
+#include "host/sim/radios.h"
 #include "platform/portable/backend.h"
 #include "tests/unit/radio_head_fixture.h"
 

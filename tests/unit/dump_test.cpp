@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/dump.h"
+#include "host/cli/dump.h"
 #include "tests/unit/host_fixture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "host/panel_host.h"
+#include "host/core/panel_host.h"
 
 // Copies a word out of a record. The records are packed on 4-byte boundaries, so on
 // 64-bit builds a pointer word may sit off its natural alignment: gtest's assertions

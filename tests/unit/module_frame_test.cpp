@@ -1,7 +1,7 @@
 // The module's exported records as the host sees them after loading the library.
 #include <set>
 
-#include "host/services.h"
+#include "host/core/services.h"
 #include "tests/unit/host_fixture.h"
 
 using ModuleFrame = HostTest;

@@ -9,7 +9,7 @@
 #include "host/render/cairo_canvas.h"
 #include "host/render/gauge_painter.h"
 #include "host/render/recording_canvas.h"
-#include "module/declare.h"
+#include "sdk/declare.h"
 
 namespace {
 

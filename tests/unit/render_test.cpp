@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "host/panel_config.h"
+#include "host/panel/panel_config.h"
 #include "host/render/cairo_canvas.h"
 #include "host/render/gauge_painter.h"
 #include "host/render/module_bitmaps.h"

@@ -3,7 +3,7 @@
 #include <array>
 #include <iterator>
 
-#include "host/sim_cockpit.h"
+#include "host/sim/cockpit.h"
 #include "tests/unit/toggle_fixture.h"
 
 namespace {

@@ -1,0 +1,104 @@
+// The substitute panel host: loads a gauge module the way the simulator does, writes
+// its service table into ImportTable, places gauges, drives their install / update /
+// evaluate / kill cycle, routes clicks through their mouse rectangles and traces
+// everything. Host state is this object; make as many as you like (they share the
+// module's own state when they load the same library).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/core/module_library.h"
+#include "host/sim/aircraft.h"
+#include "host/trace/trace.h"
+#include "sdk/records.h"
+
+// What the host keeps of one element of a placed gauge after an evaluation.
+struct ElementState {
+    ElementHeader* element = nullptr;
+    int index = 0;         // 1 = root, counted in drawing order
+    double value = 0.0;    // needle, icon, string: the value; moving image: y value
+    double value_x = 0.0;  // moving image and sprite: x value
+    double value_y = 0.0;  // sprite: y value
+    double angle = 0.0;    // sprite: turn value
+    std::string text;      // string element: the text the callback wrote
+};
+
+struct Placement {
+    int id = 0;
+    GaugeHeader* gauge = nullptr;
+    std::string name;
+    std::optional<std::vector<char>> parameters;  // NUL-terminated; absent = no string
+    int32_t window = 0;                           // ident of the panel window holding it
+    int x = 0, y = 0, w = 0, h = 0;               // where the panel puts it, in panel pixels
+    std::vector<ElementState> elements;
+    std::vector<char> text_buffer;  // the string element's text buffer
+    bool installed = false;
+};
+
+class PanelHost {
+public:
+    PanelHost();
+    ~PanelHost();
+    PanelHost(const PanelHost&) = delete;
+    PanelHost& operator=(const PanelHost&) = delete;
+
+    // Loads the module, stores the service table into ImportTable, calls init.
+    bool load_module(const std::string& path, std::string& error);
+    const ModuleLibrary* module() const { return module_.get(); }
+
+    // The gauge of the module's table with exactly this name, or null.
+    GaugeHeader* find_gauge(const std::string& name) const;
+    std::vector<GaugeHeader*> gauges() const;
+
+    // Places a gauge (stores its parameter string, calls install). Returns the
+    // placement id, or -1 with error naming the unknown gauge.
+    int place(const std::string& name, const std::optional<std::string>& parameters, std::string& error,
+              int32_t window = 0);
+    // Sends the update service and evaluates every element, for one placement or all.
+    void frame(int id);
+    void frame_all();
+    // A click at (x, y) in pixels of the gauge's face. Returns false if no child
+    // rectangle is hit.
+    bool click(int id, int x, int y, uint32_t mouse_flags = MOUSE_LEFT_CLICK);
+    // Calls kill and forgets the placement.
+    void remove(int id);
+
+    Placement* placement(int id);
+    // The first placement of the gauge with this name, or null.
+    Placement* placement(const std::string& name);
+    const std::vector<std::unique_ptr<Placement>>& placements() const { return placements_; }
+
+    Aircraft& aircraft() { return aircraft_; }
+    Trace& trace() { return trace_; }
+    // Faults the module caused: unknown services, tokens or events. Empty when sound.
+    const std::vector<std::string>& errors() const { return errors_; }
+
+    // Called by the service table.
+    void service_send_event(uint32_t event_id, uint32_t value);
+    void service_read_var(ModuleVar* var);
+    void service_close_panel_window(int32_t window);
+    void service_unexpected(int index);
+
+    // Events the host sends on its own (mouse rectangles with an event id, scenario).
+    void host_event(uint32_t event_id, uint32_t value);
+    void fault(const std::string& what);
+
+private:
+    void prepare(Placement& p);
+    void evaluate(Placement& p);
+    void evaluate_element(Placement& p, ElementState& state);
+    void refresh_vars(ElementHeader* element);
+    void kill(Placement& p);
+
+    std::unique_ptr<ModuleLibrary> module_;
+    std::vector<std::unique_ptr<Placement>> placements_;
+    Aircraft aircraft_;
+    Trace trace_;
+    std::vector<std::string> errors_;
+    Placement* current_ = nullptr;  // the placement whose callback is running
+    int next_id_ = 1;
+};

@@ -1,0 +1,31 @@
+// Loading a native module build with dlopen.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include "host/core/module_library.h"
+
+std::unique_ptr<ModuleLibrary> ModuleLibrary::open(const std::string& path, std::string& error) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        error = path + ": cannot load module: " + (why ? why : "unknown error");
+        return nullptr;
+    }
+    auto* linkage = static_cast<ModuleLinkage*>(dlsym(handle, "Linkage"));
+    auto* imports = static_cast<ModuleImports*>(dlsym(handle, "ImportTable"));
+    if (!linkage || !imports) {
+        error = path + ": not a gauge module (no " + (linkage ? "ImportTable" : "Linkage") + " export)";
+        dlclose(handle);
+        return nullptr;
+    }
+    return std::unique_ptr<ModuleLibrary>(new ModuleLibrary(handle, linkage, imports, path));
+}
+
+ModuleLibrary::~ModuleLibrary() { dlclose(handle_); }
+
+std::string default_module_path() {
+    char buffer[4096];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    std::string exe = n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string("./panelhost");
+    return exe.substr(0, exe.find_last_of('/') + 1) + "libtarvolen_instr.so";
+}
