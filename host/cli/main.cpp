@@ -9,6 +9,7 @@
 #include "host/cli/scenario.h"
 #include "host/core/panel_host.h"
 #ifdef TARVOLEN_HAVE_RENDERER
+#include "host/cli/check_command.h"
 #include "host/cli/render_command.h"
 #endif
 
@@ -19,8 +20,11 @@ const char* const kUsage =
     "       panelhost dump [MODULE]                      the gauges' declarations as JSON\n"
     "       panelhost run SCENARIO [--out DIR] [--module PATH]\n"
     "       panelhost render PANEL.cfg [--set TOKEN=VALUE]... [--click GAUGE@X,Y]...\n"
-    "                        [--frames N] [--night] -o OUT.png [--module PATH]\n"
-    "         (X,Y: pixels of the gauge's face; one picture of every open window)\n";
+    "                        [--frames N] [--night] [--layout sheet|screen] [--screen WxH]\n"
+    "                        [--windows visible|all|LIST] [--scale F] [--verbose]\n"
+    "                        -o OUT.png [--module PATH]\n"
+    "         (X,Y: pixels of the gauge's face; one picture of the chosen windows)\n"
+    "       panelhost check PANEL.cfg [--module PATH]    findings for the panel's author\n";
 
 int usage_error(const std::string& what) {
     std::fprintf(stderr, "panelhost: %s\n%s", what.c_str(), kUsage);
@@ -81,6 +85,19 @@ int render(const std::vector<std::string>& args, const std::string& module_path)
 #endif
 }
 
+int check(const std::string& panel, const std::string& module_path) {
+#ifdef TARVOLEN_HAVE_RENDERER
+    const Diagnostics findings = check_command({panel, module_path});
+    for (const Diagnostic& finding : findings.items()) std::printf("%s\n", finding.str().c_str());
+    return findings.items().empty() ? 0 : 1;
+#else
+    (void)panel;
+    (void)module_path;
+    std::fprintf(stderr, "panelhost: this build has no checker (use the Linux panelhost)\n");
+    return 2;
+#endif
+}
+
 // Takes "--NAME VALUE" out of args; false when the value is missing.
 bool take_option(std::vector<std::string>& args, const std::string& name, std::string& value) {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -103,6 +120,7 @@ int main(int argc, char** argv) {
     const std::string command = args[0];
     args.erase(args.begin());
     if (command == "render") return render(args, module_path);
+    if (command == "check" && args.size() == 1) return check(args[0], module_path);
     if (command == "gauges" && args.empty()) return list_gauges(module_path);
     if (command == "dump" && args.size() <= 1) return dump(args.empty() ? module_path : args[0]);
     if (command == "run") {

@@ -21,7 +21,8 @@ struct RenderArgs {
     };
     std::vector<Click> clicks;
     int frames = 1;
-    bool night = false;
+    bool verbose = false;
+    PictureOptions picture;
     std::string out;
 };
 
@@ -80,20 +81,64 @@ bool parse_click(const std::string& text, RenderArgs& args, std::string& error) 
     return true;
 }
 
+// WIDTHxHEIGHT, each 64 to 8192 pixels.
+bool parse_screen(const std::string& text, Size& screen) {
+    const auto x = text.find('x');
+    constexpr int kSmallest = 64, kLargest = 8192;
+    return x != std::string::npos && parse_whole(text.substr(0, x), screen.w) &&
+           parse_whole(text.substr(x + 1), screen.h) && screen.w >= kSmallest && screen.h >= kSmallest &&
+           screen.w <= kLargest && screen.h <= kLargest;
+}
+
+bool parse_windows(const std::string& text, WindowChoice& choice) {
+    choice = {};
+    if (text == "visible") return true;
+    if (text == "all") return choice.kind = WindowChoice::Kind::all, true;
+    choice.kind = WindowChoice::Kind::list;
+    std::string::size_type start = 0;
+    for (;;) {
+        const auto comma = text.find(',', start);
+        const std::string name = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (name.empty()) return false;
+        choice.names.push_back(name);
+        if (comma == std::string::npos) return true;
+        start = comma + 1;
+    }
+}
+
+// One option with its value; false with error when the value is wrong.
+bool parse_valued(const std::string& word, const std::string& value, RenderArgs& args, std::string& error) {
+    PictureOptions& picture = args.picture;
+    if (word == "--set") return parse_set(value, args, error);
+    if (word == "--click") return parse_click(value, args, error);
+    if (word == "--frames" && (!parse_whole(value, args.frames) || args.frames < 1))
+        return error = "--frames needs a count of 1 or more", false;
+    if (word == "--layout") {
+        if (value != "sheet" && value != "screen") return error = "--layout is sheet or screen", false;
+        picture.screen_layout = value == "screen";
+    }
+    if (word == "--screen" && !parse_screen(value, picture.screen))
+        return error = "--screen needs WIDTHxHEIGHT (64 to 8192 pixels each), got \"" + value + "\"", false;
+    if (word == "--windows" && !parse_windows(value, picture.windows))
+        return error = "--windows is visible, all or a list of idents and titles (A,B,...)", false;
+    if (word == "--scale" && (!parse_number(value, picture.scale) || picture.scale < 0.05 || picture.scale > 8))
+        return error = "--scale needs a number from 0.05 to 8", false;
+    if (word == "-o") args.out = value;
+    return true;
+}
+
 bool parse_args(const std::vector<std::string>& words, RenderArgs& args, std::string& error) {
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
         const bool has_value = i + 1 < words.size();
         if (word == "--night") {
-            args.night = true;
-        } else if (word == "--set" || word == "--click" || word == "--frames" || word == "-o") {
+            args.picture.paint.night = true;
+        } else if (word == "--verbose") {
+            args.verbose = true;
+        } else if (word == "--set" || word == "--click" || word == "--frames" || word == "-o" || word == "--layout" ||
+                   word == "--screen" || word == "--windows" || word == "--scale") {
             if (!has_value) return error = word + " needs a value", false;
-            const std::string& value = words[++i];
-            if (word == "--set" && !parse_set(value, args, error)) return false;
-            if (word == "--click" && !parse_click(value, args, error)) return false;
-            if (word == "--frames" && (!parse_whole(value, args.frames) || args.frames < 1))
-                return error = "--frames needs a count of 1 or more", false;
-            if (word == "-o") args.out = value;
+            if (!parse_valued(word, words[++i], args, error)) return false;
         } else if (!word.empty() && word[0] == '-') {
             return error = "unknown option \"" + word + "\"", false;
         } else if (args.panel.empty()) {
@@ -135,8 +180,11 @@ bool drive(PanelHost& host, const RenderArgs& args) {
     return host.errors().empty();
 }
 
-bool draw(PanelHost& host, const PanelConfig* panel, const std::string& path, bool night, std::string& error) {
-    const RenderOutcome outcome = render_panel_png(host, panel, path, {.night = night});
+bool draw_picture(PanelHost& host, const PanelConfig* panel, const std::string& path, const PictureOptions& options,
+                  std::string& error) {
+    const bool night = options.paint.night;
+    const RenderOutcome outcome = render_panel_png(host, panel, path, options);
+    for (const Diagnostic& note : outcome.notes.items()) std::fprintf(stderr, "%s\n", note.str().c_str());
     for (const auto& problem : outcome.problems)
         std::fprintf(stderr, "panelhost: %s: %s\n", path.c_str(), problem.c_str());
     if (!outcome.ok) return error = outcome.error, false;
@@ -144,6 +192,12 @@ bool draw(PanelHost& host, const PanelConfig* panel, const std::string& path, bo
                  outcome.height, outcome.windows, outcome.windows == 1 ? "" : "s", night ? ", night" : "");
     if (!outcome.problems.empty()) return error = path + ": drawn with missing pictures", false;
     return true;
+}
+
+bool draw(PanelHost& host, const PanelConfig* panel, const std::string& path, bool night, std::string& error) {
+    PictureOptions options;
+    options.paint.night = night;
+    return draw_picture(host, panel, path, options, error);
 }
 
 }  // namespace
@@ -160,13 +214,19 @@ int render_command(const std::vector<std::string>& words, const std::string& mod
         std::fprintf(stderr, "panelhost: %s\n", error.c_str());
         return 1;
     }
-    ConfigMessages messages;
-    const PanelConfig panel = read_panel_config(args.panel, messages);
-    if (messages.ok()) place_panel(host, panel, messages);
-    for (const auto& note : messages.notes) std::fprintf(stderr, "panelhost: note: %s\n", note.c_str());
-    for (const auto& message : messages.errors) std::fprintf(stderr, "%s\n", message.c_str());
-    if (!messages.ok() || !drive(host, args)) return 1;
-    if (!draw(host, &panel, args.out, args.night, error)) {
+    Diagnostics diagnostics;
+    const PanelConfig panel = read_panel_config(args.panel, diagnostics);
+    if (diagnostics.ok() && panel.windows.empty())
+        diagnostics.error(
+            panel.source, 0,
+            "no 2D panel window ([WindowNN] with a title in [Window Titles])" +
+                std::string(panel.virtual_cockpits ? "; the file has only virtual cockpit sections" : "") +
+                ": there is nothing to draw");
+    if (diagnostics.ok()) place_panel(host, panel, diagnostics);
+    if (diagnostics.ok()) note_other_modules(panel, args.verbose, diagnostics);
+    for (const Diagnostic& item : diagnostics.items()) std::fprintf(stderr, "%s\n", item.str().c_str());
+    if (!diagnostics.ok() || !drive(host, args)) return 1;
+    if (!draw_picture(host, &panel, args.out, args.picture, error)) {
         std::fprintf(stderr, "panelhost: %s\n", error.c_str());
         return 1;
     }

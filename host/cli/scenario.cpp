@@ -173,12 +173,16 @@ private:
     void panel(const std::vector<std::string>& args) {
         if (args.size() != 1) return fail("panel needs FILE.cfg");
         const std::string path = beside_scenario(args[0]);
-        ConfigMessages messages;
-        PanelConfig config = read_panel_config(path, messages);
-        if (messages.ok()) place_panel(host_, config, messages);
-        for (const auto& error : messages.errors) fail(error);
-        // Pictures show the windows of every panel placed so far.
-        if (!panel_) panel_ = std::make_unique<PanelConfig>();
+        Diagnostics diagnostics;
+        PanelConfig config = read_panel_config(path, diagnostics);
+        if (diagnostics.ok()) place_panel(host_, config, diagnostics);
+        for (const auto& error : diagnostics.errors()) fail(error);
+        // Pictures show the windows of every panel placed so far, with the backgrounds
+        // found beside the first.
+        if (!panel_) {
+            panel_ = std::make_unique<PanelConfig>();
+            panel_->source = config.source;
+        }
         for (auto& window : config.windows) panel_->windows.push_back(std::move(window));
     }
 
