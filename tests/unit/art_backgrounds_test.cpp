@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/panel_config.h"
+#include "host/panel/panel_config.h"
 #include "host/render/bitmap.h"
 
 namespace {
