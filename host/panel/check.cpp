@@ -246,8 +246,8 @@ private:
                 bool digits = false;
                 const long value = atoi_rules(options.substr(at + 1), digits);
                 if (value < 0 || value > 255)
-                    add(gauge.line, std::string(1, letter) + leading_word(options.substr(at + 1)) +
-                                        (value < 0 ? "-" : "") + ": plate colours are 0 to 255; the module reads 255");
+                    add(gauge.line, std::string(1, letter) + std::to_string(value) +
+                                        ": plate colours are 0 to 255; the module reads 255");
             }
         }
         check_behind_marks(gauge, space == std::string::npos ? text : text.substr(space), "rgbf");

@@ -23,9 +23,9 @@ struct ExamplePanel {
     ExamplePanel() {
         std::string error;
         if (!host.load_module(TARVOLEN_MODULE_PATH, error)) fail(error);
-        ConfigMessages messages;
+        Diagnostics messages;
         panel = read_panel_config(TARVOLEN_SOURCE_DIR "/examples/panel.cfg", messages);
-        if (!place_panel(host, panel, messages)) fail(messages.errors.front());
+        if (!place_panel(host, panel, messages)) fail(messages.errors().front());
         for (const char* radio : {"Old_COM1", "Old_COM2", "Old_NAV1", "Old_NAV2"})
             host.click(host.placement(radio)->id, 20, 105);
         for (const char* radio : {"Old_ADF", "Old_XPDR"}) host.click(host.placement(radio)->id, 20, 100);
@@ -62,12 +62,12 @@ BENCHMARK(FrameWithoutDrawing)->Unit(benchmark::kMicrosecond);
 void FrameWithDrawing(benchmark::State& state) {
     ExamplePanel example;
     ModuleBitmaps bitmaps(example.host.module()->instance());
-    const auto views = panel_views(example.host, &example.panel);
+    const auto views = panel_views(example.host, &example.panel, bitmaps);
     const PanelLayout layout = lay_out_panel(views, bitmaps);
     CairoCanvas canvas(layout.width, layout.height);
     for (auto _ : state) {
         example.frame();
-        paint_panel(panel_views(example.host, &example.panel), layout, bitmaps, canvas, {});
+        paint_panel(panel_views(example.host, &example.panel, bitmaps), layout, bitmaps, canvas, {});
         forget_trace(state, example.host);
     }
     state.counters["pixels"] = static_cast<double>(layout.width) * layout.height;

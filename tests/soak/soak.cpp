@@ -100,9 +100,9 @@ std::string op_of(const std::string& line) {
 }
 
 bool run_cycle(PanelHost& host, const PanelConfig& panel, const Options& options, CycleShape& shape) {
-    ConfigMessages messages;
+    Diagnostics messages;
     if (!place_panel(host, panel, messages)) {
-        std::fprintf(stderr, "soak: %s\n", messages.errors.front().c_str());
+        std::fprintf(stderr, "soak: %s\n", messages.errors().front().c_str());
         return false;
     }
     shape.placed = static_cast<int>(host.placements().size());
@@ -153,10 +153,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "soak: %s\n", error.c_str());
         return 1;
     }
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = read_panel_config(options.panel, messages);
     if (!messages.ok()) {
-        std::fprintf(stderr, "soak: %s\n", messages.errors.front().c_str());
+        std::fprintf(stderr, "soak: %s\n", messages.errors().front().c_str());
         return 1;
     }
     const int warm_up = options.cycles < 200 ? options.cycles / 2 : 100;
