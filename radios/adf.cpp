@@ -170,34 +170,34 @@ constexpr GaugeHeader* g = &old_adf_gauge;
 
 // The element chain, top-most first; the row number is the drawing order.
 // clang-format off
-constinit Icon power_switch_icon = icon(330, 30, 105, 0x3, 0, 2, power_switch, g, nullptr, nullptr);  // 11
+constinit Icon power_switch_icon = icon(330, 30, 105, 0x3, 0, 2, power_switch, g, nullptr, nullptr);       // 11
 constinit ElementHeader* lamp_children[] = {&power_switch_icon.header, nullptr};
-constinit Icon lamp_icon = icon(340, 119, 123, 0x7, 0, 2, lamp, g, lamp_children, adf_failures);         // 10
+constinit Icon lamp_icon = icon(340, 119, 123, 0x7, 0, 2, lamp, g, lamp_children, adf_failures);           // 10
 constinit ElementHeader* mode_children[] = {&lamp_icon.header, nullptr};
 constinit Icon mode_icon = icon(350, 190, 105, 0x3, TOKEN_ADF_MODE_SOURCE_WORD, 2, mode_switch, g, mode_children,
-                                nullptr);                                                                // 9
+                                nullptr);                                                                  // 9
 constinit ElementHeader* units_knob_children[] = {&mode_icon.header, nullptr};
 constinit Needle units_needle = knob(290, 202, 75, TOKEN_ADF_FREQUENCY_BCD, units_points, 2, units_knob, g,
-                                     units_knob_children);                                               // 8
+                                     units_knob_children);                                                 // 8
 constinit ElementHeader* tens_knob_children[] = {&units_needle.header, nullptr};
 constinit Needle tens_needle = knob(300, 150, 75, TOKEN_ADF_FREQUENCY_BCD, tens_points, 2, tens_knob, g,
-                                    tens_knob_children);                                                 // 7
+                                    tens_knob_children);                                                   // 7
 constinit ElementHeader* hundreds_knob_children[] = {&tens_needle.header, nullptr};
 constinit Needle hundreds_needle = knob(310, 98, 75, TOKEN_ADF_FREQUENCY_BCD, hundreds_points, 2, hundreds_knob, g,
-                                        hundreds_knob_children);                                         // 6
+                                        hundreds_knob_children);                                           // 6
 constinit ElementHeader* thousands_children[] = {&hundreds_needle.header, nullptr};
 constinit Icon thousands_icon = icon(360, 114, 21, 0x83, 0, 2, thousands_figure, g, thousands_children,
-                                     adf_failures);                                                      // 5
+                                     adf_failures);                                                        // 5
 constinit ElementHeader* hundreds_drum_children[] = {&thousands_icon.header, nullptr};
 constinit MovingImage hundreds_image = drum(320, 132, 21, TOKEN_ADF_FREQUENCY_BCD, hundreds_drum, g,
-                                            hundreds_drum_children, adf_failures);                       // 4
+                                            hundreds_drum_children, adf_failures);                         // 4
 constinit ElementHeader* tens_drum_children[] = {&hundreds_image.header, nullptr};
-constinit MovingImage tens_image = drum(320, 150, 21, 0, tens_drum, g, tens_drum_children, adf_failures); // 3
+constinit MovingImage tens_image = drum(320, 150, 21, 0, tens_drum, g, tens_drum_children, adf_failures);  // 3
 constinit ElementHeader* units_drum_children[] = {&tens_image.header, nullptr};
 constinit MovingImage units_image = drum(320, 168, 21, TOKEN_ADF_FREQUENCY_BCD, units_drum, g, units_drum_children,
-                                         adf_failures);                                                  // 2
+                                         adf_failures);                                                    // 2
 constinit ElementHeader* face_children[] = {&units_image.header, nullptr};
-constinit StaticImage face_image = static_image(280, g, face_children);                                   // 1
+constinit StaticImage face_image = static_image(280, g, face_children);                                    // 1
 constinit ElementHeader* root_element = &face_image.header;
 // clang-format on
 
