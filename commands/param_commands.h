@@ -1,7 +1,8 @@
 // The parameter command language: how the gauges read the parameter string a panel
 // configuration gives them (single lower-case command letters, each followed at once by
 // its argument; '/', '#' and '\'' end the readable part), lookups in the two name tables
-// of sdk/ids.h, and the runners that turn commands into host events or into changes of the gauge's records.
+// of sdk/ids.h, and the runners that turn commands into host events or into changes of
+// the gauge's records.
 #pragma once
 
 #include <cstdint>

@@ -41,15 +41,15 @@ struct CodeDigitEvent {
 
 // clang-format off
 constexpr CodeDigitEvent kCodeDigitEvents[] = {
-    // event                    shift  up
-    {EVENT_XPDR_THOUSANDS_UP,  12,    true},
-    {EVENT_XPDR_HUNDREDS_UP,    8,    true},
-    {EVENT_XPDR_TENS_UP,        4,    true},
-    {EVENT_XPDR_UNITS_UP,       0,    true},
-    {EVENT_XPDR_THOUSANDS_DOWN,  12,    false},
-    {EVENT_XPDR_HUNDREDS_DOWN,    8,    false},
-    {EVENT_XPDR_TENS_DOWN,        4,    false},
-    {EVENT_XPDR_UNITS_DOWN,       0,    false},
+    // event                   shift  up
+    {EVENT_XPDR_THOUSANDS_UP,   12,    true},
+    {EVENT_XPDR_HUNDREDS_UP,    8,     true},
+    {EVENT_XPDR_TENS_UP,        4,     true},
+    {EVENT_XPDR_UNITS_UP,       0,     true},
+    {EVENT_XPDR_THOUSANDS_DOWN, 12,    false},
+    {EVENT_XPDR_HUNDREDS_DOWN,  8,     false},
+    {EVENT_XPDR_TENS_DOWN,      4,     false},
+    {EVENT_XPDR_UNITS_DOWN,     0,     false},
 };
 // clang-format on
 static_assert(sizeof kCodeDigitEvents / sizeof kCodeDigitEvents[0] == 8);
