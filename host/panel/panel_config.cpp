@@ -16,33 +16,9 @@
 #include <sstream>
 
 #include "host/panel/text.h"
+#include "sdk/ids.h"
 
 namespace {
-
-struct WindowName {
-    const char* name;
-    int32_t ident;
-};
-
-// clang-format off
-// Window names an ident line may use instead of a number: the module's own table, the
-// names its parameter commands know.
-constexpr WindowName kWindowNames[] = {
-    // name                   ident
-    {"MAIN_PANEL",            0},
-    {"RADIO_STACK_PANEL",     50},
-    {"COMPASS_PANEL",         75},
-    {"ANNUNCIATOR_PANEL",     125},
-    {"ANNUNCIATOR2_PANEL",    150},
-    {"COLLECTIVE_PANEL",      200},
-    {"THROTTLE_PANEL",        10},
-    {"MINI_CONTROLS_PANEL",   100},
-    {"IFR_MAIN_PANEL",        175},
-    {"GPS_PANEL",             225},
-    {"OVERHEAD_PANEL",        250},
-};
-// clang-format on
-static_assert(sizeof kWindowNames / sizeof kWindowNames[0] == 11);
 
 constexpr int kGaugeFields = 5;  // MODULE!GAUGE, X, Y, W, H; the parameters follow
 
@@ -367,14 +343,14 @@ PanelConfig read_panel_config(const std::string& path, Diagnostics& diagnostics)
 }
 
 std::optional<int32_t> known_window_ident(const std::string& name) {
-    for (const WindowName& row : kWindowNames)
-        if (lower(name) == lower(row.name)) return row.ident;
+    for (const PanelWindowName& row : PANEL_WINDOW_NAMES)
+        if (lower(name) == lower(row.name)) return row.window;
     return std::nullopt;
 }
 
 std::optional<int32_t> window_name_at(const std::string& text) {
-    for (const WindowName& row : kWindowNames)
-        if (text.compare(0, std::strlen(row.name), row.name) == 0) return row.ident;
+    for (const PanelWindowName& row : PANEL_WINDOW_NAMES)
+        if (text.compare(0, std::strlen(row.name), row.name) == 0) return row.window;
     return std::nullopt;
 }
 

@@ -13,7 +13,7 @@
 //                               the window's own aspect)
 //     visible=0|1               shown when the panel loads (1 when not given)
 //     ident=N|NAME              the ident commands and events use: a number, a window
-//                               name (MAIN_PANEL = 0, RADIO_STACK_PANEL = 50, ...), or any
+//                               name of sdk/ids.h (MAIN_PANEL = 0, ...), or any
 //                               other name (a window of its own no command can name)
 //     zorder=N                  stacking on the screen: higher is drawn over lower
 //     background_color=R,G,B    the colour of a window without a bitmap
