@@ -92,13 +92,6 @@ struct CycleShape {
     bool operator==(const CycleShape&) const = default;
 };
 
-std::string op_of(const std::string& line) {
-    const auto start = line.find("\"op\":\"");
-    if (start == std::string::npos) return "?";
-    const auto end = line.find('"', start + 6);
-    return line.substr(start + 6, end - start - 6);
-}
-
 bool run_cycle(PanelHost& host, const PanelConfig& panel, const Options& options, CycleShape& shape) {
     ConfigMessages messages;
     if (!place_panel(host, panel, messages)) {
@@ -117,7 +110,7 @@ bool run_cycle(PanelHost& host, const PanelConfig& panel, const Options& options
         }
     while (!host.placements().empty()) host.remove(host.placements().back()->id);
     // The soak reads the trace and clears it, as a long-running reader of it does.
-    for (const std::string& line : host.trace().lines()) ++shape.ops[op_of(line)];
+    for (size_t i = 0; i < host.trace().size(); ++i) ++shape.ops[host.trace().record(i).op];
     host.trace().clear();
     return host.errors().empty();
 }
