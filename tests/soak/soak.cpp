@@ -21,6 +21,7 @@
 
 #include "host/core/panel_host.h"
 #include "host/panel/panel_config.h"
+#include "tests/click_spots.h"
 
 namespace {
 
@@ -65,24 +66,6 @@ long resident_kib() {
 
 long open_handles() { return 0; }
 #endif
-
-struct Spot {
-    int x, y;
-};
-
-// The middle of every child rectangle, in face pixels.
-std::vector<Spot> click_spots(const GaugeHeader* gauge) {
-    std::vector<Spot> spots;
-    std::vector<Spot> open;
-    for (const MouseRect* r = gauge->mouse_rects; r && r->kind != MOUSE_END; ++r) {
-        const Spot base = open.empty() ? Spot{0, 0} : open.back();
-        if (r->kind == MOUSE_PARENT) open.push_back({base.x + r->box_x, base.y + r->box_y});
-        if (r->kind == MOUSE_PARENT_END && !open.empty()) open.pop_back();
-        if (r->kind == MOUSE_CHILD)
-            spots.push_back({base.x + r->box_x + r->box_w / 2, base.y + r->box_y + r->box_h / 2});
-    }
-    return spots;
-}
 
 // What one cycle did: placements, clicks answered, and trace records by kind.
 struct CycleShape {
