@@ -37,9 +37,9 @@ class ModuleHeap : public HostTest {
 protected:
     void SetUp() override {
         HostTest::SetUp();
-        ConfigMessages messages;
+        Diagnostics messages;
         const PanelConfig panel = read_panel_config(TARVOLEN_SOURCE_DIR "/examples/panel.cfg", messages);
-        ASSERT_TRUE(place_panel(host, panel, messages)) << messages.errors.front();
+        ASSERT_TRUE(place_panel(host, panel, messages)) << messages;
         host.frame_all();
         heap_probe::set_owners(host.module()->linkage(), reinterpret_cast<const void*>(&platform_find_resource),
                                reinterpret_cast<const void*>(&heap_probe::start));
