@@ -190,6 +190,7 @@ private:
         Diagnostics drawing;
         hooks_.render(host_, panel_.get(), path, args.size() == 2, drawing);
         result.merge(drawing, source_, number_);
+        if (!drawing.ok()) result.note(source_, number_, "in the picture this line draws");
     }
 
     // A file named by the scenario: relative names are taken from the scenario's folder

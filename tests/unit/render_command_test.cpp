@@ -157,4 +157,5 @@ TEST(ScenarioRenderLines, ADrawingsErrorsTakeTheScenarioLine) {
     const Diagnostics result = run_scenario(host, "frame\nrender a.png\n", "test.scn", hooks);
     EXPECT_EQ(result.errors(),
               (std::vector<std::string>{"a.png: cannot write the picture", "test.scn:2: no module loaded"}));
+    EXPECT_EQ(result.notes(), std::vector<std::string>{"test.scn:2: note: in the picture this line draws"});
 }
