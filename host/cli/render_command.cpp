@@ -88,7 +88,7 @@ std::string read_click(const std::string& text, RenderOptions::Click& out) {
 }
 
 int render_panel(const RenderOptions& options, const std::string& module_path, Diagnostics& diagnostics) {
-    PanelHost host;
+    PanelHost host(HostOptions{.trace = false});  // the picture is the output, not the trace
     if (!host.load_module(module_path, diagnostics)) return EXIT_FAILED;
     const PanelConfig panel = read_panel_config(options.panel, diagnostics);
     if (diagnostics.ok()) place_panel(host, panel, diagnostics);
