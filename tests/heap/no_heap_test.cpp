@@ -17,9 +17,9 @@ namespace {}  // namespace
 
 // The example panel placed on a host, the probe told who is who.
 void place_example_panel(PanelHost& host) {
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = read_panel_config(TARVOLEN_SOURCE_DIR "/examples/panel.cfg", messages);
-    ASSERT_TRUE(place_panel(host, panel, messages)) << messages.errors.front();
+    ASSERT_TRUE(place_panel(host, panel, messages)) << messages;
     host.frame_all();
     heap_probe::set_owners(host.module()->linkage(), reinterpret_cast<const void*>(&platform_find_resource),
                            reinterpret_cast<const void*>(&heap_probe::start));
@@ -81,7 +81,7 @@ TEST_F(ModuleHeap, ClickingEveryClickAreaOfThePanelAllocatesNothingInTheModule) 
 // frame of the whole panel asks nobody for memory, the radios switched on or off.
 TEST(HostHeap, FramesOfTheWholeExamplePanelWithTheTraceOffAllocateNothing) {
     PanelHost host(HostOptions{.trace = false});
-    std::string error;
+    Diagnostics error;
     ASSERT_TRUE(host.load_module(TARVOLEN_MODULE_PATH, error)) << error;
     place_example_panel(host);
     for (const int round : {0, 1}) {

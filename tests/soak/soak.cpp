@@ -76,9 +76,9 @@ struct CycleShape {
 };
 
 bool run_cycle(PanelHost& host, const PanelConfig& panel, const Options& options, CycleShape& shape) {
-    ConfigMessages messages;
+    Diagnostics messages;
     if (!place_panel(host, panel, messages)) {
-        std::fprintf(stderr, "soak: %s\n", messages.errors.front().c_str());
+        std::fprintf(stderr, "soak: %s\n", messages.errors().front().c_str());
         return false;
     }
     shape.placed = static_cast<int>(host.placements().size());
@@ -124,15 +124,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     PanelHost host;
-    std::string error;
+    Diagnostics error;
     if (!host.load_module(options.module, error)) {
-        std::fprintf(stderr, "soak: %s\n", error.c_str());
+        std::fprintf(stderr, "soak: %s\n", error.errors().front().c_str());
         return 1;
     }
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = read_panel_config(options.panel, messages);
     if (!messages.ok()) {
-        std::fprintf(stderr, "soak: %s\n", messages.errors.front().c_str());
+        std::fprintf(stderr, "soak: %s\n", messages.errors().front().c_str());
         return 1;
     }
     const int warm_up = options.cycles < 200 ? options.cycles / 2 : 100;
