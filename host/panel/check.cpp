@@ -131,8 +131,8 @@ private:
                 extend(extent, gauge.x, gauge.y, {gauge.w, gauge.h});
                 continue;
             }
-            std::string error;
-            const int id = host_.place(gauge.name, gauge.parameters, error, window_ident(window));
+            Diagnostics placing;
+            const int id = host_.place(gauge.name, gauge.parameters, placing, window_ident(window));
             if (id < 0) {
                 const std::string near = nearest_gauge_name(host_, gauge.name);
                 add(gauge.line, "no gauge \"" + gauge.name + "\" in " + MODULE_NAME +

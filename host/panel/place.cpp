@@ -14,12 +14,10 @@ bool place_panel(PanelHost& host, const PanelConfig& panel, Diagnostics& diagnos
         const int32_t ident = window_ident(window);
         for (const PanelGauge& gauge : window.gauges) {
             if (!is_module_gauge(gauge)) continue;
-            std::string error;
-            const int id = host.place(gauge.name, gauge.parameters, error, ident);
-            if (id < 0) {
-                diagnostics.error(panel.source, gauge.line, error);
-                continue;
-            }
+            Diagnostics placing;
+            const int id = host.place(gauge.name, gauge.parameters, placing, ident);
+            diagnostics.merge(placing, panel.source, gauge.line);
+            if (id < 0) continue;
             Placement* p = host.placement(id);
             p->panel_window = window.index;
             p->x = gauge.x;

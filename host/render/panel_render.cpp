@@ -108,36 +108,43 @@ RenderOutcome render_panel_png(PanelHost& host, const PanelConfig* panel, const 
                                const PictureOptions& options) {
     RenderOutcome outcome;
     if (!host.module()) {
-        outcome.error = "no module loaded";
+        outcome.diagnostics.error(path, 0, "no module loaded");
         return outcome;
     }
     ModuleBitmaps bitmaps(host.module()->instance());
     std::vector<const PanelWindow*> chosen;
     std::unique_ptr<PanelBackgrounds> backgrounds;
     if (panel) {
-        if (!choose_windows(host, *panel, options.windows, chosen, outcome.error)) return outcome;
+        std::string error;
+        if (!choose_windows(host, *panel, options.windows, chosen, error)) {
+            outcome.diagnostics.error(error);
+            return outcome;
+        }
         if (chosen.empty() && !panel->windows.empty() && options.windows.kind == WindowChoice::Kind::visible)
-            outcome.notes.note(panel->source, 0,
-                               "no window of this panel is open; --windows all draws every window (or --windows "
-                               "LIST the ones named)");
-        backgrounds = std::make_unique<PanelBackgrounds>(*panel, options.screen.w, outcome.notes);
+            outcome.diagnostics.note(panel->source, 0,
+                                     "no window of this panel is open; --windows all draws every window (or "
+                                     "--windows LIST the ones named)");
+        backgrounds = std::make_unique<PanelBackgrounds>(*panel, options.screen.w, outcome.diagnostics);
     }
     const std::vector<PanelWindowView> views =
         panel_views(host, panel, bitmaps, backgrounds.get(), panel ? &chosen : nullptr, options);
     const PanelLayout layout =
         options.screen_layout ? lay_out_screen(views, options.screen) : lay_out_panel(views, bitmaps, options.scale);
     if (layout.width > MAX_PICTURE_SIDE || layout.height > MAX_PICTURE_SIDE) {
-        outcome.error = path + ": the picture would be " + std::to_string(layout.width) + " x " +
-                        std::to_string(layout.height) + " pixels, more than " + std::to_string(MAX_PICTURE_SIDE) +
-                        " on a side (a smaller --scale, or fewer --windows)";
+        outcome.diagnostics.error(path, 0,
+                                  "the picture would be " + std::to_string(layout.width) + " x " +
+                                      std::to_string(layout.height) + " pixels, more than " +
+                                      std::to_string(MAX_PICTURE_SIDE) +
+                                      " on a side (a smaller --scale, or fewer --windows)");
         return outcome;
     }
     CairoCanvas canvas(layout.width, layout.height, layout.screen ? OUTSIDE_COLOUR : 0x1C1C1C);
-    outcome.problems = paint_panel(views, layout, bitmaps, canvas, options.paint);
-    for (const auto& problem : bitmaps.problems()) outcome.problems.push_back(problem);
+    for (const auto& problem : paint_panel(views, layout, bitmaps, canvas, options.paint))
+        outcome.diagnostics.error(path, 0, problem);
+    for (const auto& problem : bitmaps.problems()) outcome.diagnostics.error(path, 0, problem);
     outcome.width = layout.width;
     outcome.height = layout.height;
     outcome.windows = static_cast<int>(views.size());
-    outcome.ok = canvas.write_png(path, outcome.error);
+    outcome.written = canvas.write_png(path, outcome.diagnostics);
     return outcome;
 }

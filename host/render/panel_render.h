@@ -47,10 +47,10 @@ std::vector<PanelWindowView> panel_views(PanelHost& host, const PanelConfig* pan
 inline constexpr int MAX_PICTURE_SIDE = 20000;
 
 struct RenderOutcome {
-    bool ok = false;
-    std::string error;                  // why no picture was written
-    std::vector<std::string> problems;  // what could not be drawn (missing module bitmaps)
-    Diagnostics notes;                  // what is worth knowing (missing backgrounds, nothing open)
+    bool written = false;     // the picture file is there (perhaps with pictures missing)
+    Diagnostics diagnostics;  // why it was not written, what could not be drawn (missing
+                              // bitmaps: errors, which fail the drawing), what is worth knowing
+                              // (missing backgrounds, nothing open: notes)
     int width = 0, height = 0;
     int windows = 0;
 };

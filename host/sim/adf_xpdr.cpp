@@ -70,7 +70,7 @@ void SimAdf::set_frequency_khz(Variables& vars, uint32_t khz) {
 void SimAdf::set_ident_audio(bool on, Aircraft& aircraft) {
     if (ident_audio_on_ == on) return;
     ident_audio_on_ = on;
-    aircraft.note(TraceLine("adf_ident").num("on", on ? 1 : 0));
+    aircraft.note("adf_ident").num("on", on ? 1 : 0);
 }
 
 bool SimAdf::handle_event(uint32_t event_id, uint32_t value, Aircraft& aircraft) {

@@ -73,7 +73,7 @@ void SimRadios::set_ident_audio(int nav, bool on, Aircraft& aircraft) {
     bool& audio = nav == 1 ? nav1_ident_audio_on_ : nav2_ident_audio_on_;
     if (audio == on) return;
     audio = on;
-    aircraft.note(TraceLine("nav_ident").num("radio", nav).num("on", on ? 1 : 0));
+    aircraft.note("nav_ident").num("radio", nav).num("on", on ? 1 : 0);
 }
 
 bool SimRadios::handle_event(uint32_t event_id, uint32_t value, Aircraft& aircraft) {

@@ -32,8 +32,32 @@ constexpr TokenInfo kTokens[] = {
     {0,                                nullptr,                  VarKind::U32, nullptr},  // end of table
 };
 // clang-format on
-static_assert(sizeof kTokens / sizeof kTokens[0] == 21);
+static_assert(sizeof kTokens / sizeof kTokens[0] == kTokenCount + 1, "kTokenCount counts the rows");
+
+// Row by token, for every token below kTokenSpan (all the table has): -1 for none.
+constexpr uint32_t kTokenSpan = 1024;
+struct TokenIndex {
+    int16_t row[kTokenSpan];
+};
+constexpr TokenIndex make_index() {
+    TokenIndex index{};
+    for (uint32_t t = 0; t < kTokenSpan; ++t) index.row[t] = -1;
+    for (size_t i = 0; i < kTokenCount; ++i) index.row[kTokens[i].token] = static_cast<int16_t>(i);
+    return index;
+}
+constexpr TokenIndex kIndex = make_index();
+constexpr bool tokens_below_span() {
+    for (size_t i = 0; i < kTokenCount; ++i)
+        if (kTokens[i].token >= kTokenSpan) return false;
+    return true;
+}
+static_assert(tokens_below_span(), "raise kTokenSpan");
 
 }  // namespace
 
 const TokenInfo* token_table() { return kTokens; }
+
+const TokenInfo* find_token(uint32_t token) {
+    if (token >= kTokenSpan || kIndex.row[token] < 0) return nullptr;
+    return &kTokens[kIndex.row[token]];
+}

@@ -21,6 +21,7 @@
 
 #include "host/core/panel_host.h"
 #include "host/panel/panel_config.h"
+#include "tests/click_spots.h"
 
 namespace {
 
@@ -66,24 +67,6 @@ long resident_kib() {
 long open_handles() { return 0; }
 #endif
 
-struct Spot {
-    int x, y;
-};
-
-// The middle of every child rectangle, in face pixels.
-std::vector<Spot> click_spots(const GaugeHeader* gauge) {
-    std::vector<Spot> spots;
-    std::vector<Spot> open;
-    for (const MouseRect* r = gauge->mouse_rects; r && r->kind != MOUSE_END; ++r) {
-        const Spot base = open.empty() ? Spot{0, 0} : open.back();
-        if (r->kind == MOUSE_PARENT) open.push_back({base.x + r->box_x, base.y + r->box_y});
-        if (r->kind == MOUSE_PARENT_END && !open.empty()) open.pop_back();
-        if (r->kind == MOUSE_CHILD)
-            spots.push_back({base.x + r->box_x + r->box_w / 2, base.y + r->box_y + r->box_h / 2});
-    }
-    return spots;
-}
-
 // What one cycle did: placements, clicks answered, and trace records by kind.
 struct CycleShape {
     int placed = 0;
@@ -91,13 +74,6 @@ struct CycleShape {
     std::map<std::string, size_t> ops;
     bool operator==(const CycleShape&) const = default;
 };
-
-std::string op_of(const std::string& line) {
-    const auto start = line.find("\"op\":\"");
-    if (start == std::string::npos) return "?";
-    const auto end = line.find('"', start + 6);
-    return line.substr(start + 6, end - start - 6);
-}
 
 bool run_cycle(PanelHost& host, const PanelConfig& panel, const Options& options, CycleShape& shape) {
     Diagnostics messages;
@@ -117,7 +93,7 @@ bool run_cycle(PanelHost& host, const PanelConfig& panel, const Options& options
         }
     while (!host.placements().empty()) host.remove(host.placements().back()->id);
     // The soak reads the trace and clears it, as a long-running reader of it does.
-    for (const std::string& line : host.trace().lines()) ++shape.ops[op_of(line)];
+    for (size_t i = 0; i < host.trace().size(); ++i) ++shape.ops[host.trace().record(i).op];
     host.trace().clear();
     return host.errors().empty();
 }
@@ -148,9 +124,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     PanelHost host;
-    std::string error;
+    Diagnostics error;
     if (!host.load_module(options.module, error)) {
-        std::fprintf(stderr, "soak: %s\n", error.c_str());
+        std::fprintf(stderr, "soak: %s\n", error.errors().front().c_str());
         return 1;
     }
     Diagnostics messages;

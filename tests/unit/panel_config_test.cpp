@@ -75,7 +75,7 @@ PanelGauge only_gauge(const std::string& gauge_line) {
 TEST(PanelConfigReader, ReadsWindowsWithTheirPlacesAndGauges) {
     Diagnostics messages;
     const PanelConfig panel = parse(kPanel, messages);
-    ASSERT_TRUE(messages.ok()) << messages.errors()[0];
+    ASSERT_TRUE(messages.ok()) << messages;
     ASSERT_EQ(panel.windows.size(), 3u);
 
     const PanelWindow& main = panel.windows[0];
@@ -140,7 +140,7 @@ TEST(PanelConfigReader, SectionsAndKeysIgnoreCaseAndUnknownOnesAreSkipped) {
         "stray=line before any section\n[WINDOW03]\nIDENT=gps_panel\nVisible=0\nbackground_color=0,0,0\n"
         "zoom=1.0\nGAUGE00=tarvolen_instr!GPS_Toggle, 1, 2\n[Color]\nDay=255,255,255\n",
         messages);
-    ASSERT_TRUE(messages.ok()) << messages.errors()[0];
+    ASSERT_TRUE(messages.ok()) << messages;
     ASSERT_EQ(panel.windows.size(), 1u);
     EXPECT_EQ(panel.windows[0].index, 3);
     EXPECT_EQ(panel.windows[0].ident, 225);
@@ -203,8 +203,8 @@ TEST_F(PanelPlacing, WholePanelIsPlacedAndShowsWhichWindowsAreOpen) {
     std::ofstream(path) << kPanel;
     Diagnostics messages;
     const PanelConfig panel = read_panel_config(path, messages);
-    ASSERT_TRUE(messages.ok()) << messages.errors()[0];
-    EXPECT_TRUE(place_panel(host, panel, messages)) << messages.errors()[0];
+    ASSERT_TRUE(messages.ok()) << messages;
+    EXPECT_TRUE(place_panel(host, panel, messages)) << messages;
     std::remove(path.c_str());
 
     // Three windows declared by their visible flags; four gauges of this module placed.
@@ -236,11 +236,11 @@ TEST_F(PanelPlacing, WholePanelIsPlacedAndShowsWhichWindowsAreOpen) {
 
     // Opening the radio stack from the main panel and closing it from its own button.
     click(host.placement("Radios_Toggle")->id);
-    EXPECT_EQ(ops("close_panel_window"), Lines{"{\"op\":\"close_panel_window\",\"window\":0}"});
+    EXPECT_EQ(ops("close_panel_window"), (Records{{{"op", "close_panel_window"}, {"window", 0}}}));
     EXPECT_FALSE(host.aircraft().window_open(0));  // no string: it closed the main panel
     host.aircraft().declare_window(0, true);
     click(gps->id);
-    EXPECT_EQ(ops("send_event"), (Lines{sent(66506, 225), sent(65734), sent(65734)}));
+    EXPECT_EQ(ops("send_event"), (Records{sent(66506, 225), sent(65734), sent(65734)}));
     EXPECT_TRUE(host.aircraft().window_open(225));
     click(placed[3]->id);
     EXPECT_FALSE(host.aircraft().window_open(75));
@@ -254,7 +254,7 @@ TEST_F(PanelPlacing, UnknownGaugeOfThisModuleIsAnErrorWithItsLine) {
     ASSERT_TRUE(messages.ok());
     EXPECT_FALSE(place_panel(host, panel, messages));
     ASSERT_EQ(messages.errors().size(), 1u);
-    EXPECT_EQ(messages.errors()[0].rfind("panel.cfg:2: unknown gauge \"Radio_Toggle\"", 0), 0u) << messages.errors()[0];
+    EXPECT_EQ(messages.errors()[0].rfind("panel.cfg:2: unknown gauge \"Radio_Toggle\"", 0), 0u) << messages;
     EXPECT_EQ(host.placements().size(), 1u);
 }
 
@@ -283,13 +283,15 @@ TEST_F(PanelPlacing, ScenarioPlacesAPanelFileBesideIt) {
     const std::string dir = testing::TempDir();
     std::ofstream(dir + "tarvolen_scenario_panel.cfg")
         << "[Window00]\nident=RADIO_STACK_PANEL\ngauge00=Tarvolen_Instr!Close_Subpanel, 1, 2\n";
-    const ScenarioResult result =
+    const Diagnostics result =
         run_scenario(host,
                      "panel tarvolen_scenario_panel.cfg\nexpect window 50 open\nclick Close_Subpanel 9 9\n"
                      "expect window 50 closed\npanel no_such_panel.cfg\n",
                      dir + "panel.scn");
     std::remove((dir + "tarvolen_scenario_panel.cfg").c_str());
-    ASSERT_EQ(result.messages.size(), 1u);
-    EXPECT_NE(result.messages[0].find("panel.scn:5: " + dir + "no_such_panel.cfg: cannot open"), std::string::npos)
-        << result.messages[0];
+    // The panel file's error, then where the scenario placed it.
+    ASSERT_EQ(result.items().size(), 2u) << result;
+    EXPECT_EQ(result.errors(),
+              (std::vector<std::string>{dir + "no_such_panel.cfg: cannot open panel configuration: no such file"}));
+    EXPECT_EQ(result.notes(), (std::vector<std::string>{dir + "panel.scn:5: note: in the panel this line places"}));
 }

@@ -17,7 +17,7 @@ class PanelLayouts : public PanelFolder {
 protected:
     void SetUp() override {
         PanelFolder::SetUp();
-        std::string error;
+        Diagnostics error;
         ASSERT_TRUE(host.load_module(TARVOLEN_MODULE_PATH, error)) << error;
         faces = std::make_unique<ModuleBitmaps>(host.module()->instance());
     }
@@ -175,9 +175,10 @@ TEST_F(PanelLayouts, NothingOpenIsANoteThatNamesWindowsAll) {
     load("[Window00]\nvisible=0\nsize_mm=100,100\n");
     PictureOptions options;
     const RenderOutcome outcome = render_panel_png(host, &panel, (dir / "out.png").string(), options);
-    ASSERT_TRUE(outcome.ok) << outcome.error;
-    ASSERT_EQ(outcome.notes.notes().size(), 1u);
-    EXPECT_NE(outcome.notes.notes()[0].find("no window of this panel is open; --windows all draws"), std::string::npos);
+    ASSERT_TRUE(outcome.written && outcome.diagnostics.ok()) << outcome.diagnostics;
+    ASSERT_EQ(outcome.diagnostics.notes().size(), 1u);
+    EXPECT_NE(outcome.diagnostics.notes()[0].find("no window of this panel is open; --windows all draws"),
+              std::string::npos);
 }
 
 TEST_F(PanelLayouts, OtherModulesGaugesAreLabelledPlaceholdersOrMarkers) {
@@ -214,14 +215,16 @@ TEST_F(PanelLayouts, TheSheetScaleAndAPictureTooLargeToDraw) {
     PictureOptions options;
     options.scale = 0.5;
     RenderOutcome outcome = render_panel_png(host, &panel, (dir / "half.png").string(), options);
-    ASSERT_TRUE(outcome.ok) << outcome.error;
+    ASSERT_TRUE(outcome.written && outcome.diagnostics.ok()) << outcome.diagnostics;
     EXPECT_EQ(outcome.width, 200 + 24);
     options.scale = 8;
     options.windows.kind = WindowChoice::Kind::all;
     Diagnostics diagnostics;
     panel = parse_panel_config("[Window00]\nsize_mm=4000,200\n", panel.source, diagnostics);
     outcome = render_panel_png(host, &panel, (dir / "large.png").string(), options);
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_NE(outcome.error.find("pixels, more than 20000 on a side"), std::string::npos) << outcome.error;
+    EXPECT_FALSE(outcome.written);
+    ASSERT_EQ(outcome.diagnostics.errors().size(), 1u) << outcome.diagnostics;
+    EXPECT_NE(outcome.diagnostics.errors()[0].find("pixels, more than 20000 on a side"), std::string::npos)
+        << outcome.diagnostics;
     EXPECT_FALSE(fs::exists(dir / "large.png"));
 }
