@@ -27,7 +27,7 @@ for dir in "$cases"/*/; do
   "$panelhost" render "$cfg" --layout screen --screen 1024x768 -o "$work/screen.png" >"$work/screen.log" 2>&1; screen=$?
   "$panelhost" render "$cfg" --windows all --layout screen -o "$work/all.png" >"$work/all.log" 2>&1; all=$?
   "$panelhost" render "$cfg" --windows all -o "$work/all-sheet.png" >"$work/all-sheet.log" 2>&1
-  windows=$(sed -n 's/.*, \([0-9]*\) windows\{0,1\}).*/\1/p' "$work/all.log")
+  windows=$(sed -n 's/.* pixels, \([0-9]*\) windows\{0,1\}.*/\1/p' "$work/all.log")
   placeholders=$(sed -n 's/.*: note: \([0-9]*\) gauges\{0,1\} of .*/\1/p' "$work/sheet.log")
   note=$(grep -c 'note:' "$work/sheet.log")
   printf '%-20s %5s %6s %4s %7s %7s %s\n' "$name" "$sheet" "$screen" "$all" "${windows:--}" "${placeholders:-0}" "$note"
