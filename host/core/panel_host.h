@@ -11,21 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "host/base/diagnostics.h"
+#include "host/core/element_kinds.h"
 #include "host/core/module_library.h"
 #include "host/sim/aircraft.h"
 #include "host/trace/trace.h"
 #include "sdk/records.h"
-
-// What the host keeps of one element of a placed gauge after an evaluation.
-struct ElementState {
-    ElementHeader* element = nullptr;
-    int index = 0;         // 1 = root, counted in drawing order
-    double value = 0.0;    // needle, icon, string: the value; moving image: y value
-    double value_x = 0.0;  // moving image and sprite: x value
-    double value_y = 0.0;  // sprite: y value
-    double angle = 0.0;    // sprite: turn value
-    std::string text;      // string element: the text the callback wrote
-};
 
 struct Placement {
     int id = 0;
@@ -33,21 +24,27 @@ struct Placement {
     std::string name;
     std::optional<std::vector<char>> parameters;  // NUL-terminated; absent = no string
     int32_t window = 0;                           // ident of the panel window holding it
+    int panel_window = -1;                        // its number (NN of [WindowNN]); -1: none
     int x = 0, y = 0, w = 0, h = 0;               // where the panel puts it, in panel pixels
-    std::vector<ElementState> elements;
-    std::vector<char> text_buffer;  // the string element's text buffer
+    std::vector<ElementState> elements;           // the element tree in drawing order, bindings resolved
     bool installed = false;
+};
+
+// How a host is made.
+struct HostOptions {
+    bool trace = true;  // keep the trace (off: a frame records nothing and allocates nothing)
 };
 
 class PanelHost {
 public:
-    PanelHost();
+    explicit PanelHost(HostOptions options = {});
     ~PanelHost();
     PanelHost(const PanelHost&) = delete;
     PanelHost& operator=(const PanelHost&) = delete;
 
-    // Loads the module, stores the service table into ImportTable, calls init.
-    bool load_module(const std::string& path, std::string& error);
+    // Loads the module, stores the service table into ImportTable, calls init. False,
+    // with an error about the file, when it is not a module this host can load.
+    bool load_module(const std::string& path, Diagnostics& diagnostics);
     const ModuleLibrary* module() const { return module_.get(); }
 
     // The gauge of the module's table with exactly this name, or null.
@@ -55,8 +52,9 @@ public:
     std::vector<GaugeHeader*> gauges() const;
 
     // Places a gauge (stores its parameter string, calls install). Returns the
-    // placement id, or -1 with error naming the unknown gauge.
-    int place(const std::string& name, const std::optional<std::string>& parameters, std::string& error,
+    // placement id, or -1 with an error (without a place: the caller knows the line)
+    // naming the unknown gauge.
+    int place(const std::string& name, const std::optional<std::string>& parameters, Diagnostics& diagnostics,
               int32_t window = 0);
     // Sends the update service and evaluates every element, for one placement or all.
     void frame(int id);
@@ -89,9 +87,10 @@ public:
 
 private:
     void prepare(Placement& p);
+    void frame(Placement& p);
     void evaluate(Placement& p);
     void evaluate_element(Placement& p, ElementState& state);
-    void refresh_vars(ElementHeader* element);
+    void unknown_binding(ModuleVar& var);
     void kill(Placement& p);
 
     std::unique_ptr<ModuleLibrary> module_;
