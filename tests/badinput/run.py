@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Feeds panelhost malformed input, case by case, and holds each run to the same bar:
 no crash, no sanitizer report, no hang, exit 1 (failed) or 2 (usage), and a message on
-standard error that names what was wrong (the file and line, or the option).
+standard output or error that names what was wrong (the file and line, or the option).
 
 usage: run.py PANELHOST [NAME_FILTER]
 Each case is made in a fresh folder; {dir} in its arguments stands for that folder."""
@@ -35,7 +35,8 @@ def run_case(panelhost, case):
                                   timeout=TIME_LIMIT_S, stdin=subprocess.DEVNULL)
         except subprocess.TimeoutExpired:
             return "hung (no exit within %d s)" % TIME_LIMIT_S
-        err = done.stderr.decode("utf-8", "replace").replace(folder, "{dir}")
+        # Findings (check) go to standard output, errors and notes to standard error.
+        err = (done.stdout + done.stderr).decode("utf-8", "replace").replace(folder, "{dir}")
         if SANITIZER.search(err):
             return "sanitizer report:\n" + err[-3000:]
         if done.returncode < 0:
