@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "host/bridge/bridge_server.h"
 #include "host/cli/dump.h"
 #include "host/cli/scenario.h"
-#include "host/core/panel_host.h"
+#include "host/core/gauge_host.h"
 #ifdef TARVOLEN_HAVE_RENDERER
+#include "host/bridge/open_host.h"
 #include "host/cli/render_command.h"
 #endif
 
@@ -20,32 +22,78 @@ const char* const kUsage =
     "       panelhost run SCENARIO [--out DIR] [--module PATH]\n"
     "       panelhost render PANEL.cfg [--set TOKEN=VALUE]... [--click GAUGE@X,Y]...\n"
     "                        [--frames N] [--night] -o OUT.png [--module PATH]\n"
-    "         (X,Y: pixels of the gauge's face; one picture of every open window)\n";
+    "         (X,Y: pixels of the gauge's face; one picture of every open window)\n"
+    "       panelhost bridge                             serve the Linux host's bridge on stdin/stdout\n"
+    "  --module PATH: the module build; a Windows .gau (a PE file) runs in panelhost.exe under Wine\n";
 
 int usage_error(const std::string& what) {
     std::fprintf(stderr, "panelhost: %s\n%s", what.c_str(), kUsage);
     return 2;
 }
 
-bool load(PanelHost& host, const std::string& module_path) {
-    std::string error;
-    if (host.load_module(module_path, error)) return true;
-    std::fprintf(stderr, "panelhost: %s\n", error.c_str());
-    return false;
+// The module loaded on the host it needs: into this process, or, for a .gau on Linux,
+// into panelhost.exe under Wine.
+class Loaded {
+public:
+    bool open(const std::string& module_path) {
+        std::string error;
+#ifdef TARVOLEN_HAVE_RENDERER
+        opened_ = OpenedHost::open(module_path, error);
+        if (opened_) return true;
+#else
+        if (local_.load_module(module_path, error)) return true;
+#endif
+        std::fprintf(stderr, "panelhost: %s\n", error.c_str());
+        return false;
+    }
+#ifdef TARVOLEN_HAVE_RENDERER
+    GaugeHost& host() { return opened_->host(); }
+    std::string declarations() {
+        return opened_->remote() ? opened_->remote()->declarations() : dump_declarations(*opened_->local());
+    }
+
+private:
+    std::unique_ptr<OpenedHost> opened_;
+#else
+    GaugeHost& host() { return view_; }
+    std::string declarations() { return dump_declarations(local_); }
+
+private:
+    PanelHost local_;
+    LocalGaugeHost view_{local_};
+#endif
+};
+
+// Prints the faults of a far side that ended; 0 when there are none.
+int far_side_status(GaugeHost& host) {
+    const std::vector<std::string> faults = host.errors();
+    for (const auto& fault : faults) std::fprintf(stderr, "panelhost: %s\n", fault.c_str());
+    return faults.empty() ? 0 : 1;
 }
 
 int list_gauges(const std::string& module_path) {
-    PanelHost host;
-    if (!load(host, module_path)) return 1;
-    for (GaugeHeader* gauge : host.gauges()) std::printf("%s\n", gauge->name);
+    Loaded loaded;
+    if (!loaded.open(module_path)) return 1;
+    for (const std::string& name : loaded.host().gauge_names()) std::printf("%s\n", name.c_str());
     return 0;
 }
 
 int dump(const std::string& module_path) {
-    PanelHost host;
-    if (!load(host, module_path)) return 1;
-    std::fputs(dump_declarations(host).c_str(), stdout);
-    return 0;
+    Loaded loaded;
+    if (!loaded.open(module_path)) return 1;
+    const std::string text = loaded.declarations();
+    std::fputs(text.c_str(), stdout);
+    return far_side_status(loaded.host());
+}
+
+// The far side of the bridge; the Linux side names the module in its first request.
+int serve_far_side() {
+    const int replies = take_reply_channel();
+    if (replies < 0) {
+        std::fprintf(stderr, "panelhost bridge: cannot set up the reply channel\n");
+        return 1;
+    }
+    return serve_bridge(0, replies, dump_declarations);
 }
 
 int run(const std::string& path, const std::string& out_dir, const std::string& module_path) {
@@ -56,8 +104,9 @@ int run(const std::string& path, const std::string& out_dir, const std::string& 
     }
     std::ostringstream text;
     text << in.rdbuf();
-    PanelHost host;
-    if (!load(host, module_path)) return 1;
+    Loaded loaded;
+    if (!loaded.open(module_path)) return 1;
+    GaugeHost& host = loaded.host();
 #ifdef TARVOLEN_HAVE_RENDERER
     const ScenarioHooks hooks = renderer_hooks(out_dir);
 #else
@@ -65,7 +114,7 @@ int run(const std::string& path, const std::string& out_dir, const std::string& 
     hooks.output_dir = out_dir;
 #endif
     const ScenarioResult result = run_scenario(host, text.str(), path, hooks);
-    std::fputs(host.trace().joined().c_str(), stdout);
+    std::fputs(host.trace_text().c_str(), stdout);
     for (const auto& message : result.messages) std::fprintf(stderr, "%s\n", message.c_str());
     return result.ok ? 0 : 1;
 }
@@ -103,6 +152,7 @@ int main(int argc, char** argv) {
     const std::string command = args[0];
     args.erase(args.begin());
     if (command == "render") return render(args, module_path);
+    if (command == "bridge" && args.empty()) return serve_far_side();
     if (command == "gauges" && args.empty()) return list_gauges(module_path);
     if (command == "dump" && args.size() <= 1) return dump(args.empty() ? module_path : args[0]);
     if (command == "run") {

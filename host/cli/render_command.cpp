@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/core/panel_host.h"
+#include "host/bridge/open_host.h"
 #include "host/panel/panel_config.h"
 #include "host/render/panel_render.h"
 
@@ -107,14 +107,21 @@ bool parse_args(const std::vector<std::string>& words, RenderArgs& args, std::st
     return true;
 }
 
-void next_frame(PanelHost& host) {
-    host.aircraft().advance(FRAME_SECONDS);
+void next_frame(GaugeHost& host) {
+    host.advance(FRAME_SECONDS);
     host.frame_all();
 }
 
+// Prints the module's faults (and a far side's end); true when there are none.
+bool no_faults(GaugeHost& host) {
+    const std::vector<std::string> faults = host.errors();
+    for (const auto& fault : faults) std::fprintf(stderr, "panelhost: module fault: %s\n", fault.c_str());
+    return faults.empty();
+}
+
 // Sets, clicks (a frame after each, as a hand clicks between frames) and frames.
-bool drive(PanelHost& host, const RenderArgs& args) {
-    for (const auto& [token, value] : args.sets) host.aircraft().vars().set(token, value);
+bool drive(GaugeHost& host, const RenderArgs& args) {
+    for (const auto& [token, value] : args.sets) host.set_var(token, value);
     host.frame_all();
     for (const auto& click : args.clicks) {
         Placement* p = find_placement(host, click.gauge);
@@ -124,6 +131,7 @@ bool drive(PanelHost& host, const RenderArgs& args) {
             return false;
         }
         if (!host.click(p->id, click.x, click.y)) {
+            if (!no_faults(host)) return false;
             std::fprintf(stderr, "panelhost: --click %s: hits no click area of %s\n", click.text.c_str(),
                          click.gauge.c_str());
             return false;
@@ -131,11 +139,10 @@ bool drive(PanelHost& host, const RenderArgs& args) {
         next_frame(host);
     }
     for (int i = 0; i < args.frames; ++i) next_frame(host);
-    for (const auto& fault : host.errors()) std::fprintf(stderr, "panelhost: module fault: %s\n", fault.c_str());
-    return host.errors().empty();
+    return no_faults(host);
 }
 
-bool draw(PanelHost& host, const PanelConfig* panel, const std::string& path, bool night, std::string& error) {
+bool draw(GaugeHost& host, const PanelConfig* panel, const std::string& path, bool night, std::string& error) {
     const RenderOutcome outcome = render_panel_png(host, panel, path, {.night = night});
     for (const auto& problem : outcome.problems)
         std::fprintf(stderr, "panelhost: %s: %s\n", path.c_str(), problem.c_str());
@@ -155,14 +162,16 @@ int render_command(const std::vector<std::string>& words, const std::string& mod
         std::fprintf(stderr, "panelhost render: %s\n", error.c_str());
         return 2;
     }
-    PanelHost host;
-    if (!host.load_module(module_path, error)) {
+    const std::unique_ptr<OpenedHost> opened = OpenedHost::open(module_path, error);
+    if (!opened) {
         std::fprintf(stderr, "panelhost: %s\n", error.c_str());
         return 1;
     }
+    GaugeHost& host = opened->host();
     ConfigMessages messages;
     const PanelConfig panel = read_panel_config(args.panel, messages);
     if (messages.ok()) place_panel(host, panel, messages);
+    if (!no_faults(host)) return 1;
     for (const auto& note : messages.notes) std::fprintf(stderr, "panelhost: note: %s\n", note.c_str());
     for (const auto& message : messages.errors) std::fprintf(stderr, "%s\n", message.c_str());
     if (!messages.ok() || !drive(host, args)) return 1;
@@ -170,7 +179,7 @@ int render_command(const std::vector<std::string>& words, const std::string& mod
         std::fprintf(stderr, "panelhost: %s\n", error.c_str());
         return 1;
     }
-    return 0;
+    return no_faults(host) ? 0 : 1;
 }
 
 ScenarioHooks renderer_hooks(const std::string& out_dir) {

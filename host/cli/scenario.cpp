@@ -8,7 +8,7 @@
 #include <sstream>
 #include <thread>
 
-#include "host/core/panel_host.h"
+#include "host/core/gauge_host.h"
 #include "host/panel/panel_config.h"
 
 namespace {
@@ -41,7 +41,7 @@ bool parse_int(const std::string& text, int& out) {
 
 class Runner {
 public:
-    Runner(PanelHost& host, std::string source, const ScenarioHooks& hooks)
+    Runner(GaugeHost& host, std::string source, const ScenarioHooks& hooks)
         : host_(host), source_(std::move(source)), hooks_(hooks) {}
 
     void line(const std::string& text, int number) {
@@ -108,7 +108,7 @@ private:
         double value = 0;
         if (args.size() != 2 || !parse_u32(args[0], token) || !parse_number(args[1], value))
             return fail("set needs TOKEN VALUE");
-        if (!host_.aircraft().vars().set(token, value)) fail("unknown variable token " + args[0]);
+        if (!host_.set_var(token, value)) fail("unknown variable token " + args[0]);
     }
 
     void event(const std::vector<std::string>& args) {
@@ -124,7 +124,7 @@ private:
         if (args.size() > 1 || (args.size() == 1 && (!parse_int(args[0], count) || count < 0)))
             return fail("frame takes an optional count");
         for (int i = 0; i < count; ++i) {
-            host_.aircraft().advance(FRAME_SECONDS);
+            host_.advance(FRAME_SECONDS);
             host_.frame_all();
         }
     }
@@ -156,13 +156,13 @@ private:
             uint32_t token = 0;
             double want = 0;
             if (!parse_u32(args[1], token) || !parse_number(args[2], want)) return fail("expect var needs TOKEN VALUE");
-            const double got = host_.aircraft().vars().number(token);
+            const double got = host_.var_number(token);
             if (got != want) fail("variable " + args[1] + " is " + format_real(got) + ", expected " + args[2]);
         } else if (args.size() == 3 && args[0] == "window") {
             int ident = 0;
             if (!parse_int(args[1], ident) || (args[2] != "open" && args[2] != "closed"))
                 return fail("expect window needs IDENT open|closed");
-            const bool open = host_.aircraft().window_open(ident);
+            const bool open = host_.window_open(ident);
             if (open != (args[2] == "open"))
                 fail("window " + args[1] + " is " + (open ? "open" : "closed") + ", expected " + args[2]);
         } else {
@@ -199,7 +199,7 @@ private:
         return absolute || slash == std::string::npos ? name : source_.substr(0, slash + 1) + name;
     }
 
-    PanelHost& host_;
+    GaugeHost& host_;
     std::string source_;
     const ScenarioHooks& hooks_;
     std::unique_ptr<PanelConfig> panel_;
@@ -208,7 +208,7 @@ private:
 
 }  // namespace
 
-Placement* find_placement(PanelHost& host, const std::string& arg) {
+Placement* find_placement(GaugeHost& host, const std::string& arg) {
     std::string name = arg;
     int wanted = 1;
     const auto hash = arg.find('#');
@@ -222,7 +222,7 @@ Placement* find_placement(PanelHost& host, const std::string& arg) {
     return nullptr;
 }
 
-ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std::string& source,
+ScenarioResult run_scenario(GaugeHost& host, const std::string& text, const std::string& source,
                             const ScenarioHooks& hooks) {
     Runner runner(host, source, hooks);
     std::istringstream in(text);
@@ -236,4 +236,15 @@ ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std:
         runner.result.messages.push_back(source + ": module fault: " + fault);
     }
     return runner.result;
+}
+
+Placement* find_placement(PanelHost& host, const std::string& arg) {
+    LocalGaugeHost local(host);
+    return find_placement(local, arg);
+}
+
+ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std::string& source,
+                            const ScenarioHooks& hooks) {
+    LocalGaugeHost local(host);
+    return run_scenario(local, text, source, hooks);
 }

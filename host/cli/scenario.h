@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+class GaugeHost;
 class PanelHost;
 struct Placement;
 struct PanelConfig;
@@ -34,13 +35,14 @@ struct PanelConfig;
 // What the host running a scenario offers besides the gauges.
 struct ScenarioHooks {
     // Draws the panel as it stands into a PNG file; false with error when that fails.
-    std::function<bool(PanelHost& host, const PanelConfig* panel, const std::string& path, bool night,
+    std::function<bool(GaugeHost& host, const PanelConfig* panel, const std::string& path, bool night,
                        std::string& error)>
         render;
     std::string output_dir;  // where render lines write; empty: the current folder
 };
 
 // The placement a GAUGE argument names (NAME or NAME#K), or null.
+Placement* find_placement(GaugeHost& host, const std::string& arg);
 Placement* find_placement(PanelHost& host, const std::string& arg);
 
 struct ScenarioResult {
@@ -49,6 +51,8 @@ struct ScenarioResult {
 };
 
 // Runs the scenario text on the host; source names the file in messages.
+ScenarioResult run_scenario(GaugeHost& host, const std::string& text, const std::string& source,
+                            const ScenarioHooks& hooks = {});
 ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std::string& source,
                             const ScenarioHooks& hooks = {});
 

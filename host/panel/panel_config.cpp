@@ -11,7 +11,7 @@
 #include <map>
 #include <sstream>
 
-#include "host/core/panel_host.h"
+#include "host/core/gauge_host.h"
 
 namespace {
 
@@ -316,12 +316,11 @@ PanelConfig read_panel_config(const std::string& path, ConfigMessages& messages)
 
 int32_t window_ident(const PanelWindow& window) { return window.ident ? *window.ident : -1 - window.index; }
 
-bool place_panel(PanelHost& host, const PanelConfig& panel, ConfigMessages& messages) {
+bool place_panel(GaugeHost& host, const PanelConfig& panel, ConfigMessages& messages) {
     const std::string ours = lower(MODULE_NAME);
     // Every window exists before any gauge is installed: a start command may close a
     // window that a later section declares.
-    for (const PanelWindow& window : panel.windows)
-        host.aircraft().declare_window(window_ident(window), window.visible);
+    for (const PanelWindow& window : panel.windows) host.declare_window(window_ident(window), window.visible);
     for (const PanelWindow& window : panel.windows) {
         const int32_t ident = window_ident(window);
         for (const PanelGauge& gauge : window.gauges) {
@@ -345,4 +344,9 @@ bool place_panel(PanelHost& host, const PanelConfig& panel, ConfigMessages& mess
         }
     }
     return messages.ok();
+}
+
+bool place_panel(PanelHost& host, const PanelConfig& panel, ConfigMessages& messages) {
+    LocalGaugeHost local(host);
+    return place_panel(local, panel, messages);
 }

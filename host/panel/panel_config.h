@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+class GaugeHost;
 class PanelHost;
 
 struct PanelGauge {
@@ -86,4 +87,5 @@ inline constexpr const char* MODULE_NAME = "Tarvolen_Instr";
 // this module that the panel lists, window by window, with its window's ident, position,
 // size and parameters. Gauges of other modules are skipped with a note; a gauge
 // name the module does not have is an error. Returns messages.ok().
+bool place_panel(GaugeHost& host, const PanelConfig& panel, ConfigMessages& messages);
 bool place_panel(PanelHost& host, const PanelConfig& panel, ConfigMessages& messages);

@@ -1,11 +1,11 @@
 // Collecting the open windows of a panel and drawing them into a PNG file.
 #include "host/render/panel_render.h"
 
-#include "host/core/panel_host.h"
+#include "host/core/gauge_host.h"
 #include "host/render/cairo_canvas.h"
 #include "host/render/module_bitmaps.h"
 
-std::vector<PanelWindowView> panel_views(PanelHost& host, const PanelConfig* panel) {
+std::vector<PanelWindowView> panel_views(GaugeHost& host, const PanelConfig* panel) {
     std::vector<PanelWindowView> views;
     if (!panel) {
         for (const auto& p : host.placements()) {
@@ -19,7 +19,7 @@ std::vector<PanelWindowView> panel_views(PanelHost& host, const PanelConfig* pan
     }
     for (const PanelWindow& window : panel->windows) {
         const int32_t ident = window_ident(window);
-        if (!host.aircraft().window_open(ident)) continue;
+        if (!host.window_open(ident)) continue;
         PanelWindowView view;
         view.ident = ident;
         view.title = window.title.empty() ? "Window" + std::to_string(window.index) : window.title;
@@ -32,14 +32,15 @@ std::vector<PanelWindowView> panel_views(PanelHost& host, const PanelConfig* pan
     return views;
 }
 
-RenderOutcome render_panel_png(PanelHost& host, const PanelConfig* panel, const std::string& path,
+std::vector<PanelWindowView> panel_views(PanelHost& host, const PanelConfig* panel) {
+    LocalGaugeHost local(host);
+    return panel_views(local, panel);
+}
+
+RenderOutcome render_panel_png(GaugeHost& host, const PanelConfig* panel, const std::string& path,
                                const PaintOptions& options) {
     RenderOutcome outcome;
-    if (!host.module()) {
-        outcome.error = "no module loaded";
-        return outcome;
-    }
-    ModuleBitmaps bitmaps(host.module()->instance());
+    ModuleBitmaps bitmaps(host);
     const std::vector<PanelWindowView> views = panel_views(host, panel);
     const PanelLayout layout = lay_out_panel(views, bitmaps);
     CairoCanvas canvas(layout.width, layout.height);

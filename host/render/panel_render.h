@@ -9,9 +9,11 @@
 #include "host/panel/panel_config.h"
 #include "host/render/panel_picture.h"
 
+class GaugeHost;
 class PanelHost;
 
 // The windows to draw, in the panel's window order; only those the aircraft has open.
+std::vector<PanelWindowView> panel_views(GaugeHost& host, const PanelConfig* panel);
 std::vector<PanelWindowView> panel_views(PanelHost& host, const PanelConfig* panel);
 
 struct RenderOutcome {
@@ -23,5 +25,5 @@ struct RenderOutcome {
 };
 
 // Draws the host's current state (its last frame) with the module's own bitmaps.
-RenderOutcome render_panel_png(PanelHost& host, const PanelConfig* panel, const std::string& path,
+RenderOutcome render_panel_png(GaugeHost& host, const PanelConfig* panel, const std::string& path,
                                const PaintOptions& options);

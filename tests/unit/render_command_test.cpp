@@ -9,6 +9,7 @@
 
 #include "host/cli/render_command.h"
 #include "host/cli/scenario.h"
+#include "host/core/gauge_host.h"
 #include "host/core/panel_host.h"
 
 namespace {
@@ -80,7 +81,7 @@ TEST(ScenarioRenderLines, GoToTheOutputFolderAndArePassedOverWithoutARenderer) {
     std::vector<std::string> drawn;
     ScenarioHooks hooks;
     hooks.output_dir = "/pictures";
-    hooks.render = [&](PanelHost&, const PanelConfig* panel, const std::string& path, bool night, std::string&) {
+    hooks.render = [&](GaugeHost&, const PanelConfig* panel, const std::string& path, bool night, std::string&) {
         drawn.push_back(path + (night ? " night" : "") + (panel ? " panel" : ""));
         return true;
     };

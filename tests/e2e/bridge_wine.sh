@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The Linux panelhost driving the real Tarvolen_Instr.gau through panelhost.exe under
+# Wine, beside the same panelhost with the native module build:
+#  - the example panel, day and night, as placed and along examples/flight.scn, gives
+#    the same PNG bytes; every scenario gives the same trace (sound lines left out:
+#    only the native sound back end reports them);
+#  - the .gau works from a folder of its own, as unpacked from the release zip;
+#  - no wine, a PE file that is not a gauge module, a crash and a hang of the Wine side
+#    each end with a clear error, and nothing of ours is left running.
+#   bridge_wine.sh NATIVE_PANELHOST NATIVE_MODULE WIN32_BUILD_DIR
+set -u
+native=$1 module=$2 win32=$3
+root=$(cd "$(dirname "$0")/../.." && pwd)
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+export TARVOLEN_PANELHOST_EXE="$win32/host/panelhost.exe"
+export TARVOLEN_WINE_DIR="${TARVOLEN_WINE_DIR:-$root/build/wine}"
+gau="$out/release/Tarvolen_Instr.gau"
+mkdir -p "$out/release"
+cp "$win32/Tarvolen_Instr.gau" "$gau"
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+
+# Our Wine processes: panelhost.exe, and a wineserver serving our prefix (it runs in
+# /tmp/.wine-UID/server-DEV-INODE of the prefix folder).
+leftovers() {
+  local server dev ino pid
+  dev=$(stat -c %d "$TARVOLEN_WINE_DIR/prefix") ino=$(stat -c %i "$TARVOLEN_WINE_DIR/prefix")
+  server=$(printf 'server-%x-%x' "$dev" "$ino")
+  pgrep -f 'panelhost\.exe' && return 0
+  for pid in $(pgrep wineserver); do
+    [[ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" == *"/$server" ]] && { echo "wineserver $pid"; return 0; }
+  done
+  return 1
+}
+
+same_pictures() {  # LABEL ARGS...: render both ways, compare bytes
+  local label=$1
+  shift
+  "$native" render "$@" --module "$module" -o "$out/$label-native.png" 2>"$out/err" || { fail "$label native"; cat "$out/err"; }
+  "$native" render "$@" --module "$gau" -o "$out/$label-gau.png" 2>"$out/err" || { fail "$label .gau"; cat "$out/err"; }
+  cmp -s "$out/$label-native.png" "$out/$label-gau.png" || fail "$label: the pictures differ"
+}
+same_pictures day "$root/examples/panel.cfg"
+same_pictures night "$root/examples/panel.cfg" --night
+same_pictures clicked "$root/examples/panel.cfg" --set 23=0x2175 --click Old_COM1@20,105 --frames 3
+
+mkdir -p "$out/flight-native" "$out/flight-gau"
+"$native" run "$root/examples/flight.scn" --out "$out/flight-native" --module "$module" 2>"$out/err" \
+  | grep -v '^{"op":"sound"' >"$out/flight-native.jsonl" || { fail "flight native"; cat "$out/err"; }
+"$native" run "$root/examples/flight.scn" --out "$out/flight-gau" --module "$gau" 2>"$out/err" \
+  >"$out/flight-gau.jsonl" || { fail "flight .gau"; cat "$out/err"; }
+cmp -s "$out/flight-native.jsonl" "$out/flight-gau.jsonl" || fail "flight: the traces differ"
+pictures=0
+for picture in "$out"/flight-native/*.png; do
+  pictures=$((pictures + 1))
+  cmp -s "$picture" "$out/flight-gau/$(basename "$picture")" || fail "flight: $(basename "$picture") differs"
+done
+[ "$pictures" -ge 4 ] || fail "flight: only $pictures pictures"
+
+for scenario in "$root"/tests/e2e/scenarios/*.scn; do
+  name=$(basename "$scenario")
+  "$native" run "$scenario" --module "$module" 2>/dev/null | grep -v '^{"op":"sound"' >"$out/a.jsonl"
+  "$native" run "$scenario" --module "$gau" 2>"$out/err" >"$out/b.jsonl" || { fail "$name .gau"; cat "$out/err"; }
+  [ -s "$out/a.jsonl" ] && cmp -s "$out/a.jsonl" "$out/b.jsonl" || fail "$name: the traces differ"
+done
+"$native" dump --module "$module" >"$out/a.json"
+"$native" dump --module "$gau" >"$out/b.json" || fail "dump .gau"
+cmp -s "$out/a.json" "$out/b.json" || fail "dump: the declarations differ"
+leftovers && fail "left running after the good runs"
+
+expect_error() {  # LABEL TEXT ENV... -- ARGS...: fails with TEXT in its message, leaves nothing
+  local label=$1 text=$2 envs=()
+  shift 2
+  while [ "$1" != "--" ]; do envs+=("$1"); shift; done
+  shift
+  local started=$SECONDS
+  if env "${envs[@]}" "$native" "$@" >/dev/null 2>"$out/err"; then fail "$label: succeeded"; fi
+  grep -qF "$text" "$out/err" || { fail "$label: no \"$text\" in:"; cat "$out/err"; }
+  [ $((SECONDS - started)) -lt 60 ] || fail "$label: took $((SECONDS - started)) s"
+  leftovers && fail "$label: left running"
+}
+expect_error "no wine" "Wine is not installed" PATH=/nonexistent -- render "$root/examples/panel.cfg" --module "$gau" -o "$out/x.png"
+expect_error "not a gauge" "not a gauge module (no Linkage export)" X=1 -- gauges --module "$TARVOLEN_PANELHOST_EXE"
+expect_error "crash" "the module crashed panelhost.exe under Wine during frame (exception 0xC0000005); it was stopped" \
+  TARVOLEN_BRIDGE_FAULT=crash -- render "$root/examples/panel.cfg" --module "$gau" -o "$out/x.png"
+expect_error "hang" "panelhost.exe under Wine did not answer within 3 s (the module hangs?) during frame; it was stopped" \
+  TARVOLEN_BRIDGE_FAULT=hang TARVOLEN_BRIDGE_TIMEOUT=3 -- run "$root/tests/e2e/scenarios/com.scn" --module "$gau"
+[ -e "$out/x.png" ] && fail "a picture was written by a failed run"
+
+[ "$status" -eq 0 ] && echo "same pictures and traces from the .gau under Wine; faults contained"
+exit "$status"

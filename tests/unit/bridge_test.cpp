@@ -1,0 +1,216 @@
+// The bridge as a user of a remote host sees it, with the Linux panelhost's own
+// `bridge` command as the far side (the same loop panelhost.exe runs under Wine): the
+// panel and scenario come out as from the host in this process, and a far side that
+// crashes, hangs, breaks its pipe or is not ours is reported and stopped.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "host/bridge/protocol.h"
+#include "host/bridge/remote_gauge_host.h"
+#include "host/cli/render_command.h"
+#include "host/cli/scenario.h"
+#include "host/core/gauge_host.h"
+#include "host/panel/panel_config.h"
+#include "host/render/panel_render.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Sound lines come only from this process's sound back end.
+std::string without_sound(const std::string& trace) {
+    std::istringstream in(trace);
+    std::string out;
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("{\"op\":\"sound\"", 0) != 0) out += line + "\n";
+    return out;
+}
+
+class Bridge : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(local.load_module(TARVOLEN_MODULE_PATH, error)) << error;
+        dir = fs::temp_directory_path() /
+              ("bridge_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // A far side running the native module; its resources read from this process's copy.
+    RemoteOptions native_far_side(std::vector<std::string> argv = {TARVOLEN_PANELHOST_PATH, "bridge"}) {
+        RemoteOptions options;
+        options.command.argv = std::move(argv);
+        options.command.description = "the far side";
+        options.module_path = TARVOLEN_MODULE_PATH;
+        options.request_timeout_ms = 5000;
+        options.resources = [this](uint16_t id, const char* type, std::vector<uint8_t>& bytes) {
+            return local.module()->resource(id, type, bytes);
+        };
+        return options;
+    }
+
+    PanelHost local;
+    std::string error;
+    fs::path dir;
+};
+
+TEST_F(Bridge, ExamplePanelDrawsTheSamePixelsAsTheHostInThisProcess) {
+    auto remote = RemoteGaugeHost::start(native_far_side(), error);
+    ASSERT_TRUE(remote) << error;
+    LocalGaugeHost here(local);
+    EXPECT_EQ(remote->gauge_names(), here.gauge_names());
+    ConfigMessages messages;
+    const PanelConfig panel = read_panel_config(TARVOLEN_SOURCE_DIR "/examples/panel.cfg", messages);
+    for (GaugeHost* host : {static_cast<GaugeHost*>(remote.get()), static_cast<GaugeHost*>(&here)}) {
+        ASSERT_TRUE(place_panel(*host, panel, messages)) << messages.errors.front();
+        host->set_var(23, 0x2175);
+        host->frame_all();
+        ASSERT_TRUE(host->click(find_placement(*host, "Old_COM1")->id, 20, 105));
+        host->advance(FRAME_SECONDS);
+        host->frame_all();
+    }
+    for (const bool night : {false, true}) {
+        const fs::path far = dir / "far.png", near = dir / "near.png";
+        ASSERT_TRUE(render_panel_png(*remote, &panel, far.string(), {.night = night}).ok);
+        ASSERT_TRUE(render_panel_png(here, &panel, near.string(), {.night = night}).ok);
+        EXPECT_EQ(read_file(far), read_file(near)) << (night ? "night" : "day");
+    }
+    EXPECT_EQ(remote->var_number(23), here.var_number(23));
+    EXPECT_TRUE(remote->errors().empty());
+    EXPECT_EQ(without_sound(remote->trace_text()), without_sound(here.trace_text()));
+}
+
+TEST_F(Bridge, ScenarioGivesTheSameTraceAndOutcomeOnBothHosts) {
+    const std::string path = TARVOLEN_SOURCE_DIR "/tests/e2e/scenarios/com.scn";
+    const std::string text = read_file(path) + "expect var 23 999\nremove Old_COM1\nframe\n";
+    auto remote = RemoteGaugeHost::start(native_far_side(), error);
+    ASSERT_TRUE(remote) << error;
+    LocalGaugeHost here(local);
+    const ScenarioResult far = run_scenario(*remote, text, path);
+    const ScenarioResult near = run_scenario(here, text, path);
+    EXPECT_EQ(far.messages, near.messages);
+    ASSERT_FALSE(near.messages.empty());  // the expect line above fails on both
+    EXPECT_EQ(without_sound(remote->trace_text()), without_sound(here.trace_text()));
+    EXPECT_EQ(remote->placements().size(), here.placements().size());
+}
+
+TEST_F(Bridge, RefusalsComeBackAsErrorsAndTheFarSideServesOn) {
+    auto remote = RemoteGaugeHost::start(native_far_side(), error);
+    ASSERT_TRUE(remote) << error;
+    EXPECT_EQ(remote->place("No_Such_Gauge", std::nullopt, error, 0), -1);
+    EXPECT_NE(error.find("unknown gauge \"No_Such_Gauge\""), std::string::npos) << error;
+    EXPECT_FALSE(remote->set_var(999999, 1.0));
+    EXPECT_GT(remote->place("Airspeed_Kts", std::nullopt, error, 0), 0);
+    EXPECT_TRUE(remote->broken().empty());
+
+    RemoteOptions options = native_far_side();
+    options.module_path = TARVOLEN_SOURCE_DIR "/examples/panel.cfg";
+    EXPECT_FALSE(RemoteGaugeHost::start(options, error));
+    EXPECT_NE(error.find("cannot load module"), std::string::npos) << error;
+}
+
+// The far side's pid, written by a shell before it becomes the far side.
+struct Spied {
+    std::vector<std::string> argv;
+    fs::path pid_file;
+    bool gone() const {
+        const pid_t pid = static_cast<pid_t>(std::stol(read_file(pid_file)));
+        return kill(pid, 0) != 0;
+    }
+};
+
+Spied spied(const fs::path& dir, const std::string& then) {
+    const fs::path pid_file = dir / "pid";
+    return {{"/bin/sh", "-c", "echo $$ >'" + pid_file.string() + "'; " + then}, pid_file};
+}
+
+TEST_F(Bridge, FarSideThatHangsIsStoppedAfterTheWait) {
+    const Spied hang = spied(dir, "exec sleep 30");
+    RemoteOptions options = native_far_side(hang.argv);
+    options.start_timeout_ms = 300;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(RemoteGaugeHost::start(options, error));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_NE(error.find("the far side did not answer within 0.3 s (the module hangs?) during load; it was stopped"),
+              std::string::npos)
+        << error;
+    EXPECT_TRUE(hang.gone());
+}
+
+TEST_F(Bridge, FarSideThatCrashesInAFrameIsNamedWithItsSignal) {
+    setenv("TARVOLEN_BRIDGE_FAULT", "crash", 1);
+    auto remote = RemoteGaugeHost::start(native_far_side(), error);
+    unsetenv("TARVOLEN_BRIDGE_FAULT");
+    ASSERT_TRUE(remote) << error;
+    ASSERT_GT(remote->place("Airspeed_Kts", std::nullopt, error, 0), 0);
+    remote->frame_all();
+    EXPECT_EQ(remote->broken(), "the module crashed the far side during frame (signal 11); it was stopped");
+    EXPECT_EQ(remote->errors().back(), remote->broken());
+    // Nothing is served any more, and nothing blocks.
+    EXPECT_FALSE(remote->click(1, 10, 10));
+    EXPECT_EQ(remote->place("Airspeed_Kts", std::nullopt, error, 0), -1);
+    EXPECT_EQ(error, remote->broken());
+}
+
+TEST_F(Bridge, FarSideThatIsNotOursOrEndsOrClosesItsPipeIsReported) {
+    EXPECT_FALSE(RemoteGaugeHost::start(native_far_side({"/bin/echo", "hello, world"}), error));
+    EXPECT_NE(error.find("wrote something that is not a reply of the bridge"), std::string::npos) << error;
+
+    // Ends before or after the request went out: either way its exit code is named.
+    const Spied ends = spied(dir, "exit 3");
+    EXPECT_FALSE(RemoteGaugeHost::start(native_far_side(ends.argv), error));
+    EXPECT_NE(error.find("exit code 3"), std::string::npos) << error;
+    EXPECT_NE(error.find("during load; it was stopped"), std::string::npos) << error;
+
+    // Reads nothing: its input closes, so the request cannot be written.
+    const Spied deaf = spied(dir, "exec 0<&-; exec sleep 30");
+    RemoteOptions options = native_far_side(deaf.argv);
+    options.start_timeout_ms = 1000;
+    EXPECT_FALSE(RemoteGaugeHost::start(options, error));
+    const bool broken_pipe = error.find("the pipe to the far side is broken") != std::string::npos;
+    const bool no_answer = error.find("did not answer") != std::string::npos;  // closed after the write
+    EXPECT_TRUE(broken_pipe || no_answer) << error;
+    EXPECT_TRUE(deaf.gone());
+
+    EXPECT_FALSE(RemoteGaugeHost::start(native_far_side({"/no/such/program"}), error));
+    EXPECT_NE(error.find("cannot start /no/such/program"), std::string::npos) << error;
+}
+
+TEST(BridgeFrames, FieldsPastTheEndFailTheReaderAndReadAsZero) {
+    bridge::Writer writer;
+    writer.u32(7).text("abc").f64(-0.25);
+    const std::vector<uint8_t> frame = writer.frame();
+    ASSERT_EQ(frame.size(), 4u + 4 + 4 + 3 + 8);
+    const std::vector<uint8_t> body(frame.begin() + 4, frame.end());
+    bridge::Reader whole(body);
+    EXPECT_EQ(whole.u32(), 7u);
+    EXPECT_EQ(whole.text(), "abc");
+    EXPECT_EQ(whole.f64(), -0.25);
+    EXPECT_TRUE(whole.ok() && whole.at_end());
+
+    const std::vector<uint8_t> cut(body.begin(), body.end() - 1);
+    bridge::Reader short_one(cut);
+    short_one.u32();
+    short_one.text();
+    EXPECT_EQ(short_one.f64(), 0.0);
+    EXPECT_FALSE(short_one.ok());
+    // A text length beyond the frame is refused, not allocated.
+    const std::vector<uint8_t> huge = {0xFF, 0xFF, 0xFF, 0x7F, 'a'};
+    bridge::Reader lying(huge);
+    EXPECT_EQ(lying.text(), "");
+    EXPECT_FALSE(lying.ok());
+}
+
+}  // namespace
