@@ -25,7 +25,9 @@ bool pe_resource_reader(const std::string& path, RemoteOptions& options, std::st
 bool wine_bridge_options(const std::string& gau_path, RemoteOptions& options, std::string& error) {
     WineSetup setup;
     if (!find_wine_setup(setup, error) || !prepare_wine_prefix(setup, error)) return false;
-    if (!pe_resource_reader(gau_path, options, error)) return false;
+    // A PE file without resources may still be a module; the far side tells.
+    std::string no_resources;
+    pe_resource_reader(gau_path, options, no_resources);
     options.command = wine_bridge_command(setup);
     options.module_path = windows_path(gau_path);
     options.after_stop = [setup] { wait_for_wineserver(setup); };

@@ -165,7 +165,7 @@ TEST_F(Bridge, FarSideThatCrashesInAFrameIsNamedWithItsSignal) {
 }
 
 TEST_F(Bridge, FarSideThatIsNotOursOrEndsOrClosesItsPipeIsReported) {
-    EXPECT_FALSE(RemoteGaugeHost::start(native_far_side({"/bin/echo", "hello, world"}), error));
+    EXPECT_FALSE(RemoteGaugeHost::start(native_far_side({"/bin/sh", "-c", "echo hello, world; exec sleep 30"}), error));
     EXPECT_NE(error.find("wrote something that is not a reply of the bridge"), std::string::npos) << error;
 
     // Ends before or after the request went out: either way its exit code is named.
