@@ -214,10 +214,10 @@ private:
         Writer reply;
         reply.u8(static_cast<uint8_t>(refusal.empty() ? Status::ok : Status::refused));
         const std::vector<std::string> none;
-        const auto& lines = host_ ? host_->trace().lines() : none;
+        const size_t records = host_ ? host_->trace().size() : 0;
         const auto& faults = host_ ? host_->errors() : none;
-        reply.u32(static_cast<uint32_t>(lines.size() - trace_sent_));
-        for (; trace_sent_ < lines.size(); ++trace_sent_) reply.text(lines[trace_sent_]);
+        reply.u32(static_cast<uint32_t>(records - trace_sent_));
+        for (; trace_sent_ < records; ++trace_sent_) reply.text(host_->trace().line(trace_sent_));
         reply.u32(static_cast<uint32_t>(faults.size() - faults_sent_));
         for (; faults_sent_ < faults.size(); ++faults_sent_) reply.text(faults[faults_sent_]);
         if (!refusal.empty()) reply.text(refusal);
