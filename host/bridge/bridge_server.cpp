@@ -116,6 +116,13 @@ void install_crash_handler() {
 void crash_on_purpose() { raise(SIGSEGV); }
 #endif
 
+// A refusal's text: the errors, one after another.
+std::string joined_errors(const Diagnostics& diagnostics) {
+    std::string text;
+    for (const std::string& error : diagnostics.errors()) text += (text.empty() ? "" : "; ") + error;
+    return text;
+}
+
 class Server {
 public:
     Server(int out_fd, DeclarationsWriter declarations) : out_fd_(out_fd), declarations_(declarations) {
@@ -144,9 +151,12 @@ public:
 private:
     void load(Reader& in, Writer& payload, std::string& refusal) {
         const std::string path = in.text();
-        host_ = std::make_unique<PanelHost>();
+        const bool trace = in.u8() != 0;
+        host_ = std::make_unique<PanelHost>(HostOptions{.trace = trace});
         trace_sent_ = faults_sent_ = 0;
-        if (!host_->load_module(path, refusal)) {
+        Diagnostics loading;
+        if (!host_->load_module(path, loading)) {
+            refusal = joined_errors(loading);
             host_.reset();
             return;
         }
@@ -167,7 +177,9 @@ private:
                 const std::string name = in.text();
                 const std::optional<std::string> parameters = in.optional_text();
                 const int32_t window = in.i32();
-                const int id = host_->place(name, parameters, refusal, window);
+                Diagnostics placing;
+                const int id = host_->place(name, parameters, placing, window);
+                refusal = joined_errors(placing);
                 if (id >= 0) write_snapshot(payload, *host_->placement(id));
                 break;
             }

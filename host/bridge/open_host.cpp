@@ -40,17 +40,23 @@ bool wine_bridge_options(const std::string& gau_path, RemoteOptions& options, st
     return true;
 }
 
-std::unique_ptr<OpenedHost> OpenedHost::open(const std::string& module_path, std::string& error) {
+std::unique_ptr<OpenedHost> OpenedHost::open(const std::string& module_path, HostOptions options,
+                                             Diagnostics& diagnostics) {
     auto opened = std::make_unique<OpenedHost>();
     if (is_pe_image(module_path)) {
-        RemoteOptions options;
-        if (!wine_bridge_options(module_path, options, error)) return nullptr;
-        opened->remote_ = RemoteGaugeHost::start(std::move(options), error);
+        RemoteOptions remote;
+        remote.trace = options.trace;
+        std::string error;
+        if (!wine_bridge_options(module_path, remote, error)) {
+            diagnostics.error(module_path, 0, error);
+            return nullptr;
+        }
+        opened->remote_ = RemoteGaugeHost::start(std::move(remote), diagnostics);
         if (!opened->remote_) return nullptr;
         return opened;
     }
-    opened->local_ = std::make_unique<PanelHost>();
-    if (!opened->local_->load_module(module_path, error)) return nullptr;
+    opened->local_ = std::make_unique<PanelHost>(options);
+    if (!opened->local_->load_module(module_path, diagnostics)) return nullptr;
     opened->local_view_ = std::make_unique<LocalGaugeHost>(*opened->local_);
     return opened;
 }

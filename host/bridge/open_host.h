@@ -11,8 +11,10 @@
 
 class OpenedHost {
 public:
-    // Null with error saying what failed: the module, Wine, or the far side.
-    static std::unique_ptr<OpenedHost> open(const std::string& module_path, std::string& error);
+    // Null with an error saying what failed: the module, Wine, or the far side. The
+    // options are the host's, in whichever process it runs.
+    static std::unique_ptr<OpenedHost> open(const std::string& module_path, HostOptions options,
+                                            Diagnostics& diagnostics);
 
     GaugeHost& host() { return remote_ ? static_cast<GaugeHost&>(*remote_) : *local_view_; }
     // One of the two is set.

@@ -4,7 +4,7 @@
 // their 8 bytes (values come back exactly), texts as a length and their bytes.
 //
 //   request          fields                                   reply payload
-//   load             module path (a Windows path)             gauge names
+//   load             module path (a Windows path), trace on   gauge names
 //   place            name, parameters?, window                placement snapshot
 //   remove           id                                       -
 //   frame            -                                        every placement's snapshot

@@ -24,20 +24,24 @@ std::string crash_text(uint8_t code_kind, uint32_t code) {
 
 }  // namespace
 
-std::unique_ptr<RemoteGaugeHost> RemoteGaugeHost::start(RemoteOptions options, std::string& error) {
+std::unique_ptr<RemoteGaugeHost> RemoteGaugeHost::start(RemoteOptions options, Diagnostics& diagnostics) {
     std::unique_ptr<RemoteGaugeHost> host(new RemoteGaugeHost(std::move(options)));
-    if (!host->process_.start(host->options_.command, error)) return nullptr;
+    std::string error;
+    if (!host->process_.start(host->options_.command, error)) {
+        diagnostics.error(error);
+        return nullptr;
+    }
     Reply reply;
     Writer fields;
-    fields.text(host->options_.module_path);
+    fields.text(host->options_.module_path).u8(host->options_.trace ? 1 : 0);
     if (!host->call(Request::load, fields, reply, host->options_.start_timeout_ms)) {
-        error = host->broken_.empty() ? reply.refusal : host->broken_;
+        diagnostics.error(host->broken_.empty() ? reply.refusal : host->broken_);
         return nullptr;
     }
     const uint32_t count = reply.payload->u32();
     for (uint32_t i = 0; i < count && reply.payload->ok(); ++i) host->names_.push_back(reply.payload->text());
     if (!reply.payload->ok()) {
-        error = host->options_.command.description + " sent a malformed answer to load";
+        diagnostics.error(host->options_.command.description + " sent a malformed answer to load");
         return nullptr;
     }
     return host;
@@ -112,13 +116,13 @@ std::string RemoteGaugeHost::declarations() {
     return reply.payload->text();
 }
 
-int RemoteGaugeHost::place(const std::string& name, const std::optional<std::string>& parameters, std::string& error,
-                           int32_t window) {
+int RemoteGaugeHost::place(const std::string& name, const std::optional<std::string>& parameters,
+                           Diagnostics& diagnostics, int32_t window) {
     Writer fields;
     fields.text(name).optional_text(parameters).i32(window);
     Reply reply;
     if (!call(Request::place, fields, reply)) {
-        error = broken_.empty() ? reply.refusal : broken_;
+        diagnostics.error(broken_.empty() ? reply.refusal : broken_);
         return -1;
     }
     const int32_t id = bridge::read_snapshot_id(*reply.payload);
@@ -138,7 +142,7 @@ int RemoteGaugeHost::place(const std::string& name, const std::optional<std::str
     placements_.push_back(std::move(p));
     if (!bridge::read_snapshot(*reply.payload, *placements_.back(), records)) {
         fail(options_.command.description + " sent a malformed placement state");
-        error = broken_;
+        diagnostics.error(broken_);
         return -1;
     }
     return id;

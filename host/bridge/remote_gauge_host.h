@@ -19,6 +19,7 @@
 struct RemoteOptions {
     FarCommand command;       // the far side: `panelhost(.exe) bridge`
     std::string module_path;  // the module as the far side names it
+    bool trace = true;        // the far host keeps the trace (off: frames send none back)
     int start_timeout_ms = 60000;
     int request_timeout_ms = 10000;
     // The module's resources, read on this side (from the PE file).
@@ -29,14 +30,14 @@ struct RemoteOptions {
 
 class RemoteGaugeHost : public GaugeHost {
 public:
-    // Starts the far side and loads the module; null with error saying what failed.
-    static std::unique_ptr<RemoteGaugeHost> start(RemoteOptions options, std::string& error);
+    // Starts the far side and loads the module; null with an error saying what failed.
+    static std::unique_ptr<RemoteGaugeHost> start(RemoteOptions options, Diagnostics& diagnostics);
     ~RemoteGaugeHost() override;
 
     std::vector<std::string> gauge_names() override { return names_; }
     // The module's declarations as JSON, written by the far side.
     std::string declarations();
-    int place(const std::string& name, const std::optional<std::string>& parameters, std::string& error,
+    int place(const std::string& name, const std::optional<std::string>& parameters, Diagnostics& diagnostics,
               int32_t window) override;
     void remove(int id) override;
     void frame_all() override;

@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "host/base/diagnostics.h"
+
 class GaugeHost;
 class PanelHost;
 struct Placement;
@@ -34,9 +36,10 @@ struct PanelConfig;
 
 // What the host running a scenario offers besides the gauges.
 struct ScenarioHooks {
-    // Draws the panel as it stands into a PNG file; false with error when that fails.
-    std::function<bool(GaugeHost& host, const PanelConfig* panel, const std::string& path, bool night,
-                       std::string& error)>
+    // Draws the panel as it stands into a PNG file; adds an error when that fails, and
+    // notes (what was written).
+    std::function<void(GaugeHost& host, const PanelConfig* panel, const std::string& path, bool night,
+                       Diagnostics& diagnostics)>
         render;
     std::string output_dir;  // where render lines write; empty: the current folder
 };
@@ -45,16 +48,13 @@ struct ScenarioHooks {
 Placement* find_placement(GaugeHost& host, const std::string& arg);
 Placement* find_placement(PanelHost& host, const std::string& arg);
 
-struct ScenarioResult {
-    bool ok = true;
-    std::vector<std::string> messages;  // "FILE:LINE: what was wrong"
-};
-
-// Runs the scenario text on the host; source names the file in messages.
-ScenarioResult run_scenario(GaugeHost& host, const std::string& text, const std::string& source,
-                            const ScenarioHooks& hooks = {});
-ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std::string& source,
-                            const ScenarioHooks& hooks = {});
+// Runs the scenario text on the host: the errors (a line that cannot be run, an
+// expectation not met, a module fault) and notes, each "SOURCE:LINE: what" where the
+// scenario is the place. Numbers are read with the host's one number grammar.
+Diagnostics run_scenario(GaugeHost& host, const std::string& text, const std::string& source,
+                         const ScenarioHooks& hooks = {});
+Diagnostics run_scenario(PanelHost& host, const std::string& text, const std::string& source,
+                         const ScenarioHooks& hooks = {});
 
 // Seconds of scenario time one frame stands for.
 inline constexpr double FRAME_SECONDS = 1.0 / 18.0;

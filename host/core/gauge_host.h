@@ -18,8 +18,8 @@ public:
     // The names of the module's gauges, in the order of its table.
     virtual std::vector<std::string> gauge_names() = 0;
 
-    // As PanelHost::place: the placement id, or -1 with error set.
-    virtual int place(const std::string& name, const std::optional<std::string>& parameters, std::string& error,
+    // As PanelHost::place: the placement id, or -1 with an error added.
+    virtual int place(const std::string& name, const std::optional<std::string>& parameters, Diagnostics& diagnostics,
                       int32_t window) = 0;
     virtual void remove(int id) = 0;
     // One frame of every placed gauge; the placements then hold the element states.
@@ -51,9 +51,9 @@ public:
     explicit LocalGaugeHost(PanelHost& host) : host_(host) {}
 
     std::vector<std::string> gauge_names() override;
-    int place(const std::string& name, const std::optional<std::string>& parameters, std::string& error,
+    int place(const std::string& name, const std::optional<std::string>& parameters, Diagnostics& diagnostics,
               int32_t window) override {
-        return host_.place(name, parameters, error, window);
+        return host_.place(name, parameters, diagnostics, window);
     }
     void remove(int id) override { host_.remove(id); }
     void frame_all() override { host_.frame_all(); }

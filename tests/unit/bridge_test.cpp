@@ -2,6 +2,7 @@
 // `bridge` command as the far side (the same loop panelhost.exe runs under Wine): the
 // panel and scenario come out as from the host in this process, and a far side that
 // crashes, hangs, breaks its pipe or is not ours is reported and stopped.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -21,6 +22,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
 
 std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -36,6 +38,13 @@ std::string without_sound(const std::string& trace) {
     for (std::string line; std::getline(in, line);)
         if (line.rfind("{\"op\":\"sound\"", 0) != 0) out += line + "\n";
     return out;
+}
+
+// Every error, one after another, to look for a text in.
+std::string all_errors(const Diagnostics& diagnostics) {
+    std::string text;
+    for (const std::string& error : diagnostics.errors()) text += error + "\n";
+    return text;
 }
 
 class Bridge : public ::testing::Test {
@@ -61,8 +70,15 @@ protected:
         return options;
     }
 
+    // The errors of the call under test.
+    std::string errors() {
+        std::string text = all_errors(error);
+        error = {};
+        return text;
+    }
+
     PanelHost local;
-    std::string error;
+    Diagnostics error;
     fs::path dir;
 };
 
@@ -71,10 +87,10 @@ TEST_F(Bridge, ExamplePanelDrawsTheSamePixelsAsTheHostInThisProcess) {
     ASSERT_TRUE(remote) << error;
     LocalGaugeHost here(local);
     EXPECT_EQ(remote->gauge_names(), here.gauge_names());
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = read_panel_config(TARVOLEN_SOURCE_DIR "/examples/panel.cfg", messages);
     for (GaugeHost* host : {static_cast<GaugeHost*>(remote.get()), static_cast<GaugeHost*>(&here)}) {
-        ASSERT_TRUE(place_panel(*host, panel, messages)) << messages.errors.front();
+        ASSERT_TRUE(place_panel(*host, panel, messages)) << messages;
         host->set_var(23, 0x2175);
         host->frame_all();
         ASSERT_TRUE(host->click(find_placement(*host, "Old_COM1")->id, 20, 105));
@@ -83,8 +99,8 @@ TEST_F(Bridge, ExamplePanelDrawsTheSamePixelsAsTheHostInThisProcess) {
     }
     for (const bool night : {false, true}) {
         const fs::path far = dir / "far.png", near = dir / "near.png";
-        ASSERT_TRUE(render_panel_png(*remote, &panel, far.string(), {.night = night}).ok);
-        ASSERT_TRUE(render_panel_png(here, &panel, near.string(), {.night = night}).ok);
+        ASSERT_TRUE(render_panel_png(*remote, &panel, far.string(), {.night = night}).written);
+        ASSERT_TRUE(render_panel_png(here, &panel, near.string(), {.night = night}).written);
         EXPECT_EQ(read_file(far), read_file(near)) << (night ? "night" : "day");
     }
     EXPECT_EQ(remote->var_number(23), here.var_number(23));
@@ -98,10 +114,10 @@ TEST_F(Bridge, ScenarioGivesTheSameTraceAndOutcomeOnBothHosts) {
     auto remote = RemoteGaugeHost::start(native_far_side(), error);
     ASSERT_TRUE(remote) << error;
     LocalGaugeHost here(local);
-    const ScenarioResult far = run_scenario(*remote, text, path);
-    const ScenarioResult near = run_scenario(here, text, path);
-    EXPECT_EQ(far.messages, near.messages);
-    ASSERT_FALSE(near.messages.empty());  // the expect line above fails on both
+    const Diagnostics far = run_scenario(*remote, text, path);
+    const Diagnostics near = run_scenario(here, text, path);
+    EXPECT_EQ(far.errors(), near.errors());
+    ASSERT_FALSE(near.ok());  // the expect line above fails on both
     EXPECT_EQ(without_sound(remote->trace_text()), without_sound(here.trace_text()));
     EXPECT_EQ(remote->placements().size(), here.placements().size());
 }
@@ -110,7 +126,7 @@ TEST_F(Bridge, RefusalsComeBackAsErrorsAndTheFarSideServesOn) {
     auto remote = RemoteGaugeHost::start(native_far_side(), error);
     ASSERT_TRUE(remote) << error;
     EXPECT_EQ(remote->place("No_Such_Gauge", std::nullopt, error, 0), -1);
-    EXPECT_NE(error.find("unknown gauge \"No_Such_Gauge\""), std::string::npos) << error;
+    EXPECT_THAT(errors(), HasSubstr("unknown gauge \"No_Such_Gauge\""));
     EXPECT_FALSE(remote->set_var(999999, 1.0));
     EXPECT_GT(remote->place("Airspeed_Kts", std::nullopt, error, 0), 0);
     EXPECT_TRUE(remote->broken().empty());
@@ -118,7 +134,7 @@ TEST_F(Bridge, RefusalsComeBackAsErrorsAndTheFarSideServesOn) {
     RemoteOptions options = native_far_side();
     options.module_path = TARVOLEN_SOURCE_DIR "/examples/panel.cfg";
     EXPECT_FALSE(RemoteGaugeHost::start(options, error));
-    EXPECT_NE(error.find("cannot load module"), std::string::npos) << error;
+    EXPECT_THAT(errors(), HasSubstr("cannot load module"));
 }
 
 // The far side's pid, written by a shell before it becomes the far side.
@@ -143,9 +159,8 @@ TEST_F(Bridge, FarSideThatHangsIsStoppedAfterTheWait) {
     const auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(RemoteGaugeHost::start(options, error));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
-    EXPECT_NE(error.find("the far side did not answer within 0.3 s (the module hangs?) during load; it was stopped"),
-              std::string::npos)
-        << error;
+    EXPECT_THAT(errors(),
+                HasSubstr("the far side did not answer within 0.3 s (the module hangs?) during load; it was stopped"));
     EXPECT_TRUE(hang.gone());
 }
 
@@ -161,31 +176,33 @@ TEST_F(Bridge, FarSideThatCrashesInAFrameIsNamedWithItsSignal) {
     // Nothing is served any more, and nothing blocks.
     EXPECT_FALSE(remote->click(1, 10, 10));
     EXPECT_EQ(remote->place("Airspeed_Kts", std::nullopt, error, 0), -1);
-    EXPECT_EQ(error, remote->broken());
+    EXPECT_EQ(error.errors(), std::vector<std::string>{remote->broken()});
 }
 
 TEST_F(Bridge, FarSideThatIsNotOursOrEndsOrClosesItsPipeIsReported) {
     EXPECT_FALSE(RemoteGaugeHost::start(native_far_side({"/bin/sh", "-c", "echo hello, world; exec sleep 30"}), error));
-    EXPECT_NE(error.find("wrote something that is not a reply of the bridge"), std::string::npos) << error;
+    EXPECT_THAT(errors(), HasSubstr("wrote something that is not a reply of the bridge"));
 
     // Ends before or after the request went out: either way its exit code is named.
     const Spied ends = spied(dir, "exit 3");
     EXPECT_FALSE(RemoteGaugeHost::start(native_far_side(ends.argv), error));
-    EXPECT_NE(error.find("exit code 3"), std::string::npos) << error;
-    EXPECT_NE(error.find("during load; it was stopped"), std::string::npos) << error;
+    const std::string ended = errors();
+    EXPECT_THAT(ended, HasSubstr("exit code 3"));
+    EXPECT_THAT(ended, HasSubstr("during load; it was stopped"));
 
     // Reads nothing: its input closes, so the request cannot be written.
     const Spied deaf = spied(dir, "exec 0<&-; exec sleep 30");
     RemoteOptions options = native_far_side(deaf.argv);
     options.start_timeout_ms = 1000;
     EXPECT_FALSE(RemoteGaugeHost::start(options, error));
-    const bool broken_pipe = error.find("the pipe to the far side is broken") != std::string::npos;
-    const bool no_answer = error.find("did not answer") != std::string::npos;  // closed after the write
-    EXPECT_TRUE(broken_pipe || no_answer) << error;
+    const std::string deaf_errors = errors();
+    const bool broken_pipe = deaf_errors.find("the pipe to the far side is broken") != std::string::npos;
+    const bool no_answer = deaf_errors.find("did not answer") != std::string::npos;  // closed after the write
+    EXPECT_TRUE(broken_pipe || no_answer) << deaf_errors;
     EXPECT_TRUE(deaf.gone());
 
     EXPECT_FALSE(RemoteGaugeHost::start(native_far_side({"/no/such/program"}), error));
-    EXPECT_NE(error.find("cannot start /no/such/program"), std::string::npos) << error;
+    EXPECT_THAT(errors(), HasSubstr("cannot start /no/such/program"));
 }
 
 TEST(BridgeFrames, FieldsPastTheEndFailTheReaderAndReadAsZero) {
