@@ -4,12 +4,14 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <thread>
 
 #include "host/bridge/protocol.h"
+#include "host/core/host_platform.h"
 #include "host/core/panel_host.h"
 
 #ifdef _WIN32
@@ -116,6 +118,17 @@ void install_crash_handler() {
 void crash_on_purpose() { raise(SIGSEGV); }
 #endif
 
+// The sound plays heard while a request runs, each with the number of trace records
+// before it, so that the reply can place it among the trace lines.
+struct HeardPlay {
+    size_t at;
+    SoundPlay play;
+};
+std::vector<HeardPlay> g_plays;
+const Trace* g_trace = nullptr;
+
+void hear_play(const SoundPlay& play) { g_plays.push_back({g_trace ? g_trace->size() : 0, play}); }
+
 // A refusal's text: the errors, one after another.
 std::string joined_errors(const Diagnostics& diagnostics) {
     std::string text;
@@ -153,10 +166,12 @@ private:
         const std::string path = in.text();
         const bool trace = in.u8() != 0;
         host_ = std::make_unique<PanelHost>(HostOptions{.trace = trace});
+        g_trace = &host_->trace();
         trace_sent_ = faults_sent_ = 0;
         Diagnostics loading;
         if (!host_->load_module(path, loading)) {
             refusal = joined_errors(loading);
+            g_trace = nullptr;
             host_.reset();
             return;
         }
@@ -226,16 +241,41 @@ private:
         Writer reply;
         reply.u8(static_cast<uint8_t>(refusal.empty() ? Status::ok : Status::refused));
         const std::vector<std::string> none;
-        const size_t records = host_ ? host_->trace().size() : 0;
         const auto& faults = host_ ? host_->errors() : none;
-        reply.u32(static_cast<uint32_t>(records - trace_sent_));
-        for (; trace_sent_ < records; ++trace_sent_) reply.text(host_->trace().line(trace_sent_));
+        write_trace_entries(reply);
         reply.u32(static_cast<uint32_t>(faults.size() - faults_sent_));
         for (; faults_sent_ < faults.size(); ++faults_sent_) reply.text(faults[faults_sent_]);
         if (!refusal.empty()) reply.text(refusal);
         reply.append(payload);
         const std::vector<uint8_t> frame = reply.frame();
         return write_all(out_fd_, frame.data(), frame.size());
+    }
+
+    // The new trace lines and the plays heard among them, in order. Sound lines of this
+    // host's trace are left out: only the portable build has them, and plays come as
+    // plays on both builds.
+    void write_trace_entries(Writer& reply) {
+        Writer entries;
+        uint32_t count = 0;
+        size_t next_play = 0;
+        const auto write_plays_before = [&](size_t record) {
+            for (; next_play < g_plays.size() && g_plays[next_play].at <= record; ++next_play, ++count) {
+                const SoundPlay& play = g_plays[next_play].play;
+                entries.u8(static_cast<uint8_t>(Entry::sound_play)).u32(play.buffer).u32(play.flags);
+                entries.u8(play.ok ? 1 : 0);
+            }
+        };
+        const size_t records = host_ ? host_->trace().size() : 0;
+        for (; trace_sent_ < records; ++trace_sent_) {
+            write_plays_before(trace_sent_);
+            const TraceRecord& record = host_->trace().record(trace_sent_);
+            if (std::strcmp(record.op, "sound") == 0) continue;
+            entries.u8(static_cast<uint8_t>(Entry::trace_line)).text(host_->trace().line(trace_sent_));
+            ++count;
+        }
+        write_plays_before(SIZE_MAX);
+        g_plays.clear();
+        reply.u32(count).append(entries);
     }
 
     int out_fd_;
@@ -265,6 +305,7 @@ int serve_bridge(int in_fd, int out_fd, DeclarationsWriter declarations) {
     using namespace bridge;
     g_crash.fd = out_fd;
     install_crash_handler();
+    watch_sound_plays(hear_play);  // none without a sound device, where the module has no sound either
     Server server(out_fd, declarations);
     for (;;) {
         uint8_t length_bytes[4];

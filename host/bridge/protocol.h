@@ -19,8 +19,9 @@
 //   quit             -                                        -
 //
 // Every reply starts with its status (ok, refused with a reason, or crashed: the module
-// took the Wine side down, with the exception code), then the trace lines and module
-// faults that arose while the request ran, then its payload. A placement snapshot
+// took the Wine side down, with the exception code), then the trace lines and sound
+// plays (buffer, flags, played) that arose while the request ran, in order, and the
+// module faults, then its payload. A placement snapshot
 // carries each element's record fields (what drawing reads) and its state.
 #pragma once
 
@@ -53,6 +54,9 @@ enum class Request : uint8_t {
 const char* request_name(Request request);
 
 enum class Status : uint8_t { ok = 0x80, refused = 0x81, crashed = 0x82 };
+
+// What a reply's entries are: a trace line, or a sound play.
+enum class Entry : uint8_t { trace_line = 1, sound_play = 2 };
 
 // The largest frame either side accepts: far above any snapshot, small enough that a
 // stray length (output that is not ours) is refused instead of allocated.

@@ -22,6 +22,13 @@ std::string crash_text(uint8_t code_kind, uint32_t code) {
     return text;
 }
 
+// A play as the portable build's trace writes it.
+std::string sound_play_line(const SoundPlay& play) {
+    Trace line;
+    line.add("sound").text("call", "play").num("object", play.buffer).num("value", play.flags).num("ok", play.ok);
+    return line.line(0);
+}
+
 }  // namespace
 
 std::unique_ptr<RemoteGaugeHost> RemoteGaugeHost::start(RemoteOptions options, Diagnostics& diagnostics) {
@@ -79,8 +86,10 @@ bool RemoteGaugeHost::call(Request request, const Writer& fields, Reply& reply, 
     reply.payload = std::make_unique<Reader>(reply.bytes);
     Reader& in = *reply.payload;
     const auto status = static_cast<Status>(in.u8());
-    const uint32_t lines = in.u32();
-    for (uint32_t i = 0; i < lines && in.ok(); ++i) trace_.push_back(in.text());
+    if (!read_entries(in)) {
+        fail(options_.command.description + " sent a malformed reply" + during);
+        return false;
+    }
     const uint32_t faults = in.u32();
     for (uint32_t i = 0; i < faults && in.ok(); ++i) faults_.push_back(in.text());
     if (status == Status::crashed) {
@@ -97,6 +106,26 @@ bool RemoteGaugeHost::call(Request request, const Writer& fields, Reply& reply, 
         return false;
     }
     return status == Status::ok;
+}
+
+bool RemoteGaugeHost::read_entries(Reader& in) {
+    const uint32_t entries = in.u32();
+    for (uint32_t i = 0; i < entries && in.ok(); ++i) {
+        const auto kind = static_cast<bridge::Entry>(in.u8());
+        if (kind == bridge::Entry::trace_line) {
+            trace_.push_back(in.text());
+        } else if (kind == bridge::Entry::sound_play) {
+            SoundPlay play;
+            play.buffer = in.u32();
+            play.flags = in.u32();
+            play.ok = in.u8() != 0;
+            plays_.push_back(play);
+            if (options_.trace) trace_.push_back(sound_play_line(play));
+        } else {
+            return false;
+        }
+    }
+    return in.ok();
 }
 
 void RemoteGaugeHost::read_snapshots(Reader& in, uint32_t count) {

@@ -15,6 +15,7 @@
 #include "host/bridge/far_process.h"
 #include "host/bridge/protocol.h"
 #include "host/core/gauge_host.h"
+#include "host/core/host_platform.h"
 
 struct RemoteOptions {
     FarCommand command;       // the far side: `panelhost(.exe) bridge`
@@ -54,6 +55,10 @@ public:
     std::vector<std::string> errors() override;
     std::string trace_text() override;
 
+    // The module's sound plays so far, as the far side heard them. Each is also a trace
+    // line {"op":"sound","call":"play",...}, as the portable build writes for a play.
+    const std::vector<SoundPlay>& sound_plays() const { return plays_; }
+
     // Why the far side was stopped, or empty while it serves.
     const std::string& broken() const { return broken_; }
 
@@ -70,6 +75,7 @@ private:
     bool call(bridge::Request request, const bridge::Writer& fields, Reply& reply, int timeout_ms = 0);
     void fail(const std::string& what);
     void read_snapshots(bridge::Reader& in, uint32_t count);
+    bool read_entries(bridge::Reader& in);
     void stop(int grace_ms);
 
     RemoteOptions options_;
@@ -79,5 +85,6 @@ private:
     std::map<int, bridge::PlacementRecords> records_;
     std::vector<std::string> trace_;
     std::vector<std::string> faults_;
+    std::vector<SoundPlay> plays_;
     std::string broken_;
 };
