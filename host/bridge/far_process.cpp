@@ -137,8 +137,9 @@ bool FarProcess::receive(std::vector<uint8_t>& frame, int timeout_ms, std::strin
             const ssize_t n = read(from_child_, at, count);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
-                wait_exit(2000);
-                error = description_ + " ended without answering (" + ended_how() + ")";
+                error = wait_exit(2000)
+                            ? description_ + " ended without answering (" + ended_how() + ")"
+                            : "the pipe from " + description_ + " is broken: it closed it without answering";
                 return false;
             }
             at += n;

@@ -27,8 +27,8 @@ public:
     // Writes one frame; false with error when the pipe is broken.
     bool send(const std::vector<uint8_t>& frame, std::string& error);
     // Reads one frame's bytes (without the length) within timeout_ms; false with error
-    // saying what happened: the process ended (and how), the wait ran out, or what came
-    // is not a frame of ours.
+    // saying what happened: the process ended (and how), it closed the pipe and stayed,
+    // the wait ran out, or what came is not a frame of ours.
     bool receive(std::vector<uint8_t>& frame, int timeout_ms, std::string& error);
     // Closes its input, waits up to grace_ms for it to end, then kills its process
     // group. Returns how it ended ("exit code 0", "signal 9").

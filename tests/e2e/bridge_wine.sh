@@ -6,8 +6,8 @@
 #    the sound operations only the native back end reports the others; buffers are
 #    compared by the order they are first played);
 #  - the .gau works from a folder of its own, as unpacked from the release zip;
-#  - no wine, a PE file that is not a gauge module, a crash and a hang of the Wine side
-#    each end with a clear error, and nothing of ours is left running.
+#  - no wine, a PE file that is not a gauge module, a crash, a hang and a broken pipe of
+#    the Wine side each end with a clear error, and nothing of ours is left running.
 #   bridge_wine.sh NATIVE_PANELHOST NATIVE_MODULE WIN32_BUILD_DIR
 set -u
 native=$1 module=$2 win32=$3
@@ -105,6 +105,8 @@ expect_error "crash" "the module crashed panelhost.exe under Wine during frame (
   TARVOLEN_BRIDGE_FAULT=crash -- render "$root/examples/panel.cfg" --module "$gau" -o "$out/x.png"
 expect_error "hang" "panelhost.exe under Wine did not answer within 3 s (the module hangs?) during frame; it was stopped" \
   TARVOLEN_BRIDGE_FAULT=hang TARVOLEN_BRIDGE_TIMEOUT=3 -- run "$root/tests/e2e/scenarios/com.scn" --module "$gau"
+expect_error "broken pipe" "the pipe from panelhost.exe under Wine is broken: it closed it without answering during frame; it was stopped" \
+  TARVOLEN_BRIDGE_FAULT=hangup -- render "$root/examples/panel.cfg" --module "$gau" -o "$out/x.png"
 [ -e "$out/x.png" ] && fail "a picture was written by a failed run"
 
 [ "$status" -eq 0 ] && echo "same pictures and traces from the .gau under Wine; faults contained"

@@ -244,6 +244,13 @@ TEST_F(Bridge, FarSideThatIsNotOursOrEndsOrClosesItsPipeIsReported) {
     EXPECT_TRUE(broken_pipe || no_answer) << deaf_errors;
     EXPECT_TRUE(deaf.gone());
 
+    // Closes its side of the pipe and stays: named as a broken pipe, and stopped.
+    const Spied mute = spied(dir, "exec 1>&-; exec sleep 30");
+    EXPECT_FALSE(RemoteGaugeHost::start(native_far_side(mute.argv), error));
+    EXPECT_THAT(errors(), HasSubstr("the pipe from the far side is broken: it closed it without answering during load; "
+                                    "it was stopped"));
+    EXPECT_TRUE(mute.gone());
+
     EXPECT_FALSE(RemoteGaugeHost::start(native_far_side({"/no/such/program"}), error));
     EXPECT_THAT(errors(), HasSubstr("cannot start /no/such/program"));
 }
