@@ -13,6 +13,7 @@
 #include <regex>
 #include <sstream>
 
+#include "host/bridge/open_host.h"
 #include "host/bridge/protocol.h"
 #include "host/bridge/remote_gauge_host.h"
 #include "host/cli/render_command.h"
@@ -253,6 +254,27 @@ TEST_F(Bridge, FarSideThatIsNotOursOrEndsOrClosesItsPipeIsReported) {
 
     EXPECT_FALSE(RemoteGaugeHost::start(native_far_side({"/no/such/program"}), error));
     EXPECT_THAT(errors(), HasSubstr("cannot start /no/such/program"));
+}
+
+TEST_F(Bridge, ModuleIsToldByItsHeaderNotItsName) {
+    // The Linux build named like the Windows one still loads into this process.
+    const fs::path renamed = dir / "Tarvolen_Instr.gau";
+    fs::copy_file(TARVOLEN_MODULE_PATH, renamed);
+    auto opened = OpenedHost::open(renamed.string(), HostOptions{.trace = false}, error);
+    ASSERT_TRUE(opened) << error;
+    EXPECT_TRUE(opened->local() && !opened->remote());
+    EXPECT_EQ(opened->host().gauge_names(), LocalGaugeHost(local).gauge_names());
+
+    // A PE header, whatever the name, goes to Wine; without wine that is the error.
+    const fs::path pe = dir / "libsomething.so";
+    std::vector<char> image(0x48, 0);
+    image[0] = 'M', image[1] = 'Z', image[0x3C] = 0x40, image[0x40] = 'P', image[0x41] = 'E';
+    std::ofstream(pe, std::ios::binary).write(image.data(), static_cast<std::streamsize>(image.size()));
+    const std::string path = getenv("PATH");
+    setenv("PATH", "/nonexistent", 1);
+    EXPECT_FALSE(OpenedHost::open(pe.string(), HostOptions{}, error));
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_THAT(errors(), HasSubstr(pe.string() + ": cannot run a .gau: Wine is not installed"));
 }
 
 TEST(BridgeFrames, FieldsPastTheEndFailTheReaderAndReadAsZero) {
