@@ -195,7 +195,11 @@ private:
                 Diagnostics placing;
                 const int id = host_->place(name, parameters, placing, window);
                 refusal = joined_errors(placing);
-                if (id >= 0) write_snapshot(payload, *host_->placement(id));
+                if (id >= 0) {
+                    const Placement& placed = *host_->placement(id);
+                    write_snapshot(payload, placed);
+                    write_mouse_rects(payload, *placed.gauge);
+                }
                 break;
             }
             case Request::remove: host_->remove(in.i32()); break;

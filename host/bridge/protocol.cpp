@@ -265,4 +265,38 @@ bool read_snapshot(Reader& in, Placement& placement, PlacementRecords& records) 
     return in.ok();
 }
 
+void write_mouse_rects(Writer& out, const GaugeHeader& gauge) {
+    uint32_t count = 0;
+    for (const MouseRect* rect = gauge.mouse_rects; rect && rect->kind != MOUSE_END && count < kMaxMouseRects; ++rect)
+        ++count;
+    out.u32(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const MouseRect& rect = gauge.mouse_rects[i];
+        out.u32(rect.kind).i32(rect.box_x).i32(rect.box_y).i32(rect.box_w).i32(rect.box_h).i32(rect.cursor);
+        out.u32(rect.help_id).u32(rect.mouse_flags).u32(rect.event_id).u32(rect.data);
+    }
+}
+
+bool read_mouse_rects(Reader& in, PlacementRecords& records) {
+    const uint32_t count = in.u32();
+    if (!in.ok() || count > kMaxMouseRects) return false;
+    records.mouse_rects.assign(count + 1, MouseRect{});  // the last one ends the table (MOUSE_END)
+    for (uint32_t i = 0; i < count; ++i) {
+        MouseRect& rect = records.mouse_rects[i];
+        rect.kind = in.u32();
+        rect.box_x = in.i32();
+        rect.box_y = in.i32();
+        rect.box_w = in.i32();
+        rect.box_h = in.i32();
+        rect.cursor = in.i32();
+        rect.help_id = in.u32();
+        rect.mouse_flags = in.u32();
+        rect.event_id = in.u32();
+        rect.data = in.u32();
+        if (rect.kind == MOUSE_END) return false;
+    }
+    records.gauge.mouse_rects = records.mouse_rects.data();
+    return in.ok();
+}
+
 }  // namespace bridge

@@ -5,7 +5,7 @@
 //
 //   request          fields                                   reply payload
 //   load             module path (a Windows path), trace on   gauge names
-//   place            name, parameters?, window                placement snapshot
+//   place            name, parameters?, window                placement snapshot, click areas
 //   remove           id                                       -
 //   frame            -                                        every placement's snapshot
 //   click            id, x, y                                 hit, every placement's snapshot
@@ -117,6 +117,7 @@ union ElementRecord {
 struct PlacementRecords {
     GaugeHeader gauge{};
     std::string name;
+    std::vector<MouseRect> mouse_rects;  // the gauge's click areas (no handlers: clicks go to the far side)
     std::vector<std::unique_ptr<ElementRecord>> elements;
     std::vector<std::vector<NonlinearityPoint>> points;
 };
@@ -125,5 +126,11 @@ struct PlacementRecords {
 // are replaced. The id is read by the caller first (read_snapshot_id) to find them.
 int32_t read_snapshot_id(Reader& in);
 bool read_snapshot(Reader& in, Placement& placement, PlacementRecords& records);
+
+// The gauge's click areas, for a place reply (what checking a panel reads), and read
+// into the records behind the placement's gauge.
+inline constexpr uint32_t kMaxMouseRects = 4096;
+void write_mouse_rects(Writer& out, const GaugeHeader& gauge);
+bool read_mouse_rects(Reader& in, PlacementRecords& records);
 
 }  // namespace bridge

@@ -169,7 +169,8 @@ int RemoteGaugeHost::place(const std::string& name, const std::optional<std::str
     records.gauge.name = records.name.c_str();
     p->gauge = &records.gauge;
     placements_.push_back(std::move(p));
-    if (!bridge::read_snapshot(*reply.payload, *placements_.back(), records)) {
+    if (!bridge::read_snapshot(*reply.payload, *placements_.back(), records) ||
+        !bridge::read_mouse_rects(*reply.payload, records)) {
         fail(options_.command.description + " sent a malformed placement state");
         diagnostics.error(broken_);
         return -1;

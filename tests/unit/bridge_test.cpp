@@ -19,7 +19,9 @@
 #include "host/cli/render_command.h"
 #include "host/cli/scenario.h"
 #include "host/core/gauge_host.h"
+#include "host/panel/check.h"
 #include "host/panel/panel_config.h"
+#include "host/render/module_bitmaps.h"
 #include "host/render/panel_render.h"
 
 namespace {
@@ -119,9 +121,11 @@ TEST_F(Bridge, ExamplePanelDrawsTheSamePixelsAsTheHostInThisProcess) {
         host->frame_all();
     }
     for (const bool night : {false, true}) {
+        PictureOptions options;
+        options.paint.night = night;
         const fs::path far = dir / "far.png", near = dir / "near.png";
-        ASSERT_TRUE(render_panel_png(*remote, &panel, far.string(), {.night = night}).written);
-        ASSERT_TRUE(render_panel_png(here, &panel, near.string(), {.night = night}).written);
+        ASSERT_TRUE(render_panel_png(*remote, &panel, far.string(), options).written);
+        ASSERT_TRUE(render_panel_png(here, &panel, near.string(), options).written);
         EXPECT_EQ(read_file(far), read_file(near)) << (night ? "night" : "day");
     }
     EXPECT_EQ(remote->var_number(23), here.var_number(23));
@@ -164,6 +168,35 @@ TEST_F(Bridge, SoundPlaysComeBackWithTheTraceOff) {
     EXPECT_EQ(remote->trace_text(), "");
     ASSERT_EQ(remote->sound_plays().size(), 2u);
     EXPECT_EQ(remote->sound_plays()[0].buffer, remote->sound_plays()[1].buffer);
+}
+
+TEST_F(Bridge, PanelChecksTheSameOnBothHostsClickAreasIncluded) {
+    const fs::path path = dir / "panel.cfg";
+    std::ofstream(path) << "[Window Titles]\nWindow00=Main\n[Window00]\nsize_mm=400,200\n"
+                           "gauge00=Tarvolen_Instr!GPS_Toggle, 10, 10, 40\n"
+                           "gauge01=Tarvolen_Instr!ATC_Toggle, 20, 20, 40\n"
+                           "gauge02=Tarvolen_Instr!Old_COM, 380, 150, 250\n"
+                           "gauge03=Tarvolen_Instr!Old_C0M1, 10, 100, 250\n";
+    auto remote = RemoteGaugeHost::start(native_far_side(), error);
+    ASSERT_TRUE(remote) << error;
+    LocalGaugeHost here(local);
+    std::vector<std::vector<std::string>> findings;
+    for (GaugeHost* host : {static_cast<GaugeHost*>(remote.get()), static_cast<GaugeHost*>(&here)}) {
+        Diagnostics read;
+        const PanelConfig panel = read_panel_config(path.string(), read);
+        ModuleBitmaps faces(*host);
+        CheckSizes sizes;
+        sizes.face = [&faces](const Placement& p) {
+            const Bitmap* face = faces.find(p.elements.front().element->bitmap_id);
+            return face ? Size{face->width, face->height} : Size{};
+        };
+        sizes.background = [](const PanelWindow&) { return Size{}; };
+        findings.push_back(check_panel(*host, panel, read, sizes).errors());
+    }
+    EXPECT_EQ(findings[0], findings[1]);
+    const std::string far = ::testing::PrintToString(findings[0]);
+    EXPECT_THAT(far, HasSubstr("click area of ATC_Toggle overlaps that of GPS_Toggle"));
+    EXPECT_THAT(far, HasSubstr("did you mean Old_COM1?"));
 }
 
 TEST_F(Bridge, RefusalsComeBackAsErrorsAndTheFarSideServesOn) {
