@@ -21,7 +21,7 @@ int take_reply_channel();
 //
 // A module that crashes the process is answered for: a crash reply names the request
 // that was running and the exception (Windows) or signal (Linux), then the process
-// ends. TARVOLEN_BRIDGE_FAULT=crash, =hang or =hangup (close both pipes and stay) makes
+// ends. TARVOLEN_BRIDGE_FAULT=crash, =hang or =exit (end without answering) makes
 // the first frame request do just that, so the Linux side's containment can be tested
 // against the real process.
 int serve_bridge(int in_fd, int out_fd, DeclarationsWriter declarations);
