@@ -2,7 +2,7 @@
 # The main job: sets up the machine, builds Tarvolen_Instr.gau (win32 preset) and the
 # Linux panelhost (native preset), makes the release zip dist/Tarvolen_Instr-<version>.zip
 # and draws the example panel (day and night, before and after the example flight)
-# into out/.
+# into out/, and once more from the .gau unpacked from the zip, which must match.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,7 +32,25 @@ draw_example() {
   echo "trace of the example flight: $PWD/out/flight-trace.jsonl"
 }
 
+# The example panel drawn again from the .gau as a user unpacks it from the release zip
+# (run by panelhost.exe under Wine through the bridge), against the Linux build's picture.
+draw_from_release() {
+  local unpacked version
+  version=$(sed -n 's/^project(Tarvolen_Instr VERSION \([0-9][0-9.]*\).*/\1/p' CMakeLists.txt)
+  unpacked=$(mktemp -d)
+  unzip -q "dist/Tarvolen_Instr-$version.zip" -d "$unpacked"
+  "$panelhost" render --module "$unpacked/Tarvolen_Instr-$version/Tarvolen_Instr.gau" examples/panel.cfg \
+    -o out/panel-day-gau.png
+  rm -rf "$unpacked"
+  if ! cmp -s out/panel-day.png out/panel-day-gau.png; then
+    echo "main: the panel drawn from the release's .gau differs from the Linux build's (out/panel-day-gau.png)" >&2
+    exit 1
+  fi
+  echo "the release's Tarvolen_Instr.gau under Wine draws the same picture: $PWD/out/panel-day-gau.png"
+}
+
 echo "== release"
 bash scripts/release.sh "$panelhost" "$gau" dist
 echo "== drawing the example panel"
 draw_example
+draw_from_release

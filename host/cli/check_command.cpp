@@ -6,8 +6,8 @@
 #include <memory>
 #include <ostream>
 
+#include "host/bridge/open_host.h"
 #include "host/cli/commands.h"
-#include "host/core/panel_host.h"
 #include "host/panel/check.h"
 #include "host/panel/panel_config.h"
 #include "host/render/module_bitmaps.h"
@@ -16,11 +16,13 @@
 Diagnostics check_command(const CheckOptions& options) {
     Diagnostics read;
     const PanelConfig panel = read_panel_config(options.panel, read);
-    PanelHost host(HostOptions{.trace = false});
     Diagnostics failed;
-    if (!host.load_module(options.module_path, failed)) return failed;
+    const std::unique_ptr<OpenedHost> opened =
+        OpenedHost::open(options.module_path, HostOptions{.trace = false}, failed);
+    if (!opened) return failed;
+    GaugeHost& host = opened->host();
     const PanelBackgrounds backgrounds(panel, DESIGN_SCREEN_WIDTH, read);
-    ModuleBitmaps faces(host.module()->instance());
+    ModuleBitmaps faces(host);
     CheckSizes sizes;
     sizes.face = [&faces](const Placement& p) {
         const Bitmap* face = p.elements.empty() ? nullptr : faces.find(p.elements.front().element->bitmap_id);
@@ -30,7 +32,10 @@ Diagnostics check_command(const CheckOptions& options) {
         const Bitmap* bitmap = backgrounds.find(window.index);
         return bitmap ? Size{bitmap->width, bitmap->height} : Size{};
     };
-    return check_panel(host, panel, read, sizes);
+    Diagnostics findings = check_panel(host, panel, read, sizes);
+    // A module that faults (or a far side that ended) while placing is a finding too.
+    for (const std::string& fault : host.errors()) findings.error("module fault: " + fault);
+    return findings;
 }
 
 void add_check_command(CLI::App& app, CommandContext& context) {

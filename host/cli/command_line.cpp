@@ -4,7 +4,6 @@
 #include <ostream>
 
 #include "host/cli/commands.h"
-#include "host/core/panel_host.h"
 #include "tarvolen_version.h"
 
 namespace {
@@ -39,12 +38,6 @@ std::string usage_failure(const CLI::App* app, const CLI::Error& error) {
 
 }  // namespace
 
-bool load_module(PanelHost& host, CommandContext& context) {
-    if (host.load_module(context.module_path, context.diagnostics)) return true;
-    context.exit_code = EXIT_FAILED;
-    return false;
-}
-
 void print_diagnostics(const Diagnostics& diagnostics, std::ostream& err) {
     for (const Diagnostic& item : diagnostics.items())
         err << (item.file.empty() ? "panelhost: " : "") << item.str() << '\n';
@@ -62,6 +55,7 @@ int run_command_line(const std::vector<std::string>& args, std::ostream& out, st
     add_gauges_command(app, context);
     add_dump_command(app, context);
     add_run_command(app, context);
+    add_bridge_command(app, context);
 #ifdef TARVOLEN_HAVE_RENDERER
     add_render_command(app, context);
     add_check_command(app, context);

@@ -5,15 +5,17 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/base/diagnostics.h"
+#include "host/core/panel_host.h"
 
 namespace CLI {
 class App;
 }
-class PanelHost;
+class GaugeHost;
 
 inline constexpr int EXIT_DONE = 0;
 inline constexpr int EXIT_FAILED = 1;
@@ -31,11 +33,31 @@ void add_gauges_command(CLI::App& app, CommandContext& context);
 void add_dump_command(CLI::App& app, CommandContext& context);
 void add_run_command(CLI::App& app, CommandContext& context);
 void add_render_command(CLI::App& app, CommandContext& context);
+void add_bridge_command(CLI::App& app, CommandContext& context);
 void add_check_command(CLI::App& app, CommandContext& context);
 
-// Loads the module --module names into host; false, with the error in the context, when
-// it cannot be loaded.
-bool load_module(PanelHost& host, CommandContext& context);
+// The module --module names, on the host it needs: loaded into this process, or, for a
+// Windows .gau (a PE file, told by its header) on Linux, in panelhost.exe under Wine,
+// started once for the command and stopped when this goes.
+class OpenModule {
+public:
+    OpenModule();
+    ~OpenModule();
+    // False, with the error in the context (the file, Wine, or the far side), when the
+    // module cannot be opened.
+    bool open(CommandContext& context, HostOptions options);
+    GaugeHost& host();
+    // Every gauge's declarations as JSON, written where the module runs.
+    std::string declarations();
+
+private:
+    struct Opened;
+    std::unique_ptr<Opened> opened_;
+};
+
+// Adds the module's faults (and a far side's end) to the context as errors; true when
+// there are none.
+bool no_faults(GaugeHost& host, CommandContext& context);
 
 // Prints errors and notes, one a line: "FILE:LINE: what", "FILE:LINE: note: what", and
 // "panelhost: what" for those without a file.

@@ -3,15 +3,14 @@
 #include <ostream>
 
 #include "host/cli/commands.h"
-#include "host/cli/dump.h"
-#include "host/core/panel_host.h"
+#include "host/core/gauge_host.h"
 
 void add_gauges_command(CLI::App& app, CommandContext& context) {
     CLI::App* command = app.add_subcommand("gauges", "List the module's gauges by name, one a line");
     command->callback([&context] {
-        PanelHost host(HostOptions{.trace = false});
-        if (!load_module(host, context)) return;
-        for (GaugeHeader* gauge : host.gauges()) context.out << gauge->name << '\n';
+        OpenModule module;
+        if (!module.open(context, HostOptions{.trace = false})) return;
+        for (const std::string& name : module.host().gauge_names()) context.out << name << '\n';
     });
 }
 
@@ -20,8 +19,9 @@ void add_dump_command(CLI::App& app, CommandContext& context) {
         "dump", "Print every gauge's declarations (element tree, calibration, mouse rectangles) as JSON");
     command->add_option("MODULE", context.module_path, "the module to read (the same as --module)");
     command->callback([&context] {
-        PanelHost host(HostOptions{.trace = false});
-        if (!load_module(host, context)) return;
-        context.out << dump_declarations(host);
+        OpenModule module;
+        if (!module.open(context, HostOptions{.trace = false})) return;
+        context.out << module.declarations();
+        no_faults(module.host(), context);
     });
 }

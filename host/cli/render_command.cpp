@@ -2,9 +2,9 @@
 #include "host/cli/render_command.h"
 
 #include "host/base/numbers.h"
+#include "host/bridge/open_host.h"
 #include "host/cli/commands.h"
 #include "host/cli/options.h"
-#include "host/core/panel_host.h"
 #include "host/panel/panel_config.h"
 #include "host/render/panel_render.h"
 
@@ -26,14 +26,21 @@ std::string read_token(const std::string& text, uint32_t& token) {
     return {};
 }
 
-void next_frame(PanelHost& host) {
-    host.aircraft().advance(FRAME_SECONDS);
+void next_frame(GaugeHost& host) {
+    host.advance(FRAME_SECONDS);
     host.frame_all();
 }
 
+// Adds the module's faults (and a far side's end) as errors; true when there are none.
+bool no_faults(GaugeHost& host, Diagnostics& diagnostics) {
+    const std::vector<std::string> faults = host.errors();
+    for (const auto& fault : faults) diagnostics.error("module fault: " + fault);
+    return faults.empty();
+}
+
 // Sets, clicks (a frame after each, as a hand clicks between frames) and frames.
-bool drive(PanelHost& host, const RenderOptions& options, Diagnostics& diagnostics) {
-    for (const auto& [token, value] : options.sets) host.aircraft().vars().set(token, value);
+bool drive(GaugeHost& host, const RenderOptions& options, Diagnostics& diagnostics) {
+    for (const auto& [token, value] : options.sets) host.set_var(token, value);
     host.frame_all();
     for (const auto& click : options.clicks) {
         Placement* p = find_placement(host, click.gauge);
@@ -41,23 +48,23 @@ bool drive(PanelHost& host, const RenderOptions& options, Diagnostics& diagnosti
             diagnostics.error("--click " + click.text + ": no gauge \"" + click.gauge + "\" on the panel");
             return false;
         }
-        if (host.hidden(*p)) {
+        if (hidden(host, *p)) {
             diagnostics.error("--click " + click.text + ": " + click.gauge + " is in window " +
                               std::to_string(p->window) + ", which is closed");
             return false;
         }
         if (!host.click(p->id, click.x, click.y)) {
+            if (!no_faults(host, diagnostics)) return false;  // the far side ended during the click
             diagnostics.error("--click " + click.text + ": hits no click area of " + click.gauge);
             return false;
         }
         next_frame(host);
     }
     for (int i = 0; i < options.frames; ++i) next_frame(host);
-    for (const auto& fault : host.errors()) diagnostics.error("module fault: " + fault);
-    return host.errors().empty();
+    return no_faults(host, diagnostics);
 }
 
-void draw_picture(PanelHost& host, const PanelConfig* panel, const std::string& path, const PictureOptions& options,
+void draw_picture(GaugeHost& host, const PanelConfig* panel, const std::string& path, const PictureOptions& options,
                   Diagnostics& diagnostics) {
     const RenderOutcome outcome = render_panel_png(host, panel, path, options);
     diagnostics.merge(outcome.diagnostics);
@@ -68,7 +75,7 @@ void draw_picture(PanelHost& host, const PanelConfig* panel, const std::string& 
                          (options.paint.night ? ", night" : ""));
 }
 
-void draw(PanelHost& host, const PanelConfig* panel, const std::string& path, bool night, Diagnostics& diagnostics) {
+void draw(GaugeHost& host, const PanelConfig* panel, const std::string& path, bool night, Diagnostics& diagnostics) {
     PictureOptions options;
     options.paint.night = night;
     draw_picture(host, panel, path, options, diagnostics);
@@ -129,8 +136,10 @@ std::string read_windows(const std::string& text, WindowChoice& out) {
 }
 
 int render_panel(const RenderOptions& options, const std::string& module_path, Diagnostics& diagnostics) {
-    PanelHost host(HostOptions{.trace = false});  // the picture is the output, not the trace
-    if (!host.load_module(module_path, diagnostics)) return EXIT_FAILED;
+    // The picture is the output, not the trace.
+    const std::unique_ptr<OpenedHost> opened = OpenedHost::open(module_path, HostOptions{.trace = false}, diagnostics);
+    if (!opened) return EXIT_FAILED;
+    GaugeHost& host = opened->host();
     const PanelConfig panel = read_panel_config(options.panel, diagnostics);
     if (diagnostics.ok() && panel.windows.empty())
         diagnostics.error(
@@ -140,8 +149,9 @@ int render_panel(const RenderOptions& options, const std::string& module_path, D
                 ": there is nothing to draw");
     if (diagnostics.ok()) place_panel(host, panel, diagnostics);
     if (diagnostics.ok()) note_other_modules(panel, options.verbose, diagnostics);
-    if (!diagnostics.ok() || !drive(host, options, diagnostics)) return EXIT_FAILED;
+    if (!no_faults(host, diagnostics) || !diagnostics.ok() || !drive(host, options, diagnostics)) return EXIT_FAILED;
     draw_picture(host, &panel, options.out, options.picture, diagnostics);
+    no_faults(host, diagnostics);
     return diagnostics.ok() ? EXIT_DONE : EXIT_FAILED;
 }
 

@@ -7,7 +7,7 @@
 
 #include "host/cli/commands.h"
 #include "host/cli/scenario.h"
-#include "host/core/panel_host.h"
+#include "host/core/gauge_host.h"
 #ifdef TARVOLEN_HAVE_RENDERER
 #include "host/cli/render_command.h"
 #endif
@@ -46,8 +46,9 @@ void run(const RunOptions& options, CommandContext& context) {
         context.exit_code = EXIT_FAILED;
         return;
     }
-    PanelHost host;
-    if (!load_module(host, context)) return;
+    OpenModule module;
+    if (!module.open(context, HostOptions{})) return;
+    GaugeHost& host = module.host();
 #ifdef TARVOLEN_HAVE_RENDERER
     ScenarioHooks hooks = renderer_hooks(options.out_dir);
 #else
@@ -55,16 +56,9 @@ void run(const RunOptions& options, CommandContext& context) {
     hooks.output_dir = options.out_dir;
 #endif
     // The trace goes out as it grows, so a long flight holds no more than a frame of it.
-    std::string lines;
-    hooks.flush = [&context, &lines](PanelHost& running) {
-        Trace& trace = running.trace();
-        for (size_t i = 0; i < trace.size(); ++i) {
-            trace.write_line(i, lines);
-            lines += '\n';
-        }
-        context.out << lines;
-        lines.clear();
-        trace.clear();
+    hooks.flush = [&context](GaugeHost& running) {
+        context.out << running.trace_text();
+        running.clear_trace();
     };
     const Diagnostics result = run_scenario(host, text, options.scenario, hooks);
     hooks.flush(host);

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "host/base/numbers.h"
-#include "host/core/panel_host.h"
+#include "host/core/gauge_host.h"
 #include "host/panel/panel_config.h"
 #include "host/trace/json_writer.h"
 
@@ -21,7 +21,7 @@ constexpr long long kMaxCoordinate = 1000000;  // a point of a gauge's face, eit
 
 class Runner {
 public:
-    Runner(PanelHost& host, std::string source, const ScenarioHooks& hooks)
+    Runner(GaugeHost& host, std::string source, const ScenarioHooks& hooks)
         : host_(host), source_(std::move(source)), hooks_(hooks) {}
 
     void line(const std::string& text, int number) {
@@ -116,7 +116,7 @@ private:
         const TokenInfo* info = find_token(token);
         if (!info) return fail("unknown variable token " + args[0]);
         if (std::string problem = check_setting(*info, value); !problem.empty()) return fail(problem);
-        host_.aircraft().vars().set(token, value);
+        host_.set_var(token, value);
     }
 
     void event(const std::vector<std::string>& args) {
@@ -136,7 +136,7 @@ private:
                         std::to_string(MAX_SCENARIO_FRAMES) + " frames in all");
         frames_run_ += count;
         for (int i = 0; i < count; ++i) {
-            host_.aircraft().advance(FRAME_SECONDS);
+            host_.advance(FRAME_SECONDS);
             host_.frame_all();
             if (hooks_.flush) hooks_.flush(host_);
         }
@@ -149,7 +149,8 @@ private:
             return fail_usage("click needs GAUGE X Y");
         Placement* p = find_placement(host_, args[0]);
         if (!p) return fail("no placed gauge \"" + args[0] + "\"");
-        if (host_.hidden(*p)) return fail(args[0] + " is in window " + std::to_string(p->window) + ", which is closed");
+        if (hidden(host_, *p))
+            return fail(args[0] + " is in window " + std::to_string(p->window) + ", which is closed");
         if (!host_.click(p->id, x, y)) fail("click at " + args[1] + "," + args[2] + " hits nothing on " + args[0]);
     }
 
@@ -173,13 +174,13 @@ private:
             double want = 0;
             if (!read_token(args[1], token) || !read_number(args[2], want))
                 return fail_usage("expect var needs TOKEN VALUE");
-            const double got = host_.aircraft().vars().number(token);
+            const double got = host_.var_number(token);
             if (got != want) fail("variable " + args[1] + " is " + format_real(got) + ", expected " + args[2]);
         } else if (args.size() == 3 && args[0] == "window") {
             int ident = 0;
             if (!read_whole(args[1], INT32_MIN, INT32_MAX, ident) || (args[2] != "open" && args[2] != "closed"))
                 return fail_usage("expect window needs IDENT open|closed");
-            const bool open = host_.aircraft().window_open(ident);
+            const bool open = host_.window_open(ident);
             if (open != (args[2] == "open"))
                 fail("window " + args[1] + " is " + (open ? "open" : "closed") + ", expected " + args[2]);
         } else {
@@ -223,7 +224,7 @@ private:
         return absolute || slash == std::string::npos ? name : source_.substr(0, slash + 1) + name;
     }
 
-    PanelHost& host_;
+    GaugeHost& host_;
     std::string source_;
     const ScenarioHooks& hooks_;
     std::unique_ptr<PanelConfig> panel_;
@@ -235,7 +236,7 @@ private:
 
 }  // namespace
 
-Placement* find_placement(PanelHost& host, const std::string& arg) {
+Placement* find_placement(GaugeHost& host, const std::string& arg) {
     std::string name = arg;
     int wanted = 1;
     const auto hash = arg.find('#');
@@ -251,7 +252,7 @@ Placement* find_placement(PanelHost& host, const std::string& arg) {
     return nullptr;
 }
 
-Diagnostics run_scenario(PanelHost& host, const std::string& text, const std::string& source,
+Diagnostics run_scenario(GaugeHost& host, const std::string& text, const std::string& source,
                          const ScenarioHooks& hooks) {
     Runner runner(host, source, hooks);
     std::istringstream in(text);
@@ -261,4 +262,15 @@ Diagnostics run_scenario(PanelHost& host, const std::string& text, const std::st
         runner.line(line, ++number);
     }
     return runner.result;
+}
+
+Placement* find_placement(PanelHost& host, const std::string& arg) {
+    LocalGaugeHost local(host);
+    return find_placement(local, arg);
+}
+
+Diagnostics run_scenario(PanelHost& host, const std::string& text, const std::string& source,
+                         const ScenarioHooks& hooks) {
+    LocalGaugeHost local(host);
+    return run_scenario(local, text, source, hooks);
 }

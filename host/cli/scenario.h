@@ -29,6 +29,7 @@
 
 #include "host/base/diagnostics.h"
 
+class GaugeHost;
 class PanelHost;
 struct Placement;
 struct PanelConfig;
@@ -37,22 +38,25 @@ struct PanelConfig;
 struct ScenarioHooks {
     // Draws the panel as it stands into a PNG file; adds an error when that fails, and
     // notes (what was written).
-    std::function<void(PanelHost& host, const PanelConfig* panel, const std::string& path, bool night,
+    std::function<void(GaugeHost& host, const PanelConfig* panel, const std::string& path, bool night,
                        Diagnostics& diagnostics)>
         render;
     std::string output_dir;  // where render lines write; empty: the current folder
     // Called after every frame and every line: a caller that streams the trace writes
     // and clears it here, so a long scenario does not hold it all.
-    std::function<void(PanelHost& host)> flush;
+    std::function<void(GaugeHost& host)> flush;
 };
 
 // The placement a GAUGE argument names (NAME or NAME#K), or null.
+Placement* find_placement(GaugeHost& host, const std::string& arg);
 Placement* find_placement(PanelHost& host, const std::string& arg);
 
 // Runs the scenario text on the host: the errors (a line that cannot be run, an
 // expectation not met, a module fault, at the line where it happened) and notes, each
 // "SOURCE:LINE: what" where the scenario is the place. A scenario runs at most
 // MAX_SCENARIO_FRAMES frames in all. Numbers are read with the host's one number grammar.
+Diagnostics run_scenario(GaugeHost& host, const std::string& text, const std::string& source,
+                         const ScenarioHooks& hooks = {});
 Diagnostics run_scenario(PanelHost& host, const std::string& text, const std::string& source,
                          const ScenarioHooks& hooks = {});
 

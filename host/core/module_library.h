@@ -3,8 +3,10 @@
 // (module_library_win32.cpp).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/base/diagnostics.h"
 #include "sdk/records.h"
@@ -23,6 +25,9 @@ public:
     // The module's instance handle, handed to gauges as the extra data of install.
     uintptr_t instance() const { return reinterpret_cast<uintptr_t>(handle_); }
     const std::string& path() const { return path_; }
+    // A resource of the module (numeric id; type "BITMAP", "WAVE", ...) as bytes; false
+    // when the module has none.
+    bool resource(uint16_t id, const char* type, std::vector<uint8_t>& bytes) const;
 
 private:
     ModuleLibrary(void* handle, ModuleLinkage* linkage, ModuleImports* imports, std::string path)

@@ -94,7 +94,7 @@ std::string leading_word(const std::string& text) {
 
 class Checker {
 public:
-    Checker(PanelHost& host, const PanelConfig& panel, const CheckSizes& sizes)
+    Checker(GaugeHost& host, const PanelConfig& panel, const CheckSizes& sizes)
         : host_(host), panel_(panel), sizes_(sizes) {}
 
     void run(const Diagnostics& read) {
@@ -103,8 +103,7 @@ public:
             add(0, "no 2D panel window" +
                        std::string(panel_.virtual_cockpits ? " (only virtual cockpit sections)" : "") +
                        ": nothing of this panel shows on the screen");
-        for (const PanelWindow& window : panel_.windows)
-            host_.aircraft().declare_window(window_ident(window), window.visible);
+        for (const PanelWindow& window : panel_.windows) host_.declare_window(window_ident(window), window.visible);
         for (const PanelWindow& window : panel_.windows) check_window(window);
     }
 
@@ -327,7 +326,7 @@ private:
         return false;
     }
 
-    PanelHost& host_;
+    GaugeHost& host_;
     const PanelConfig& panel_;
     const CheckSizes& sizes_;
     std::vector<std::pair<int, std::string>> found_;
@@ -350,18 +349,18 @@ size_t edit_distance(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::string nearest_gauge_name(const PanelHost& host, const std::string& name) {
+std::string nearest_gauge_name(GaugeHost& host, const std::string& name) {
     constexpr size_t kMostOff = 2;
     std::string best;
     size_t best_distance = kMostOff + 1;
-    for (const GaugeHeader* gauge : host.gauges()) {
-        const size_t d = edit_distance(lower(name), lower(gauge->name));
-        if (d < best_distance) best = gauge->name, best_distance = d;
+    for (const std::string& gauge : host.gauge_names()) {
+        const size_t d = edit_distance(lower(name), lower(gauge));
+        if (d < best_distance) best = gauge, best_distance = d;
     }
     return best;
 }
 
-Diagnostics check_panel(PanelHost& host, const PanelConfig& panel, const Diagnostics& read, const CheckSizes& sizes) {
+Diagnostics check_panel(GaugeHost& host, const PanelConfig& panel, const Diagnostics& read, const CheckSizes& sizes) {
     Checker checker(host, panel, sizes);
     checker.run(read);
     return checker.findings();

@@ -18,7 +18,7 @@
 #include <functional>
 
 #include "host/base/diagnostics.h"
-#include "host/core/panel_host.h"
+#include "host/core/gauge_host.h"
 #include "host/panel/geometry.h"
 #include "host/panel/panel_config.h"
 
@@ -32,8 +32,8 @@ struct CheckSizes {
 // Places the panel's gauges on host (a host with the module loaded and nothing placed)
 // and returns the findings of reading (read: what reading the file said) and
 // placing, each an error, ordered by line.
-Diagnostics check_panel(PanelHost& host, const PanelConfig& panel, const Diagnostics& read, const CheckSizes& sizes);
+Diagnostics check_panel(GaugeHost& host, const PanelConfig& panel, const Diagnostics& read, const CheckSizes& sizes);
 
 // The module's gauge name nearest to name (ignoring case, at most two letters off), or
 // empty.
-std::string nearest_gauge_name(const PanelHost& host, const std::string& name);
+std::string nearest_gauge_name(GaugeHost& host, const std::string& name);

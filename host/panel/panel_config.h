@@ -44,6 +44,7 @@
 
 #include "host/base/diagnostics.h"
 
+class GaugeHost;
 class PanelHost;
 
 struct PanelGauge {
@@ -130,6 +131,7 @@ std::optional<int32_t> window_name_at(const std::string& text);
 // position, size and parameters. Gauges of other modules are left to the picture (see
 // note_other_modules); a gauge name the module does not have is an error. Returns
 // diagnostics.ok().
+bool place_panel(GaugeHost& host, const PanelConfig& panel, Diagnostics& diagnostics);
 bool place_panel(PanelHost& host, const PanelConfig& panel, Diagnostics& diagnostics);
 
 // One note for the gauges of other modules in the panel's windows ("45 gauges of 7

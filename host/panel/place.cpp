@@ -1,15 +1,14 @@
 // Placing a whole panel on a host, and the word on the gauges of other modules.
 #include <set>
 
-#include "host/core/panel_host.h"
+#include "host/core/gauge_host.h"
 #include "host/panel/panel_config.h"
 #include "host/panel/text.h"
 
-bool place_panel(PanelHost& host, const PanelConfig& panel, Diagnostics& diagnostics) {
+bool place_panel(GaugeHost& host, const PanelConfig& panel, Diagnostics& diagnostics) {
     // Every window exists before any gauge is installed: a start command may close a
     // window that a later section declares.
-    for (const PanelWindow& window : panel.windows)
-        host.aircraft().declare_window(window_ident(window), window.visible);
+    for (const PanelWindow& window : panel.windows) host.declare_window(window_ident(window), window.visible);
     for (const PanelWindow& window : panel.windows) {
         const int32_t ident = window_ident(window);
         for (const PanelGauge& gauge : window.gauges) {
@@ -27,6 +26,11 @@ bool place_panel(PanelHost& host, const PanelConfig& panel, Diagnostics& diagnos
         }
     }
     return diagnostics.ok();
+}
+
+bool place_panel(PanelHost& host, const PanelConfig& panel, Diagnostics& diagnostics) {
+    LocalGaugeHost local(host);
+    return place_panel(local, panel, diagnostics);
 }
 
 void note_other_modules(const PanelConfig& panel, bool verbose, Diagnostics& diagnostics) {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "host/core/panel_host.h"
+#include "host/core/gauge_host.h"
 #include "host/panel/text.h"
 #include "host/render/cairo_canvas.h"
 #include "host/render/module_bitmaps.h"
@@ -26,7 +26,7 @@ bool names_window(const PanelWindow& window, const std::string& name) {
     return wanted == lower(window.title) || wanted == lower(window.ident_name) || wanted == number_name;
 }
 
-PanelWindowView window_view(PanelHost& host, const PanelWindow& window, BitmapSource& faces,
+PanelWindowView window_view(GaugeHost& host, const PanelWindow& window, BitmapSource& faces,
                             const PanelBackgrounds* backgrounds, const PictureOptions& options) {
     PanelWindowView view;
     view.ident = window_ident(window);
@@ -57,12 +57,12 @@ PanelWindowView window_view(PanelHost& host, const PanelWindow& window, BitmapSo
 
 }  // namespace
 
-bool choose_windows(PanelHost& host, const PanelConfig& panel, const WindowChoice& choice,
+bool choose_windows(GaugeHost& host, const PanelConfig& panel, const WindowChoice& choice,
                     std::vector<const PanelWindow*>& chosen, std::string& error) {
     chosen.clear();
     if (choice.kind != WindowChoice::Kind::list) {
         for (const PanelWindow& window : panel.windows)
-            if (choice.kind == WindowChoice::Kind::all || host.aircraft().window_open(window_ident(window)))
+            if (choice.kind == WindowChoice::Kind::all || host.window_open(window_ident(window)))
                 chosen.push_back(&window);
         return true;
     }
@@ -80,7 +80,7 @@ bool choose_windows(PanelHost& host, const PanelConfig& panel, const WindowChoic
     return true;
 }
 
-std::vector<PanelWindowView> panel_views(PanelHost& host, const PanelConfig* panel, BitmapSource& faces,
+std::vector<PanelWindowView> panel_views(GaugeHost& host, const PanelConfig* panel, BitmapSource& faces,
                                          const PanelBackgrounds* backgrounds,
                                          const std::vector<const PanelWindow*>* chosen, const PictureOptions& options) {
     std::vector<PanelWindowView> views;
@@ -104,14 +104,10 @@ std::vector<PanelWindowView> panel_views(PanelHost& host, const PanelConfig* pan
     return views;
 }
 
-RenderOutcome render_panel_png(PanelHost& host, const PanelConfig* panel, const std::string& path,
+RenderOutcome render_panel_png(GaugeHost& host, const PanelConfig* panel, const std::string& path,
                                const PictureOptions& options) {
     RenderOutcome outcome;
-    if (!host.module()) {
-        outcome.diagnostics.error(path, 0, "no module loaded");
-        return outcome;
-    }
-    ModuleBitmaps bitmaps(host.module()->instance());
+    ModuleBitmaps bitmaps(host);
     std::vector<const PanelWindow*> chosen;
     std::unique_ptr<PanelBackgrounds> backgrounds;
     if (panel) {
@@ -148,4 +144,28 @@ RenderOutcome render_panel_png(PanelHost& host, const PanelConfig* panel, const 
     outcome.windows = static_cast<int>(views.size());
     outcome.written = canvas.write_png(path, outcome.diagnostics);
     return outcome;
+}
+
+bool choose_windows(PanelHost& host, const PanelConfig& panel, const WindowChoice& choice,
+                    std::vector<const PanelWindow*>& chosen, std::string& error) {
+    LocalGaugeHost local(host);
+    return choose_windows(local, panel, choice, chosen, error);
+}
+
+std::vector<PanelWindowView> panel_views(PanelHost& host, const PanelConfig* panel, BitmapSource& faces,
+                                         const PanelBackgrounds* backgrounds,
+                                         const std::vector<const PanelWindow*>* chosen, const PictureOptions& options) {
+    LocalGaugeHost local(host);
+    return panel_views(local, panel, faces, backgrounds, chosen, options);
+}
+
+RenderOutcome render_panel_png(PanelHost& host, const PanelConfig* panel, const std::string& path,
+                               const PictureOptions& options) {
+    if (!host.module()) {
+        RenderOutcome outcome;
+        outcome.diagnostics.error(path, 0, "no module loaded");
+        return outcome;
+    }
+    LocalGaugeHost local(host);
+    return render_panel_png(local, panel, path, options);
 }

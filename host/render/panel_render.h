@@ -12,6 +12,7 @@
 #include "host/render/panel_bitmaps.h"
 #include "host/render/panel_picture.h"
 
+class GaugeHost;
 class PanelHost;
 
 // Which windows a picture shows: those open now (as the panel loads, or as clicks left
@@ -33,11 +34,17 @@ struct PictureOptions {
 
 // The panel's windows the choice takes, in the panel's order; false with error for a
 // name of the list that no window has.
+bool choose_windows(GaugeHost& host, const PanelConfig& panel, const WindowChoice& choice,
+                    std::vector<const PanelWindow*>& chosen, std::string& error);
 bool choose_windows(PanelHost& host, const PanelConfig& panel, const WindowChoice& choice,
                     std::vector<const PanelWindow*>& chosen, std::string& error);
 
 // The views of the chosen windows (without a panel: every placement in a window of its
 // own). faces gives the gauges' face sizes; backgrounds may be null.
+std::vector<PanelWindowView> panel_views(GaugeHost& host, const PanelConfig* panel, BitmapSource& faces,
+                                         const PanelBackgrounds* backgrounds = nullptr,
+                                         const std::vector<const PanelWindow*>* chosen = nullptr,
+                                         const PictureOptions& options = {});
 std::vector<PanelWindowView> panel_views(PanelHost& host, const PanelConfig* panel, BitmapSource& faces,
                                          const PanelBackgrounds* backgrounds = nullptr,
                                          const std::vector<const PanelWindow*>* chosen = nullptr,
@@ -56,5 +63,7 @@ struct RenderOutcome {
 };
 
 // Draws the host's current state (its last frame) with the module's own bitmaps.
+RenderOutcome render_panel_png(GaugeHost& host, const PanelConfig* panel, const std::string& path,
+                               const PictureOptions& options);
 RenderOutcome render_panel_png(PanelHost& host, const PanelConfig* panel, const std::string& path,
                                const PictureOptions& options);

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "tests/e2e/pe_resources.h"
+#include "host/bridge/pe_resources.h"
 
 namespace {
 

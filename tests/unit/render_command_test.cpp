@@ -11,6 +11,7 @@
 #include "host/cli/commands.h"
 #include "host/cli/render_command.h"
 #include "host/cli/scenario.h"
+#include "host/core/gauge_host.h"
 #include "host/core/panel_host.h"
 
 namespace {
@@ -134,7 +135,7 @@ TEST(ScenarioRenderLines, GoToTheOutputFolderAndArePassedOverWithoutARenderer) {
     std::vector<std::string> drawn;
     ScenarioHooks hooks;
     hooks.output_dir = "/pictures";
-    hooks.render = [&](PanelHost&, const PanelConfig* panel, const std::string& path, bool night, Diagnostics&) {
+    hooks.render = [&](GaugeHost&, const PanelConfig* panel, const std::string& path, bool night, Diagnostics&) {
         drawn.push_back(path + (night ? " night" : "") + (panel ? " panel" : ""));
     };
     Diagnostics result = run_scenario(host, text, "test.scn", hooks);
@@ -150,7 +151,7 @@ TEST(ScenarioRenderLines, ADrawingsErrorsTakeTheScenarioLine) {
     Diagnostics error;
     ASSERT_TRUE(host.load_module(TARVOLEN_MODULE_PATH, error)) << error;
     ScenarioHooks hooks;
-    hooks.render = [](PanelHost&, const PanelConfig*, const std::string& path, bool, Diagnostics& diagnostics) {
+    hooks.render = [](GaugeHost&, const PanelConfig*, const std::string& path, bool, Diagnostics& diagnostics) {
         diagnostics.error(path, 0, "cannot write the picture");
         diagnostics.error("no module loaded");
     };

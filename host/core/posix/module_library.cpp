@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "host/core/module_library.h"
+#include "platform/platform.h"
 
 std::unique_ptr<ModuleLibrary> ModuleLibrary::open(const std::string& path, Diagnostics& diagnostics) {
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -23,6 +24,17 @@ std::unique_ptr<ModuleLibrary> ModuleLibrary::open(const std::string& path, Diag
 }
 
 ModuleLibrary::~ModuleLibrary() { dlclose(handle_); }
+
+bool ModuleLibrary::resource(uint16_t id, const char* type, std::vector<uint8_t>& bytes) const {
+    PlatformResource* found = platform_find_resource(instance(), id, type);
+    if (!found) return false;
+    const uint32_t size = platform_resource_size(instance(), found);
+    PlatformResourceData* data = platform_load_resource(instance(), found);
+    const auto* begin = data ? static_cast<const uint8_t*>(platform_lock_resource(data)) : nullptr;
+    if (begin) bytes.assign(begin, begin + size);
+    if (data) platform_free_resource(data);
+    return begin != nullptr;
+}
 
 std::string default_module_path() {
     char buffer[4096];

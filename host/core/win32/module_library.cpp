@@ -22,6 +22,16 @@ std::unique_ptr<ModuleLibrary> ModuleLibrary::open(const std::string& path, Diag
 
 ModuleLibrary::~ModuleLibrary() { FreeLibrary(static_cast<HMODULE>(handle_)); }
 
+bool ModuleLibrary::resource(uint16_t id, const char* type, std::vector<uint8_t>& bytes) const {
+    auto* module = static_cast<HMODULE>(handle_);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
+    HGLOBAL data = found ? LoadResource(module, found) : nullptr;
+    const auto* begin = data ? static_cast<const uint8_t*>(LockResource(data)) : nullptr;
+    if (!begin) return false;
+    bytes.assign(begin, begin + SizeofResource(module, found));
+    return true;
+}
+
 std::string default_module_path() {
     char buffer[MAX_PATH + 1];
     const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);

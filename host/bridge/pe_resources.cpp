@@ -1,6 +1,6 @@
 // PE resource directory walker: DOS header → PE header → section table → resource
 // directory (type → name → language → data entry).
-#include "tests/e2e/pe_resources.h"
+#include "host/bridge/pe_resources.h"
 
 #include <fstream>
 #include <iterator>
@@ -41,6 +41,15 @@ std::string entry_name(const Image& image, size_t root, uint32_t name_word) {
 }
 
 }  // namespace
+
+bool is_pe_image(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    Image image;
+    image.bytes.resize(4096);
+    in.read(reinterpret_cast<char*>(image.bytes.data()), static_cast<std::streamsize>(image.bytes.size()));
+    image.bytes.resize(static_cast<size_t>(in.gcount()));
+    return image.u16(0) == 0x5A4D && image.u32(image.u32(0x3C)) == 0x4550;
+}
 
 bool read_pe_resources(const std::string& path, std::map<ResourceKey, std::vector<uint8_t>>& out, std::string& error) {
     std::ifstream in(path, std::ios::binary);

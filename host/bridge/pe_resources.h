@@ -1,5 +1,6 @@
-// A minimal reader of a PE file's resource directory, for checking what the built
-// module carries: (type, name) → data bytes. Names are ids or upper-case texts.
+// A minimal reader of a PE file's resource directory: (type, name) → data bytes. Names
+// are ids or upper-case texts. The host reads a .gau's bitmaps and click with it, on
+// Linux, without loading the file; the tests check what the built module carries.
 #pragma once
 
 #include <cstdint>
@@ -18,3 +19,7 @@ struct ResourceKey {
 // Reads every resource of the file (first language of each). Returns false with
 // error set when the file is not a PE image or its resource directory is malformed.
 bool read_pe_resources(const std::string& path, std::map<ResourceKey, std::vector<uint8_t>>& out, std::string& error);
+
+// True when the file starts like a PE image (an MZ header pointing at a PE signature),
+// whatever its name.
+bool is_pe_image(const std::string& path);

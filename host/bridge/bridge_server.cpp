@@ -1,0 +1,326 @@
+// The request loop of the bridge's far side, with its crash reply.
+#include "host/bridge/bridge_server.h"
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+#include "host/bridge/protocol.h"
+#include "host/core/host_platform.h"
+#include "host/core/panel_host.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#include <csignal>
+#endif
+
+namespace bridge {
+namespace {
+
+bool read_exact(int fd, void* buffer, size_t count) {
+    auto* at = static_cast<char*>(buffer);
+    while (count > 0) {
+#ifdef _WIN32
+        const int n = _read(fd, at, static_cast<unsigned>(count));
+#else
+        const ssize_t n = read(fd, at, count);
+        if (n < 0 && errno == EINTR) continue;
+#endif
+        if (n <= 0) return false;
+        at += n;
+        count -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool write_all(int fd, const void* buffer, size_t count) {
+    const auto* at = static_cast<const char*>(buffer);
+    while (count > 0) {
+#ifdef _WIN32
+        const int n = _write(fd, at, static_cast<unsigned>(count));
+#else
+        const ssize_t n = write(fd, at, count);
+        if (n < 0 && errno == EINTR) continue;
+#endif
+        if (n <= 0) return false;
+        at += n;
+        count -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// The crash reply for the request that is running, made before it runs so that the
+// crash handler only patches in the code and writes it.
+struct CrashReply {
+    std::array<uint8_t, 96> bytes{};
+    size_t size = 0;
+    int fd = -1;
+};
+CrashReply g_crash;
+
+// Crash codes: the Windows exception code, or the Linux signal number.
+constexpr uint8_t CODE_EXCEPTION = 0, CODE_SIGNAL = 1;
+
+void arm_crash_reply(Request request) {
+#ifdef _WIN32
+    const uint8_t code_kind = CODE_EXCEPTION;
+#else
+    const uint8_t code_kind = CODE_SIGNAL;
+#endif
+    Writer reply;
+    reply.u8(static_cast<uint8_t>(Status::crashed)).u32(0).u32(0).text(request_name(request));
+    reply.u8(code_kind).u32(0);
+    const std::vector<uint8_t> frame = reply.frame();
+    g_crash.size = std::min(frame.size(), g_crash.bytes.size());
+    std::memcpy(g_crash.bytes.data(), frame.data(), g_crash.size);
+}
+
+void send_crash_reply(uint32_t code) {
+    if (g_crash.size < 4 || g_crash.fd < 0) return;
+    for (size_t i = 0; i < 4; ++i) g_crash.bytes[g_crash.size - 4 + i] = static_cast<uint8_t>(code >> (8 * i));
+    write_all(g_crash.fd, g_crash.bytes.data(), g_crash.size);
+}
+
+#ifdef _WIN32
+LONG WINAPI on_crash(EXCEPTION_POINTERS* info) {
+    send_crash_reply(static_cast<uint32_t>(info->ExceptionRecord->ExceptionCode));
+    TerminateProcess(GetCurrentProcess(), 70);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+void install_crash_handler() {
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    SetUnhandledExceptionFilter(on_crash);
+}
+
+void crash_on_purpose() { RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr); }
+#else
+void on_crash(int signal_number) {
+    send_crash_reply(static_cast<uint32_t>(signal_number));
+    _exit(70);
+}
+
+void install_crash_handler() {
+    struct sigaction action {};
+    action.sa_handler = on_crash;
+    for (int signal_number : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) sigaction(signal_number, &action, nullptr);
+}
+
+void crash_on_purpose() { raise(SIGSEGV); }
+#endif
+
+// The sound plays heard while a request runs, each with the number of trace records
+// before it, so that the reply can place it among the trace lines.
+struct HeardPlay {
+    size_t at;
+    SoundPlay play;
+};
+std::vector<HeardPlay> g_plays;
+const Trace* g_trace = nullptr;
+
+void hear_play(const SoundPlay& play) { g_plays.push_back({g_trace ? g_trace->size() : 0, play}); }
+
+// A refusal's text: the errors, one after another.
+std::string joined_errors(const Diagnostics& diagnostics) {
+    std::string text;
+    for (const std::string& error : diagnostics.errors()) text += (text.empty() ? "" : "; ") + error;
+    return text;
+}
+
+class Server {
+public:
+    Server(int out_fd, DeclarationsWriter declarations) : out_fd_(out_fd), declarations_(declarations) {
+        const char* fault = std::getenv("TARVOLEN_BRIDGE_FAULT");
+        fault_ = fault ? fault : "";
+    }
+
+    // Answers one request; false when the loop ends (quit, or the reply cannot go out).
+    bool answer(const std::vector<uint8_t>& frame) {
+        Reader in(frame);
+        const auto request = static_cast<Request>(in.u8());
+        arm_crash_reply(request);
+        Writer payload;
+        std::string refusal;
+        bool quit = false;
+        if (request == Request::load)
+            load(in, payload, refusal);
+        else if (!host_)
+            refusal = "no module loaded";
+        else
+            quit = run(request, in, payload, refusal);
+        if (!in.ok() || !in.at_end()) refusal = std::string("malformed ") + request_name(request) + " request";
+        return send(payload, refusal) && !quit;
+    }
+
+private:
+    void load(Reader& in, Writer& payload, std::string& refusal) {
+        const std::string path = in.text();
+        const bool trace = in.u8() != 0;
+        host_ = std::make_unique<PanelHost>(HostOptions{.trace = trace});
+        g_trace = &host_->trace();
+        trace_sent_ = faults_sent_ = 0;
+        Diagnostics loading;
+        if (!host_->load_module(path, loading)) {
+            refusal = joined_errors(loading);
+            g_trace = nullptr;
+            host_.reset();
+            return;
+        }
+        const std::vector<GaugeHeader*> gauges = host_->gauges();
+        payload.u32(static_cast<uint32_t>(gauges.size()));
+        for (const GaugeHeader* gauge : gauges) payload.text(gauge->name ? gauge->name : "");
+    }
+
+    void all_snapshots(Writer& payload) {
+        payload.u32(static_cast<uint32_t>(host_->placements().size()));
+        for (const auto& p : host_->placements()) write_snapshot(payload, *p);
+    }
+
+    // Runs a request on the loaded module; true for quit.
+    bool run(Request request, Reader& in, Writer& payload, std::string& refusal) {
+        switch (request) {
+            case Request::place: {
+                const std::string name = in.text();
+                const std::optional<std::string> parameters = in.optional_text();
+                const int32_t window = in.i32();
+                Diagnostics placing;
+                const int id = host_->place(name, parameters, placing, window);
+                refusal = joined_errors(placing);
+                if (id >= 0) {
+                    const Placement& placed = *host_->placement(id);
+                    write_snapshot(payload, placed);
+                    write_mouse_rects(payload, *placed.gauge);
+                }
+                break;
+            }
+            case Request::remove: host_->remove(in.i32()); break;
+            case Request::frame:
+                if (fault_ == "crash") crash_on_purpose();
+                if (fault_ == "hang") std::this_thread::sleep_for(std::chrono::hours(1));
+                if (fault_ == "exit") std::_Exit(3);  // the pipe breaks mid-request
+                host_->frame_all();
+                all_snapshots(payload);
+                break;
+            case Request::click: {
+                const int32_t id = in.i32(), x = in.i32(), y = in.i32();
+                payload.u8(host_->click(id, x, y) ? 1 : 0);
+                all_snapshots(payload);
+                break;
+            }
+            case Request::advance: host_->aircraft().advance(in.f64()); break;
+            case Request::set_var: {
+                const uint32_t token = in.u32();
+                payload.u8(host_->aircraft().vars().set(token, in.f64()) ? 1 : 0);
+                break;
+            }
+            case Request::var: payload.f64(host_->aircraft().vars().number(in.u32())); break;
+            case Request::event: {
+                const uint32_t id = in.u32();
+                payload.u8(host_->host_event(id, in.u32()) ? 1 : 0);
+                break;
+            }
+            case Request::declare_window: {
+                const int32_t ident = in.i32();
+                host_->aircraft().declare_window(ident, in.u8() != 0);
+                break;
+            }
+            case Request::window_open: payload.u8(host_->aircraft().window_open(in.i32()) ? 1 : 0); break;
+            case Request::declarations: payload.text(declarations_(*host_)); break;
+            case Request::quit: return true;
+            case Request::load: break;
+            default: refusal = "unknown request " + std::to_string(static_cast<int>(request)); break;
+        }
+        return false;
+    }
+
+    bool send(const Writer& payload, const std::string& refusal) {
+        Writer reply;
+        reply.u8(static_cast<uint8_t>(refusal.empty() ? Status::ok : Status::refused));
+        const std::vector<std::string> none;
+        const auto& faults = host_ ? host_->errors() : none;
+        write_trace_entries(reply);
+        reply.u32(static_cast<uint32_t>(faults.size() - faults_sent_));
+        for (; faults_sent_ < faults.size(); ++faults_sent_) reply.text(faults[faults_sent_]);
+        if (!refusal.empty()) reply.text(refusal);
+        reply.append(payload);
+        const std::vector<uint8_t> frame = reply.frame();
+        return write_all(out_fd_, frame.data(), frame.size());
+    }
+
+    // The new trace lines and the plays heard among them, in order. Sound lines of this
+    // host's trace are left out: only the portable build has them, and plays come as
+    // plays on both builds.
+    void write_trace_entries(Writer& reply) {
+        Writer entries;
+        uint32_t count = 0;
+        size_t next_play = 0;
+        const auto write_plays_before = [&](size_t record) {
+            for (; next_play < g_plays.size() && g_plays[next_play].at <= record; ++next_play, ++count) {
+                const SoundPlay& play = g_plays[next_play].play;
+                entries.u8(static_cast<uint8_t>(Entry::sound_play)).u32(play.buffer).u32(play.flags);
+                entries.u8(play.ok ? 1 : 0);
+            }
+        };
+        const size_t records = host_ ? host_->trace().size() : 0;
+        for (; trace_sent_ < records; ++trace_sent_) {
+            write_plays_before(trace_sent_);
+            const TraceRecord& record = host_->trace().record(trace_sent_);
+            if (std::strcmp(record.op, "sound") == 0) continue;
+            entries.u8(static_cast<uint8_t>(Entry::trace_line)).text(host_->trace().line(trace_sent_));
+            ++count;
+        }
+        write_plays_before(SIZE_MAX);
+        g_plays.clear();
+        reply.u32(count).append(entries);
+    }
+
+    int out_fd_;
+    DeclarationsWriter declarations_;
+    std::string fault_;
+    std::unique_ptr<PanelHost> host_;
+    size_t trace_sent_ = 0, faults_sent_ = 0;
+};
+
+}  // namespace
+}  // namespace bridge
+
+int take_reply_channel() {
+#ifdef _WIN32
+    const int replies = _dup(1);
+    if (replies < 0 || _dup2(2, 1) != 0) return -1;
+    _setmode(0, _O_BINARY);
+    _setmode(replies, _O_BINARY);
+#else
+    const int replies = dup(1);
+    if (replies < 0 || dup2(2, 1) < 0) return -1;
+#endif
+    return replies;
+}
+
+int serve_bridge(int in_fd, int out_fd, DeclarationsWriter declarations) {
+    using namespace bridge;
+    g_crash.fd = out_fd;
+    install_crash_handler();
+    watch_sound_plays(hear_play);  // none without a sound device, where the module has no sound either
+    Server server(out_fd, declarations);
+    for (;;) {
+        uint8_t length_bytes[4];
+        if (!read_exact(in_fd, length_bytes, sizeof length_bytes)) return 0;  // the Linux side is gone
+        const uint32_t length = static_cast<uint32_t>(length_bytes[0]) | static_cast<uint32_t>(length_bytes[1]) << 8 |
+                                static_cast<uint32_t>(length_bytes[2]) << 16 |
+                                static_cast<uint32_t>(length_bytes[3]) << 24;
+        if (length == 0 || length > MAX_FRAME_BYTES) return 1;
+        std::vector<uint8_t> frame(length);
+        if (!read_exact(in_fd, frame.data(), length)) return 0;
+        if (!server.answer(frame)) return 0;
+    }
+}

@@ -1,0 +1,62 @@
+// Choosing the host for a module file, and setting up the bridge to Wine.
+#include "host/bridge/open_host.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+#include "host/bridge/pe_resources.h"
+#include "host/bridge/wine_setup.h"
+
+bool pe_resource_reader(const std::string& path, RemoteOptions& options, std::string& error) {
+    auto resources = std::make_shared<std::map<ResourceKey, std::vector<uint8_t>>>();
+    if (!read_pe_resources(path, *resources, error)) return false;
+    options.resources = [resources](uint16_t id, const char* type, std::vector<uint8_t>& bytes) {
+        // Type names as the resource directory keeps them: bitmaps are type 2.
+        const std::string type_key = std::string(type) == "BITMAP" ? "#2" : type;
+        const auto found = resources->find({type_key, "#" + std::to_string(id)});
+        if (found == resources->end()) return false;
+        bytes = found->second;
+        return true;
+    };
+    return true;
+}
+
+bool wine_bridge_options(const std::string& gau_path, RemoteOptions& options, std::string& error) {
+    WineSetup setup;
+    if (!find_wine_setup(setup, error) || !prepare_wine_prefix(setup, error)) return false;
+    // A PE file without resources may still be a module; the far side tells.
+    std::string no_resources;
+    pe_resource_reader(gau_path, options, no_resources);
+    options.command = wine_bridge_command(setup);
+    options.module_path = windows_path(gau_path);
+    options.after_stop = [setup] { wait_for_wineserver(setup); };
+    const char* timeout = std::getenv("TARVOLEN_BRIDGE_TIMEOUT");
+    if (timeout && *timeout) {
+        const double seconds = std::atof(timeout);
+        if (!(seconds > 0 && seconds < 3600)) return error = "TARVOLEN_BRIDGE_TIMEOUT needs seconds (0 to 3600)", false;
+        options.request_timeout_ms = static_cast<int>(std::lround(seconds * 1000));
+    }
+    return true;
+}
+
+std::unique_ptr<OpenedHost> OpenedHost::open(const std::string& module_path, HostOptions options,
+                                             Diagnostics& diagnostics) {
+    auto opened = std::make_unique<OpenedHost>();
+    if (is_pe_image(module_path)) {
+        RemoteOptions remote;
+        remote.trace = options.trace;
+        std::string error;
+        if (!wine_bridge_options(module_path, remote, error)) {
+            diagnostics.error(module_path, 0, error);
+            return nullptr;
+        }
+        opened->remote_ = RemoteGaugeHost::start(std::move(remote), diagnostics);
+        if (!opened->remote_) return nullptr;
+        return opened;
+    }
+    opened->local_ = std::make_unique<PanelHost>(options);
+    if (!opened->local_->load_module(module_path, diagnostics)) return nullptr;
+    opened->local_view_ = std::make_unique<LocalGaugeHost>(*opened->local_);
+    return opened;
+}

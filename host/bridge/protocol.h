@@ -1,0 +1,136 @@
+// The bridge's wire format between the Linux host and panelhost.exe under Wine: frames
+// of a 32-bit little-endian length and that many bytes; a frame holds one request (a
+// kind byte and its fields) or one reply. Numbers are little-endian, doubles travel as
+// their 8 bytes (values come back exactly), texts as a length and their bytes.
+//
+//   request          fields                                   reply payload
+//   load             module path (a Windows path), trace on   gauge names
+//   place            name, parameters?, window                placement snapshot, click areas
+//   remove           id                                       -
+//   frame            -                                        every placement's snapshot
+//   click            id, x, y                                 hit, every placement's snapshot
+//   advance          seconds                                  -
+//   set_var          token, value                             known
+//   var              token                                    value
+//   event            id, value                                known
+//   declare_window   ident, open                              -
+//   window_open      ident                                    open
+//   declarations     -                                        the declarations JSON
+//   quit             -                                        -
+//
+// Every reply starts with its status (ok, refused with a reason, or crashed: the module
+// took the Wine side down, with the exception code), then the trace lines and sound
+// plays (buffer, flags, played) that arose while the request ran, in order, and the
+// module faults, then its payload. A placement snapshot
+// carries each element's record fields (what drawing reads) and its state.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/core/panel_host.h"
+
+namespace bridge {
+
+enum class Request : uint8_t {
+    load = 1,
+    place,
+    remove,
+    frame,
+    click,
+    advance,
+    set_var,
+    var,
+    event,
+    declare_window,
+    window_open,
+    declarations,
+    quit,
+};
+// The request's name in messages ("during frame").
+const char* request_name(Request request);
+
+enum class Status : uint8_t { ok = 0x80, refused = 0x81, crashed = 0x82 };
+
+// What a reply's entries are: a trace line, or a sound play.
+enum class Entry : uint8_t { trace_line = 1, sound_play = 2 };
+
+// The largest frame either side accepts: far above any snapshot, small enough that a
+// stray length (output that is not ours) is refused instead of allocated.
+inline constexpr uint32_t MAX_FRAME_BYTES = 16u << 20;
+
+class Writer {
+public:
+    Writer& u8(uint8_t v);
+    Writer& u32(uint32_t v);
+    Writer& i32(int32_t v) { return u32(static_cast<uint32_t>(v)); }
+    Writer& f64(double v);
+    Writer& text(const std::string& v);
+    Writer& optional_text(const std::optional<std::string>& v);
+    Writer& append(const Writer& other);
+    // The frame: its length, then the bytes written.
+    std::vector<uint8_t> frame() const;
+
+private:
+    std::vector<uint8_t> bytes_;
+};
+
+// Reads fields of one frame; a field past the end fails the reader (ok() turns false)
+// and reads as zero, so a malformed frame cannot run off its bytes.
+class Reader {
+public:
+    explicit Reader(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+    uint8_t u8();
+    uint32_t u32();
+    int32_t i32() { return static_cast<int32_t>(u32()); }
+    double f64();
+    std::string text();
+    std::optional<std::string> optional_text();
+    bool ok() const { return ok_; }
+    bool at_end() const { return at_ == bytes_.size(); }
+
+private:
+    bool take(size_t count);
+    const std::vector<uint8_t>& bytes_;
+    size_t at_ = 0;
+    bool ok_ = true;
+};
+
+// Writes a placement's id and elements: each element's record fields and state.
+void write_snapshot(Writer& out, const Placement& placement);
+
+// The records a snapshot is read into on the Linux side: a copy of each element record
+// with the fields drawing reads, which the placement's element states point to.
+union ElementRecord {
+    ElementHeader header;
+    StaticImage static_image;
+    Needle needle;
+    StringElement string;
+    Icon icon;
+    MovingImage moving;
+    Sprite sprite;
+};
+
+struct PlacementRecords {
+    GaugeHeader gauge{};
+    std::string name;
+    std::vector<MouseRect> mouse_rects;  // the gauge's click areas (no handlers: clicks go to the far side)
+    std::vector<std::unique_ptr<ElementRecord>> elements;
+    std::vector<std::vector<NonlinearityPoint>> points;
+};
+
+// Reads a snapshot into the placement (its elements) and the records behind it, which
+// are replaced. The id is read by the caller first (read_snapshot_id) to find them.
+int32_t read_snapshot_id(Reader& in);
+bool read_snapshot(Reader& in, Placement& placement, PlacementRecords& records);
+
+// The gauge's click areas, for a place reply (what checking a panel reads), and read
+// into the records behind the placement's gauge.
+inline constexpr uint32_t kMaxMouseRects = 4096;
+void write_mouse_rects(Writer& out, const GaugeHeader& gauge);
+bool read_mouse_rects(Reader& in, PlacementRecords& records);
+
+}  // namespace bridge

@@ -1,0 +1,127 @@
+// Finding wine and panelhost.exe, making the private prefix, running helper commands
+// of Wine with a bounded wait.
+#include "host/bridge/wine_setup.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPrefixMs = 180000;   // wineboot on a slow machine
+constexpr int kHelperMs = 30000;    // reg add
+constexpr int kServerEndMs = 8000;  // the server's grace time and its services ending
+
+std::string env_or(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value && *value ? value : fallback;
+}
+
+bool on_path(const std::string& program) {
+    const std::string path = env_or("PATH", "/usr/bin:/bin");
+    size_t start = 0;
+    while (start <= path.size()) {
+        const size_t end = std::min(path.find(':', start), path.size());
+        const std::string dir = path.substr(start, end - start);
+        if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+fs::path own_folder() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::current_path() : exe.parent_path();
+}
+
+FarCommand wine_command(const WineSetup& setup, std::vector<std::string> argv, const std::string& description) {
+    FarCommand command;
+    command.argv = std::move(argv);
+    command.set_env = {"WINEPREFIX=" + setup.wine_dir + "/prefix", "HOME=" + setup.wine_dir + "/home", "WINEDEBUG=-all",
+                       "WINEDLLOVERRIDES=mscoree,mshtml=", "WINEARCH=win32"};
+    command.unset_env = {"DISPLAY", "WAYLAND_DISPLAY"};
+    command.description = description;
+    return command;
+}
+
+// Runs a Wine helper to its end within timeout_ms; false when it fails or overruns.
+bool run_helper(const WineSetup& setup, std::vector<std::string> argv, int timeout_ms) {
+    FarProcess helper;
+    std::string error;
+    const std::string name = argv[0];
+    if (!helper.start(wine_command(setup, std::move(argv), name), error)) return false;
+    return helper.stop(timeout_ms) == "exit code 0";
+}
+
+}  // namespace
+
+bool find_wine_setup(WineSetup& setup, std::string& error) {
+    if (!on_path("wine") || !on_path("wineserver"))
+        return error = "cannot run a .gau: Wine is not installed (no wine on PATH; scripts/setup.sh installs it)",
+               false;
+    const fs::path here = own_folder();
+    setup.wine_dir = env_or("TARVOLEN_WINE_DIR", (here.parent_path() / "wine").string());
+    const std::vector<fs::path> candidates = {here.parent_path() / "win32" / "host" / "panelhost.exe",
+                                              here / "panelhost.exe"};
+    const char* given = std::getenv("TARVOLEN_PANELHOST_EXE");
+    if (given && *given) {
+        setup.panelhost_exe = given;
+        if (fs::exists(setup.panelhost_exe)) return true;
+        return error = "cannot run a .gau: no panelhost.exe at " + setup.panelhost_exe + " (TARVOLEN_PANELHOST_EXE)",
+               false;
+    }
+    for (const fs::path& candidate : candidates)
+        if (fs::exists(candidate)) return setup.panelhost_exe = fs::absolute(candidate).string(), true;
+    return error = "cannot run a .gau: no panelhost.exe at " + candidates[0].string() + " or " +
+                   candidates[1].string() + " (build the win32 preset, or set TARVOLEN_PANELHOST_EXE)",
+           false;
+}
+
+bool prepare_wine_prefix(const WineSetup& setup, std::string& error) {
+    const fs::path dir = setup.wine_dir, prefix = dir / "prefix", home = dir / "home";
+    std::error_code ec;
+    fs::create_directories(home, ec);
+    if (ec) return error = "cannot make the Wine folder " + home.string() + ": " + ec.message(), false;
+    const fs::path asoundrc = home / ".asoundrc";
+    if (!fs::exists(asoundrc)) std::ofstream(asoundrc) << "pcm.!default { type null }\n";
+    if (fs::exists(prefix / "system.reg")) return true;
+    const int lock = open((dir / "prefix.lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+    if (lock < 0 || flock(lock, LOCK_EX) != 0) {
+        if (lock >= 0) close(lock);
+        return error = "cannot lock " + (dir / "prefix.lock").string(), false;
+    }
+    bool ok = fs::exists(prefix / "system.reg");  // made by another command meanwhile
+    if (!ok) {
+        fs::create_directories(prefix, ec);
+        ok = run_helper(setup, {"wineboot", "-i"}, kPrefixMs) &&
+             run_helper(setup,
+                        {"wine", "reg", "add", "HKCU\\Software\\Wine\\Drivers", "/v", "Graphics", "/d", "null", "/f"},
+                        kHelperMs);
+        wait_for_wineserver(setup);
+        ok = ok && fs::exists(prefix / "system.reg");
+        if (!ok) error = "cannot make the Wine prefix " + prefix.string() + " (wineboot -i failed)";
+    }
+    flock(lock, LOCK_UN);
+    close(lock);
+    return ok;
+}
+
+FarCommand wine_bridge_command(const WineSetup& setup) {
+    return wine_command(setup, {"wine", setup.panelhost_exe, "bridge"}, "panelhost.exe under Wine");
+}
+
+void wait_for_wineserver(const WineSetup& setup) { run_helper(setup, {"wineserver", "-w"}, kServerEndMs); }
+
+std::string windows_path(const std::string& path) {
+    std::string out = "Z:" + fs::absolute(path).lexically_normal().string();
+    for (char& c : out)
+        if (c == '/') c = '\\';
+    return out;
+}

@@ -1,0 +1,12 @@
+// The gauge host interface over a PanelHost of this process.
+#include "host/core/gauge_host.h"
+
+std::vector<std::string> LocalGaugeHost::gauge_names() {
+    std::vector<std::string> names;
+    for (const GaugeHeader* gauge : host_.gauges()) names.emplace_back(gauge->name ? gauge->name : "");
+    return names;
+}
+
+bool LocalGaugeHost::resource(uint16_t id, const char* type, std::vector<uint8_t>& bytes) {
+    return host_.module() && host_.module()->resource(id, type, bytes);
+}
