@@ -1,6 +1,8 @@
 // panelhost: the substitute panel host's command line, one function per command.
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -9,7 +11,10 @@
 #include "host/cli/scenario.h"
 #include "host/core/panel_host.h"
 #ifdef TARVOLEN_HAVE_RENDERER
+#include <unistd.h>
+
 #include "host/cli/render_command.h"
+#include "host/record/recording.h"
 #endif
 
 namespace {
@@ -17,7 +22,8 @@ namespace {
 const char* const kUsage =
     "usage: panelhost gauges [--module PATH]\n"
     "       panelhost dump [MODULE]                      the gauges' declarations as JSON\n"
-    "       panelhost run SCENARIO [--out DIR] [--module PATH]\n"
+    "       panelhost run SCENARIO [--out DIR] [--record OUT [--fps N]] [--module PATH]\n"
+    "         (OUT: .webm or .mp4 with the clicks' sound, .apng or .gif; N pictures a second, 18)\n"
     "       panelhost render PANEL.cfg [--set TOKEN=VALUE]... [--click GAUGE@X,Y]...\n"
     "                        [--frames N] [--night] -o OUT.png [--module PATH]\n"
     "         (X,Y: pixels of the gauge's face; one picture of every open window)\n";
@@ -48,7 +54,51 @@ int dump(const std::string& module_path) {
     return 0;
 }
 
-int run(const std::string& path, const std::string& out_dir, const std::string& module_path) {
+struct RunArgs {
+    std::string scenario, out_dir, module_path;
+    std::string record;  // empty: no recording
+    int fps = 18;
+};
+
+#ifdef TARVOLEN_HAVE_RENDERER
+// The progress of a recording on one line of the terminal, redrawn in place.
+void show_progress(const RecordProgress& progress) {
+    if (progress.frames % 9 != 0 && progress.frames != progress.expected) return;
+    if (progress.expected > 0)
+        std::fprintf(stderr, "\rrecording: frame %lld of %lld (%lld%%)", static_cast<long long>(progress.frames),
+                     static_cast<long long>(progress.expected),
+                     static_cast<long long>(progress.frames * 100 / progress.expected));
+    else
+        std::fprintf(stderr, "\rrecording: frame %lld", static_cast<long long>(progress.frames));
+}
+
+// A recording of the run, checked before any work; null when there is none to make,
+// with exit_code set when the options are wrong.
+std::unique_ptr<Recording> open_recording(const RunArgs& args, const std::string& text, int& exit_code) {
+    if (args.record.empty()) return nullptr;
+    RecordOptions options;
+    options.output = args.record;
+    options.fps = args.fps;
+    options.frame_s = FRAME_SECONDS;
+    options.expected_frames = count_scenario_frames(text);
+    if (isatty(STDERR_FILENO)) options.progress = show_progress;
+    Diagnostics diagnostics;
+    bool usage = false;
+    std::unique_ptr<Recording> recording = Recording::open(options, diagnostics, usage);
+    for (const auto& error : diagnostics.errors()) std::fprintf(stderr, "panelhost: %s\n", error.c_str());
+    if (!recording) exit_code = usage ? 2 : 1;
+    return recording;
+}
+#endif
+
+int run(const RunArgs& args) {
+#ifndef TARVOLEN_HAVE_RENDERER
+    if (!args.record.empty()) {
+        std::fprintf(stderr, "panelhost: this build cannot record (use the Linux panelhost)\n");
+        return 2;
+    }
+#endif
+    const std::string& path = args.scenario;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "panelhost: %s: cannot open scenario\n", path.c_str());
@@ -56,10 +106,20 @@ int run(const std::string& path, const std::string& out_dir, const std::string& 
     }
     std::ostringstream text;
     text << in.rdbuf();
-    PanelHost host;
-    if (!load(host, module_path)) return 1;
 #ifdef TARVOLEN_HAVE_RENDERER
-    const ScenarioHooks hooks = renderer_hooks(out_dir);
+    int exit_code = 0;
+    std::unique_ptr<Recording> recording = open_recording(args, text.str(), exit_code);
+    if (exit_code != 0) return exit_code;
+#endif
+    PanelHost host;
+    if (!load(host, args.module_path)) return 1;
+    const std::string& out_dir = args.out_dir;
+#ifdef TARVOLEN_HAVE_RENDERER
+    ScenarioHooks hooks = renderer_hooks(out_dir);
+    if (recording) {
+        hooks.before_frame = [&](PanelHost& h) { recording->before_frame(h); };
+        hooks.after_frame = [&](PanelHost& h, const PanelConfig* panel) { recording->after_frame(h, panel); };
+    }
 #else
     ScenarioHooks hooks;  // this build draws nothing: render lines are passed over
     hooks.output_dir = out_dir;
@@ -67,6 +127,17 @@ int run(const std::string& path, const std::string& out_dir, const std::string& 
     const ScenarioResult result = run_scenario(host, text.str(), path, hooks);
     std::fputs(host.trace().joined().c_str(), stdout);
     for (const auto& message : result.messages) std::fprintf(stderr, "%s\n", message.c_str());
+#ifdef TARVOLEN_HAVE_RENDERER
+    if (recording) {
+        if (isatty(STDERR_FILENO)) std::fputc('\n', stderr);
+        const Diagnostics finished = recording->finish(host);
+        for (const auto& error : finished.errors()) std::fprintf(stderr, "panelhost: %s\n", error.c_str());
+        if (!finished.ok()) return 1;
+        std::fprintf(stderr, "panelhost: recorded %s (%lld pictures at %d a second, %zu click%s)\n",
+                     args.record.c_str(), static_cast<long long>(recording->pictures()), args.fps, recording->plays(),
+                     recording->plays() == 1 ? "" : "s");
+    }
+#endif
     return result.ok ? 0 : 1;
 }
 
@@ -106,9 +177,23 @@ int main(int argc, char** argv) {
     if (command == "gauges" && args.empty()) return list_gauges(module_path);
     if (command == "dump" && args.size() <= 1) return dump(args.empty() ? module_path : args[0]);
     if (command == "run") {
-        std::string out_dir;
-        if (!take_option(args, "--out", out_dir)) return usage_error("--out needs a folder");
-        if (args.size() == 1) return run(args[0], out_dir, module_path);
+        RunArgs run_args;
+        run_args.module_path = module_path;
+        std::string fps;
+        if (!take_option(args, "--out", run_args.out_dir)) return usage_error("--out needs a folder");
+        if (!take_option(args, "--record", run_args.record)) return usage_error("--record needs a file name");
+        if (!take_option(args, "--fps", fps)) return usage_error("--fps needs a number");
+        if (!fps.empty()) {
+            char* end = nullptr;
+            const long value = std::strtol(fps.c_str(), &end, 10);
+            if (run_args.record.empty()) return usage_error("--fps goes with --record");
+            if (*end != '\0' || value < 1 || value > 120) return usage_error("--fps needs a whole number, 1 to 120");
+            run_args.fps = static_cast<int>(value);
+        }
+        if (args.size() == 1) {
+            run_args.scenario = args[0];
+            return run(run_args);
+        }
     }
     return usage_error("unknown command or wrong arguments: \"" + command + "\"");
 }

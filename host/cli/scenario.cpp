@@ -124,8 +124,10 @@ private:
         if (args.size() > 1 || (args.size() == 1 && (!parse_int(args[0], count) || count < 0)))
             return fail("frame takes an optional count");
         for (int i = 0; i < count; ++i) {
+            if (hooks_.before_frame) hooks_.before_frame(host_);
             host_.aircraft().advance(FRAME_SECONDS);
             host_.frame_all();
+            if (hooks_.after_frame) hooks_.after_frame(host_, panel_.get());
         }
     }
 
@@ -220,6 +222,20 @@ Placement* find_placement(PanelHost& host, const std::string& arg) {
     for (const auto& p : host.placements())
         if (p->name == name && ++seen == wanted) return p.get();
     return nullptr;
+}
+
+long count_scenario_frames(const std::string& text) {
+    std::istringstream in(text);
+    long frames = 0;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string command, count, extra;
+        if (!(words >> command) || command != "frame") continue;
+        int n = 1;
+        if (words >> count && (!parse_int(count, n) || n < 0)) continue;
+        if (!(words >> extra)) frames += n;
+    }
+    return frames;
 }
 
 ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std::string& source,

@@ -38,6 +38,10 @@ struct ScenarioHooks {
                        std::string& error)>
         render;
     std::string output_dir;  // where render lines write; empty: the current folder
+    // Around every frame: before it moves the clock on, and after every gauge has run it
+    // (a recording draws the panel there and stamps sounds with the clock).
+    std::function<void(PanelHost& host)> before_frame;
+    std::function<void(PanelHost& host, const PanelConfig* panel)> after_frame;
 };
 
 // The placement a GAUGE argument names (NAME or NAME#K), or null.
@@ -51,6 +55,10 @@ struct ScenarioResult {
 // Runs the scenario text on the host; source names the file in messages.
 ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std::string& source,
                             const ScenarioHooks& hooks = {});
+
+// The frames the scenario's frame lines run, counted without running it (0 for lines
+// that are not well formed: running them reports those).
+long count_scenario_frames(const std::string& text);
 
 // Seconds of scenario time one frame stands for.
 inline constexpr double FRAME_SECONDS = 1.0 / 18.0;

@@ -29,6 +29,11 @@ public:
     bool write_png(const std::string& path, std::string& error);
     // The colour of one pixel of the picture, 0xRRGGBB (for tests).
     uint32_t pixel(int x, int y);
+    // Fills the whole picture with the background colour again, keeping the bitmaps'
+    // surfaces for the next drawing (a recording draws every frame on one canvas).
+    void clear(uint32_t background = 0x1C1C1C);
+    // The picture as cairo holds it (RGB24), flushed, for copying out frame by frame.
+    cairo_surface_t* surface();
 
 private:
     cairo_surface_t* surface_for(const Bitmap& bitmap, bool black_transparent, bool dim);
