@@ -5,6 +5,7 @@
 #include <string>
 #include <tuple>
 
+#include "host/base/diagnostics.h"
 #include "host/render/canvas.h"
 
 typedef struct _cairo cairo_t;
@@ -25,8 +26,8 @@ public:
     void bitmap(const BitmapDraw& draw) override;
     void text(const TextDraw& draw) override;
 
-    // Writes the picture; false with error naming the file when that fails.
-    bool write_png(const std::string& path, std::string& error);
+    // Writes the picture; false with an error about the file when that fails.
+    bool write_png(const std::string& path, Diagnostics& diagnostics);
     // The colour of one pixel of the picture, 0xRRGGBB (for tests).
     uint32_t pixel(int x, int y);
     // Fills the whole picture with the background colour again, keeping the bitmaps'

@@ -1,0 +1,145 @@
+// `panelhost run`: a scenario, its trace on standard output; with --record, the run as
+// a moving picture too.
+#include <CLI/CLI.hpp>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+#include "host/cli/commands.h"
+#include "host/cli/options.h"
+#include "host/cli/scenario.h"
+#include "host/core/panel_host.h"
+#ifdef TARVOLEN_HAVE_RENDERER
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "host/cli/render_command.h"
+#include "host/record/recording.h"
+#endif
+
+namespace {
+
+constexpr int kDefaultFps = 18;
+constexpr int kMaxFps = 120;
+
+struct RunOptions {
+    std::string scenario;
+    std::string out_dir;  // where render lines write; empty: the current folder
+    std::string record;   // the recording to make; empty: none
+    int fps = kDefaultFps;
+};
+
+#ifdef TARVOLEN_HAVE_RENDERER
+// The progress of a recording on one line of the terminal, redrawn in place.
+void show_progress(const RecordProgress& progress) {
+    if (progress.frames % 9 != 0 && progress.frames != progress.expected) return;
+    if (progress.expected > 0)
+        std::fprintf(stderr, "\rrecording: frame %lld of %lld (%lld%%)", static_cast<long long>(progress.frames),
+                     static_cast<long long>(progress.expected),
+                     static_cast<long long>(progress.frames * 100 / progress.expected));
+    else
+        std::fprintf(stderr, "\rrecording: frame %lld", static_cast<long long>(progress.frames));
+}
+
+// The recording the options ask for, checked before any work; null when there is none
+// to make, or when the options are wrong (the exit code set).
+std::unique_ptr<Recording> open_recording(const RunOptions& options, const std::string& text, CommandContext& context) {
+    if (options.record.empty()) return nullptr;
+    RecordOptions record;
+    record.output = options.record;
+    record.fps = options.fps;
+    record.frame_s = FRAME_SECONDS;
+    record.expected_frames = count_scenario_frames(text);
+    if (isatty(STDERR_FILENO)) record.progress = show_progress;
+    bool usage = false;
+    std::unique_ptr<Recording> recording = Recording::open(record, context.diagnostics, usage);
+    if (!recording) context.exit_code = usage ? EXIT_USAGE : EXIT_FAILED;
+    return recording;
+}
+
+// Puts the finished recording in place and says what it holds.
+void finish_recording(Recording& recording, PanelHost& host, const RunOptions& options, CommandContext& context) {
+    if (isatty(STDERR_FILENO)) std::fputc('\n', stderr);
+    const Diagnostics finished = recording.finish(host);
+    context.diagnostics.merge(finished);
+    if (!finished.ok()) {
+        context.exit_code = EXIT_FAILED;
+        return;
+    }
+    const size_t plays = recording.plays();
+    context.diagnostics.note(options.record, 0,
+                             "recorded " + std::to_string(recording.pictures()) + " pictures at " +
+                                 std::to_string(options.fps) + " a second, " + std::to_string(plays) +
+                                 (plays == 1 ? " click" : " clicks"));
+}
+#endif
+
+void run(const RunOptions& options, CommandContext& context) {
+    std::ifstream in(options.scenario, std::ios::binary);
+    if (!in) {
+        context.diagnostics.error(options.scenario, 0, "cannot open scenario");
+        context.exit_code = EXIT_FAILED;
+        return;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+#ifdef TARVOLEN_HAVE_RENDERER
+    std::unique_ptr<Recording> recording = open_recording(options, text.str(), context);
+    if (context.exit_code != EXIT_DONE) return;
+#endif
+    PanelHost host;
+    if (!load_module(host, context)) return;
+#ifdef TARVOLEN_HAVE_RENDERER
+    ScenarioHooks hooks = renderer_hooks(options.out_dir);
+    if (recording) {
+        hooks.before_frame = [&recording](PanelHost& h) { recording->before_frame(h); };
+        hooks.after_frame = [&recording](PanelHost& h, const PanelConfig* panel) { recording->after_frame(h, panel); };
+    }
+#else
+    ScenarioHooks hooks;  // this build draws nothing: render lines are passed over
+    hooks.output_dir = options.out_dir;
+#endif
+    const Diagnostics result = run_scenario(host, text.str(), options.scenario, hooks);
+    context.out << host.trace().joined();
+    context.diagnostics.merge(result);
+    if (!result.ok()) context.exit_code = EXIT_FAILED;
+#ifdef TARVOLEN_HAVE_RENDERER
+    if (recording) finish_recording(*recording, host, options, context);
+#endif
+}
+
+}  // namespace
+
+void add_run_command(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<RunOptions>();
+    CLI::App* command = app.add_subcommand(
+        "run", "Run a scenario (its language: host/cli/scenario.h) and print the trace as JSON lines");
+    command->add_option("SCENARIO", options->scenario, "the scenario file")->required();
+    command->add_option("--out", options->out_dir, "the folder render lines write their pictures to")->type_name("DIR");
+#ifdef TARVOLEN_HAVE_RENDERER
+    CLI::Option* record =
+        command
+            ->add_option("--record", options->record,
+                         "also record the run: .webm or .mp4 (with the clicks on a sound track), .apng or .gif")
+            ->type_name("OUT");
+    add_whole_option(*command, "--fps", options->fps, 1, kMaxFps, "pictures a second in the recording")
+        ->default_str(std::to_string(kDefaultFps))
+        ->needs(record);
+#else
+    // This build draws nothing; --record says so instead of being an unknown option.
+    command
+        ->add_option_function<std::string>(
+            "--record",
+            [&context](const std::string&) {
+                context.diagnostics.error("this build cannot record (use the Linux panelhost)");
+                context.exit_code = EXIT_USAGE;
+            },
+            "not in this build")
+        ->type_name("OUT");
+#endif
+    command->callback([options, &context] {
+        if (context.exit_code == EXIT_DONE) run(*options, context);
+    });
+}
