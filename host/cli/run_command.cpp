@@ -69,10 +69,10 @@ void finish_recording(Recording& recording, PanelHost& host, const RunOptions& o
         return;
     }
     const size_t plays = recording.plays();
-    context.diagnostics.note(options.record, 0,
-                             "recorded " + std::to_string(recording.pictures()) + " pictures at " +
-                                 std::to_string(options.fps) + " a second, " + std::to_string(plays) +
-                                 (plays == 1 ? " click" : " clicks"));
+    std::string what = "recorded " + std::to_string(recording.pictures()) + " pictures at " +
+                       std::to_string(options.fps) + " a second";
+    if (recording.has_sound()) what += ", " + std::to_string(plays) + (plays == 1 ? " click" : " clicks");
+    context.diagnostics.note(options.record, 0, what);
 }
 #endif
 

@@ -55,9 +55,14 @@ uint8_t level(int value, int levels, int threshold) {
 
 uint8_t level_value(int q, int levels) { return static_cast<uint8_t>((q * 255 + (levels - 1) / 2) / (levels - 1)); }
 
+// FFmpeg's libraries and encoders print their banners and statistics to the terminal;
+// only their errors belong beside panelhost's own messages.
+void quiet_ffmpeg() { av_log_set_level(AV_LOG_ERROR); }
+
 }  // namespace
 
 bool format_available(const RecordFormat& format, std::string& error) {
+    quiet_ffmpeg();
     if (!av_guess_format(format.muxer, nullptr, nullptr))
         return error = std::string("this FFmpeg cannot write ") + format.muxer + " files", false;
     for (const char* name : {format.video_encoder, format.audio_encoder})
@@ -81,6 +86,7 @@ MediaWriter::~MediaWriter() {
 
 bool MediaWriter::open(const RecordFormat& format, const std::string& path, int width, int height, int fps,
                        int audio_rate_hz, std::string& error) {
+    quiet_ffmpeg();
     if (failed(avformat_alloc_output_context2(&container_, nullptr, format.muxer, path.c_str()),
                std::string("cannot make a ") + format.muxer + " container", error))
         return false;

@@ -77,15 +77,15 @@ bool load_click(PanelHost& host, MonoSound& click, std::string& error) {
 
 }  // namespace
 
-const RecordFormat* record_format_for(const std::string& path) {
-    for (const RecordFormat& format : RECORD_FORMATS)
+const RecordFormat* record_format_for(const std::string& path, std::span<const RecordFormat> formats) {
+    for (const RecordFormat& format : formats)
         if (ends_with(path, format.extension)) return &format;
     return nullptr;
 }
 
 std::unique_ptr<Recording> Recording::open(const RecordOptions& options, Diagnostics& diagnostics, bool& usage_error) {
     usage_error = true;
-    const RecordFormat* format = record_format_for(options.output);
+    const RecordFormat* format = record_format_for(options.output, options.formats);
     if (!format) {
         diagnostics.error(options.output + ": unknown kind of recording (the name ends in .webm, .mp4, .apng or .gif)");
         return nullptr;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "host/base/diagnostics.h"
@@ -33,8 +34,8 @@ inline constexpr RecordFormat RECORD_FORMATS[] = {
 };
 static_assert(std::size(RECORD_FORMATS) == 4);
 
-// The format whose ending path has (case as written), or null.
-const RecordFormat* record_format_for(const std::string& path);
+// The format whose ending path has (case as written) among formats, or null.
+const RecordFormat* record_format_for(const std::string& path, std::span<const RecordFormat> formats = RECORD_FORMATS);
 
 struct RecordProgress {
     int64_t frames = 0;    // scenario frames run so far
@@ -49,6 +50,8 @@ struct RecordOptions {
     int64_t expected_frames = 0;  // for progress reports
     // Called after every scenario frame.
     std::function<void(const RecordProgress&)> progress;
+    // The formats OUT's ending chooses from (tests give others).
+    std::span<const RecordFormat> formats = RECORD_FORMATS;
 };
 
 class Recording {
@@ -74,6 +77,7 @@ public:
 
     int64_t pictures() const { return pictures_; }
     size_t plays() const { return plays_; }
+    bool has_sound() const { return format_.audio_encoder != nullptr; }
 
 private:
     Recording(const RecordOptions& options, const RecordFormat& format, std::string temporary);
