@@ -127,6 +127,11 @@ void add_run_command(CLI::App& app, CommandContext& context) {
     add_whole_option(*command, "--fps", options->fps, 1, kMaxFps, "pictures a second in the recording")
         ->default_str(std::to_string(kDefaultFps))
         ->needs(record);
+    command->footer(
+        "--record: every frame the scenario runs (1/18 s of scenario time) becomes a picture of the\n"
+        "open panel windows, N a second (each showing the last frame run by its time); .webm and .mp4\n"
+        "carry the module's clicks at the times it plays them. The file appears under OUT's name only\n"
+        "when it is whole.");
 #else
     // This build draws nothing; --record says so instead of being an unknown option.
     command

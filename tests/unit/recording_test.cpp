@@ -191,6 +191,12 @@ TEST_F(RecordingFiles, BadRecordingOptionsStopTheRunBeforeAnyWork) {
     EXPECT_TRUE(files().empty());
 }
 
+TEST_F(RecordingFiles, RunHelpNamesTheRecordingOptions) {
+    EXPECT_EQ(panelhost({"run", "--help"}), EXIT_DONE);
+    for (const char* part : {"--record OUT", "--fps N", ".webm", ".apng", ".gif", "only\nwhen it is whole"})
+        EXPECT_NE(out.str().find(part), std::string::npos) << part << "\n" << out.str();
+}
+
 TEST_F(RecordingFiles, AModuleThatDoesNotLoadLeavesNoRecording) {
     std::vector<std::string> args{
         "run", kClicks, "--record", (dir / "clicks.webm").string(), "--module", (dir / "missing.so").string()};
