@@ -230,9 +230,9 @@ Placement* find_placement(PanelHost& host, const std::string& arg) {
     return nullptr;
 }
 
-long count_scenario_frames(const std::string& text) {
+int64_t count_scenario_frames(const std::string& text) {
     std::istringstream in(text);
-    long frames = 0;
+    int64_t frames = 0;
     for (std::string line; std::getline(in, line);) {
         std::istringstream words(line);
         std::string command, count, extra;

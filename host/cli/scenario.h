@@ -22,6 +22,7 @@
 // build) passes over render lines.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -58,7 +59,7 @@ Diagnostics run_scenario(PanelHost& host, const std::string& text, const std::st
 
 // The frames the scenario's frame lines run, counted without running it (0 for lines
 // that are not well formed: running them reports those).
-long count_scenario_frames(const std::string& text);
+int64_t count_scenario_frames(const std::string& text);
 
 // Seconds of scenario time one frame stands for.
 inline constexpr double FRAME_SECONDS = 1.0 / 18.0;

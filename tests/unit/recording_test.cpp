@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/cli/commands.h"
+#include "host/cli/scenario.h"
 #include "host/record/click_track.h"
 #include "host/record/recording.h"
 
@@ -127,6 +128,12 @@ TEST(ClickSound, StereoEightBitIsMixedToOneChannelAndATruncatedFileIsRefused) {
     EXPECT_EQ(sound.samples, (std::vector<float>{0.0f, 0.0f, 127.0f / 128.0f}));
     EXPECT_FALSE(decode_wave(wave.data(), wave.size() - 1, sound, error));
     EXPECT_EQ(error, "a chunk runs past the end of the file");
+}
+
+TEST(RecordingProgress, FramesAreCountedFromTheFrameLinesThatRun) {
+    // Lines that do not run (a bad count, extra words, another command) count nothing.
+    EXPECT_EQ(count_scenario_frames("frame\nframe 10\n  frame 0x10\nframe x\nframe 2 3\nframes 4\n# frame 5\n"), 27);
+    EXPECT_EQ(count_scenario_frames("frame 1000001\nframe 1000000\n"), 1000000);
 }
 
 TEST_F(RecordingFiles, WrongEndingsAndRatesAreUsageErrorsAndCreateNothing) {
