@@ -178,45 +178,61 @@ void Recording::after_frame(PanelHost& host, const PanelConfig* panel) {
     ++frames_;
     take_plays(host);
     // Pictures whose start lies before this frame's end show this frame.
-    const double shown_until = static_cast<double>(frames_) * options_.frame_s * options_.fps - 1e-6;
-    if (diagnostics_.ok() && static_cast<double>(pictures_) < shown_until && host.module()) {
-        if (!bitmaps_) bitmaps_ = std::make_unique<ModuleBitmaps>(host.module()->instance());
+    const auto due =
+        static_cast<int64_t>(std::ceil(static_cast<double>(frames_) * options_.frame_s * options_.fps - 1e-6));
+    if (diagnostics_.ok() && pictures_ < due && host.module()) {
         const std::vector<PanelWindowView> views = panel_views(host, panel);
-        const PanelLayout layout = lay_out_panel(views, *bitmaps_);
-        if (!canvas_ || cairo_image_surface_get_width(canvas_->surface()) != layout.width ||
-            cairo_image_surface_get_height(canvas_->surface()) != layout.height)
-            canvas_ = std::make_unique<CairoCanvas>(layout.width, layout.height);
+        if (views.empty() && !started_)
+            blank_pictures_ = pictures_ = due;  // the file takes the size of the first thing drawn
         else
-            canvas_->clear();
-        paint_panel(views, layout, *bitmaps_, *canvas_, {});
-        if (started_ || start(host, even(layout.width), even(layout.height))) {
-            // The file keeps the size of its first picture; a panel that grows or shrinks
-            // later (a window opened or closed) is scaled to fit it.
-            cairo_surface_t* frame = frame_->surface();
-            const double scale = std::min(cairo_image_surface_get_width(frame) / static_cast<double>(layout.width),
-                                          cairo_image_surface_get_height(frame) / static_cast<double>(layout.height));
-            frame_->clear();
-            cairo_t* cr = cairo_create(frame);
-            if (scale < 1.0) cairo_scale(cr, scale, scale);
-            cairo_set_source_surface(cr, canvas_->surface(), 0, 0);
-            if (scale < 1.0) cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-            cairo_paint(cr);
-            cairo_destroy(cr);
-            frame = frame_->surface();
-            const uint8_t* pixels = cairo_image_surface_get_data(frame);
-            const int stride = cairo_image_surface_get_stride(frame);
-            std::string error;
-            for (; diagnostics_.ok() && static_cast<double>(pictures_) < shown_until; ++pictures_)
-                if (!writer_.video(pixels, stride, error)) fail(error);
-        }
+            draw(host, views, due);
     }
     write_sound_until(std::llround(host.aircraft().time_s() * kSoundRateHz));
     if (options_.progress) options_.progress({frames_, options_.expected_frames, pictures_});
 }
 
+void Recording::write_picture(CairoCanvas& picture, int64_t count) {
+    const uint8_t* pixels = cairo_image_surface_get_data(picture.surface());
+    const int stride = cairo_image_surface_get_stride(picture.surface());
+    std::string error;
+    for (int64_t i = 0; i < count && diagnostics_.ok(); ++i)
+        if (!writer_.video(pixels, stride, error)) fail(error);
+}
+
+void Recording::draw(PanelHost& host, const std::vector<PanelWindowView>& views, int64_t due) {
+    if (!bitmaps_) bitmaps_ = std::make_unique<ModuleBitmaps>(host.module()->instance());
+    const PanelLayout layout = lay_out_panel(views, *bitmaps_);
+    if (!canvas_ || cairo_image_surface_get_width(canvas_->surface()) != layout.width ||
+        cairo_image_surface_get_height(canvas_->surface()) != layout.height)
+        canvas_ = std::make_unique<CairoCanvas>(layout.width, layout.height);
+    else
+        canvas_->clear();
+    paint_panel(views, layout, *bitmaps_, *canvas_, {});
+    if (!started_ && !start(host, even(layout.width), even(layout.height))) return;
+    // The frames before anything was drawn are blank pictures of the file's size.
+    frame_->clear();
+    write_picture(*frame_, blank_pictures_);
+    blank_pictures_ = 0;
+    // The file keeps the size of its first picture; a panel that grows or shrinks
+    // later (a window opened or closed) is scaled to fit it.
+    cairo_surface_t* frame = frame_->surface();
+    const double scale = std::min(cairo_image_surface_get_width(frame) / static_cast<double>(layout.width),
+                                  cairo_image_surface_get_height(frame) / static_cast<double>(layout.height));
+    cairo_t* cr = cairo_create(frame);
+    if (scale < 1.0) cairo_scale(cr, scale, scale);
+    cairo_set_source_surface(cr, canvas_->surface(), 0, 0);
+    if (scale < 1.0) cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(frame);
+    write_picture(*frame_, due - pictures_);
+    pictures_ = std::max(pictures_, due);
+}
+
 Diagnostics Recording::finish(PanelHost& host) {
     take_plays(host);
     if (frames_ == 0) fail("the scenario runs no frame: nothing to record");
+    if (diagnostics_.ok() && !started_ && host.module()) draw(host, {}, pictures_);  // nothing was ever drawn
     if (diagnostics_.ok() && writer_.has_audio()) {
         const int64_t video_end = std::llround(static_cast<double>(pictures_) / options_.fps * kSoundRateHz);
         const int64_t end = std::max(video_end, track_ ? track_->end() : 0);

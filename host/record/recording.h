@@ -14,6 +14,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "host/base/diagnostics.h"
 #include "host/record/click_track.h"
@@ -23,6 +24,7 @@ class CairoCanvas;
 class ModuleBitmaps;
 class PanelHost;
 struct PanelConfig;
+struct PanelWindowView;
 
 // The formats, chosen by OUT's ending.
 inline constexpr RecordFormat RECORD_FORMATS[] = {
@@ -84,6 +86,10 @@ private:
     bool start(PanelHost& host, int width, int height);
     bool ensure_track(PanelHost& host);
     void take_plays(PanelHost& host);
+    // Draws the windows in view and writes the pictures up to due (first the blank ones
+    // owed from before anything was drawn); starts the file at the first call.
+    void draw(PanelHost& host, const std::vector<PanelWindowView>& views, int64_t due);
+    void write_picture(CairoCanvas& picture, int64_t count);
     void write_sound_until(int64_t sample);
     void fail(const std::string& what);
 
@@ -99,7 +105,8 @@ private:
     bool started_ = false;
     bool finished_ = false;
     int64_t frames_ = 0;
-    int64_t pictures_ = 0;
+    int64_t pictures_ = 0;        // pictures written or owed
+    int64_t blank_pictures_ = 0;  // owed: frames before anything was drawn
     int64_t sound_written_ = 0;
     size_t play_log_seen_ = 0;
     size_t plays_ = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,6 +42,14 @@ std::vector<uint8_t> stereo_wave(const std::vector<uint8_t>& frames) {
     u32(b, static_cast<uint32_t>(frames.size()));
     b.insert(b.end(), frames.begin(), frames.end());
     return b;
+}
+
+// A GIF's picture size, from its header.
+std::pair<int, int> gif_size(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[10] = {};
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    return {header[6] | header[7] << 8, header[8] | header[9] << 8};
 }
 
 class RecordingFiles : public ::testing::Test {
@@ -184,6 +193,18 @@ TEST_F(RecordingFiles, ARunRecordsTheWholeFileUnderItsNameAndNothingElse) {
     // 44 frames of 1/18 s at 9 pictures a second; a .gif has no sound track to count clicks on.
     EXPECT_EQ(err.str(), gif + ": note: recorded 22 pictures at 9 a second\n");
     EXPECT_GT(fs::file_size(gif), 0u);
+}
+
+TEST_F(RecordingFiles, FramesBeforeAnyGaugeIsPlacedDoNotShrinkTheRecording) {
+    std::ofstream(dir / "late.scn") << "frame 2\nplace Old_COM1\nframe 3\n";
+    std::ofstream(dir / "early.scn") << "place Old_COM1\nframe 5\n";
+    for (const char* name : {"late", "early"})
+        ASSERT_EQ(panelhost({"run", (dir / (std::string(name) + ".scn")).string(), "--record",
+                             (dir / (std::string(name) + ".gif")).string()}),
+                  EXIT_DONE)
+            << err.str();
+    EXPECT_GT(gif_size(dir / "early.gif").first, 100);
+    EXPECT_EQ(gif_size(dir / "late.gif"), gif_size(dir / "early.gif"));
 }
 
 TEST_F(RecordingFiles, BadRecordingOptionsStopTheRunBeforeAnyWork) {
