@@ -29,6 +29,9 @@ struct RunOptions {
     std::string out_dir;  // where render lines write; empty: the current folder
     std::string record;   // the recording to make; empty: none
     int fps = kDefaultFps;
+#ifdef TARVOLEN_HAVE_RENDERER
+    PictureOptions picture;  // how the recording draws the panel
+#endif
 };
 
 #ifdef TARVOLEN_HAVE_RENDERER
@@ -52,6 +55,7 @@ std::unique_ptr<Recording> open_recording(const RunOptions& options, const std::
     record.fps = options.fps;
     record.frame_s = FRAME_SECONDS;
     record.expected_frames = count_scenario_frames(text);
+    record.picture = options.picture;
     if (isatty(STDERR_FILENO)) record.progress = show_progress;
     bool usage = false;
     std::unique_ptr<Recording> recording = Recording::open(record, context.diagnostics, usage);
@@ -127,11 +131,13 @@ void add_run_command(CLI::App& app, CommandContext& context) {
     add_whole_option(*command, "--fps", options->fps, 1, kMaxFps, "pictures a second in the recording")
         ->default_str(std::to_string(kDefaultFps))
         ->needs(record);
+    for (CLI::Option* option : add_picture_options(*command, options->picture)) option->needs(record);
     command->footer(
         "--record: every frame the scenario runs (1/18 s of scenario time) becomes a picture of the\n"
         "open panel windows, N a second (each showing the last frame run by its time); .webm and .mp4\n"
         "carry the module's clicks at the times it plays them. The file appears under OUT's name only\n"
-        "when it is whole.");
+        "when it is whole. --night, --layout, --screen, --windows and --scale draw the recording's\n"
+        "pictures as they draw render's.");
 #else
     // This build draws nothing; --record says so instead of being an unknown option.
     command

@@ -181,14 +181,31 @@ void Recording::after_frame(PanelHost& host, const PanelConfig* panel) {
     const auto due =
         static_cast<int64_t>(std::ceil(static_cast<double>(frames_) * options_.frame_s * options_.fps - 1e-6));
     if (diagnostics_.ok() && pictures_ < due && host.module()) {
-        const std::vector<PanelWindowView> views = panel_views(host, panel);
+        const std::vector<PanelWindowView> views = current_views(host, panel);
         if (views.empty() && !started_)
             blank_pictures_ = pictures_ = due;  // the file takes the size of the first thing drawn
-        else
+        else if (diagnostics_.ok())
             draw(host, views, due);
     }
     write_sound_until(std::llround(host.aircraft().time_s() * kSoundRateHz));
     if (options_.progress) options_.progress({frames_, options_.expected_frames, pictures_});
+}
+
+std::vector<PanelWindowView> Recording::current_views(PanelHost& host, const PanelConfig* panel) {
+    if (!bitmaps_) bitmaps_ = std::make_unique<ModuleBitmaps>(host.module()->instance());
+    std::vector<const PanelWindow*> chosen;
+    if (panel) {
+        if (panel != backgrounds_for_) {
+            backgrounds_ = std::make_unique<PanelBackgrounds>(*panel, options_.picture.screen.w, diagnostics_);
+            backgrounds_for_ = panel;
+        }
+        std::string error;
+        if (!choose_windows(host, *panel, options_.picture.windows, chosen, error)) {
+            fail(error);
+            return {};
+        }
+    }
+    return panel_views(host, panel, *bitmaps_, backgrounds_.get(), panel ? &chosen : nullptr, options_.picture);
 }
 
 void Recording::write_picture(CairoCanvas& picture, int64_t count) {
@@ -201,16 +218,25 @@ void Recording::write_picture(CairoCanvas& picture, int64_t count) {
 
 void Recording::draw(PanelHost& host, const std::vector<PanelWindowView>& views, int64_t due) {
     if (!bitmaps_) bitmaps_ = std::make_unique<ModuleBitmaps>(host.module()->instance());
-    const PanelLayout layout = lay_out_panel(views, *bitmaps_);
+    const PictureOptions& picture = options_.picture;
+    const PanelLayout layout =
+        picture.screen_layout ? lay_out_screen(views, picture.screen) : lay_out_panel(views, *bitmaps_, picture.scale);
+    if (layout.width > MAX_PICTURE_SIDE || layout.height > MAX_PICTURE_SIDE)
+        return fail("the pictures would be " + std::to_string(layout.width) + " x " + std::to_string(layout.height) +
+                    " pixels, more than " + std::to_string(MAX_PICTURE_SIDE) +
+                    " on a side (a smaller --scale, or fewer --windows)");
+    const uint32_t background = layout.screen ? OUTSIDE_COLOUR : 0x1C1C1C;
     if (!canvas_ || cairo_image_surface_get_width(canvas_->surface()) != layout.width ||
         cairo_image_surface_get_height(canvas_->surface()) != layout.height)
-        canvas_ = std::make_unique<CairoCanvas>(layout.width, layout.height);
+        canvas_ = std::make_unique<CairoCanvas>(layout.width, layout.height, background);
     else
-        canvas_->clear();
-    paint_panel(views, layout, *bitmaps_, *canvas_, {});
+        canvas_->clear(background);
+    const std::vector<std::string> problems = paint_panel(views, layout, *bitmaps_, *canvas_, picture.paint);
+    if (!problems.empty()) return fail(problems.front());
+    if (!bitmaps_->problems().empty()) return fail(bitmaps_->problems().front());
     if (!started_ && !start(host, even(layout.width), even(layout.height))) return;
     // The frames before anything was drawn are blank pictures of the file's size.
-    frame_->clear();
+    frame_->clear(background);
     write_picture(*frame_, blank_pictures_);
     blank_pictures_ = 0;
     // The file keeps the size of its first picture; a panel that grows or shrinks

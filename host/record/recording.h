@@ -19,12 +19,11 @@
 #include "host/base/diagnostics.h"
 #include "host/record/click_track.h"
 #include "host/record/media_writer.h"
+#include "host/render/panel_render.h"
 
 class CairoCanvas;
 class ModuleBitmaps;
 class PanelHost;
-struct PanelConfig;
-struct PanelWindowView;
 
 // The formats, chosen by OUT's ending.
 inline constexpr RecordFormat RECORD_FORMATS[] = {
@@ -50,6 +49,7 @@ struct RecordOptions {
     int fps = 18;                 // pictures a second in the file (1 to 120)
     double frame_s = 1.0 / 18.0;  // scenario time one frame stands for
     int64_t expected_frames = 0;  // for progress reports
+    PictureOptions picture;       // layout, windows, scale, night: as render draws them
     // Called after every scenario frame.
     std::function<void(const RecordProgress&)> progress;
     // The formats OUT's ending chooses from (tests give others).
@@ -86,6 +86,8 @@ private:
     bool start(PanelHost& host, int width, int height);
     bool ensure_track(PanelHost& host);
     void take_plays(PanelHost& host);
+    // The windows the picture options choose, as they stand.
+    std::vector<PanelWindowView> current_views(PanelHost& host, const PanelConfig* panel);
     // Draws the windows in view and writes the pictures up to due (first the blank ones
     // owed from before anything was drawn); starts the file at the first call.
     void draw(PanelHost& host, const std::vector<PanelWindowView>& views, int64_t due);
@@ -99,6 +101,8 @@ private:
     MediaWriter writer_;
     std::unique_ptr<ClickTrack> track_;
     std::unique_ptr<ModuleBitmaps> bitmaps_;
+    std::unique_ptr<PanelBackgrounds> backgrounds_;  // of the panel backgrounds_for_
+    const PanelConfig* backgrounds_for_ = nullptr;
     std::unique_ptr<CairoCanvas> canvas_;  // the panel as the renderer lays it out
     std::unique_ptr<CairoCanvas> frame_;   // the picture of the file's size
     Diagnostics diagnostics_;

@@ -207,6 +207,16 @@ TEST_F(RecordingFiles, FramesBeforeAnyGaugeIsPlacedDoNotShrinkTheRecording) {
     EXPECT_EQ(gif_size(dir / "late.gif"), gif_size(dir / "early.gif"));
 }
 
+TEST_F(RecordingFiles, TheScreenLayoutRecordsTheScreen) {
+    std::ofstream(dir / "panel.scn") << "panel " TARVOLEN_SOURCE_DIR "/examples/panel.cfg\nframe 2\n";
+    const fs::path gif = dir / "screen.gif";
+    ASSERT_EQ(panelhost({"run", (dir / "panel.scn").string(), "--record", gif.string(), "--layout", "screen",
+                         "--screen", "800x600", "--windows", "all"}),
+              EXIT_DONE)
+        << err.str();
+    EXPECT_EQ(gif_size(gif), std::make_pair(800, 600));
+}
+
 TEST_F(RecordingFiles, BadRecordingOptionsStopTheRunBeforeAnyWork) {
     EXPECT_EQ(panelhost({"run", kClicks, "--record", (dir / "clicks.mkv").string()}), EXIT_USAGE);
     EXPECT_NE(err.str().find("clicks.mkv: unknown kind of recording"), std::string::npos) << err.str();
@@ -216,6 +226,8 @@ TEST_F(RecordingFiles, BadRecordingOptionsStopTheRunBeforeAnyWork) {
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(panelhost({"run", kClicks, "--fps", "9"}), EXIT_USAGE);
     EXPECT_NE(err.str().find("--fps requires --record"), std::string::npos) << err.str();
+    EXPECT_EQ(panelhost({"run", kClicks, "--layout", "screen"}), EXIT_USAGE);
+    EXPECT_NE(err.str().find("--layout requires --record"), std::string::npos) << err.str();
     EXPECT_TRUE(files().empty());
 }
 
