@@ -46,20 +46,25 @@ struct ScenarioHooks {
     // (a recording draws the panel there and stamps sounds with the clock).
     std::function<void(PanelHost& host)> before_frame;
     std::function<void(PanelHost& host, const PanelConfig* panel)> after_frame;
+    // Called after every frame and every line: a caller that streams the trace writes
+    // and clears it here, so a long scenario does not hold it all.
+    std::function<void(PanelHost& host)> flush;
 };
 
 // The placement a GAUGE argument names (NAME or NAME#K), or null.
 Placement* find_placement(PanelHost& host, const std::string& arg);
 
 // Runs the scenario text on the host: the errors (a line that cannot be run, an
-// expectation not met, a module fault) and notes, each "SOURCE:LINE: what" where the
-// scenario is the place. Numbers are read with the host's one number grammar.
+// expectation not met, a module fault, at the line where it happened) and notes, each
+// "SOURCE:LINE: what" where the scenario is the place. A scenario runs at most
+// MAX_SCENARIO_FRAMES frames in all. Numbers are read with the host's one number grammar.
 Diagnostics run_scenario(PanelHost& host, const std::string& text, const std::string& source,
                          const ScenarioHooks& hooks = {});
 
 // The frames the scenario's frame lines run, counted without running it (0 for lines
 // that are not well formed: running them reports those).
 int64_t count_scenario_frames(const std::string& text);
+inline constexpr long long MAX_SCENARIO_FRAMES = 1000000;  // 15 hours at 18 a second
 
 // Seconds of scenario time one frame stands for.
 inline constexpr double FRAME_SECONDS = 1.0 / 18.0;
