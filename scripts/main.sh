@@ -2,7 +2,8 @@
 # The main job: sets up the machine, builds Tarvolen_Instr.gau (win32 preset) and the
 # Linux panelhost (native preset), makes the release zip dist/Tarvolen_Instr-<version>.zip
 # and draws the example panel (day and night, before and after the example flight)
-# into out/, and once more from the .gau unpacked from the zip, which must match.
+# into out/, the example flight as the moving picture the README shows (docs/flight.gif),
+# and the panel once more from the .gau unpacked from the zip, which must match.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,10 +27,15 @@ draw_example() {
   "$panelhost" render examples/panel.cfg --night -o out/panel-night.png
   "$panelhost" render examples/panel.cfg --windows all -o out/panel-sheet.png
   "$panelhost" render examples/panel.cfg --windows all --layout screen -o out/panel-screen.png
-  "$panelhost" run examples/flight.scn --out out >out/flight-trace.jsonl
+  "$panelhost" run examples/flight.scn --out out --record docs/flight.gif >out/flight-trace.jsonl
+  # The README's moving picture stays small enough for a web page.
+  local size
+  size=$(stat -c %s docs/flight.gif)
+  [ "$size" -le $((2 * 1024 * 1024)) ] || { echo "main: docs/flight.gif is $size bytes (at most 2 MB)" >&2; exit 1; }
   echo "pictures of the example panel (examples/panel.cfg), as placed and along examples/flight.scn:"
   for f in panel-day panel-night panel-sheet panel-screen before-day before-night after-day after-night; do echo "  $PWD/out/$f.png"; done
   echo "trace of the example flight: $PWD/out/flight-trace.jsonl"
+  echo "the example flight as a moving picture: $PWD/docs/flight.gif ($size bytes)"
 }
 
 # The example panel drawn again from the .gau as a user unpacks it from the release zip

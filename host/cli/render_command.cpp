@@ -155,6 +155,46 @@ int render_panel(const RenderOptions& options, const std::string& module_path, D
     return diagnostics.ok() ? EXIT_DONE : EXIT_FAILED;
 }
 
+std::vector<CLI::Option*> add_picture_options(CLI::App& command, PictureOptions& picture) {
+    const CLI::Validator scale_check(
+        [](std::string& text) {
+            const Parsed<double> scale = parse_number(text);
+            if (!scale.ok()) return scale.problem;
+            if (scale.value >= kSmallestScale && scale.value <= kLargestScale) return std::string();
+            return "\"" + text + "\" is out of range (0.05 to 8)";
+        },
+        "");
+    CLI::Option* night = command.add_flag("--night", picture.paint.night, "dim everything that is not lit");
+    CLI::Option* layout =
+        command
+            .add_option_function<std::string>(
+                "--layout", [&picture](const std::string& text) { picture.screen_layout = text == "screen"; },
+                "sheet: the windows side by side, each titled (the default); screen: where the panel puts them")
+            ->check(CLI::IsMember({"sheet", "screen"}));
+    CLI::Option* screen =
+        command
+            .add_option_function<std::string>(
+                "--screen", [&picture](const std::string& text) { read_screen(text, picture.screen); },
+                "the screen's pixels, for --layout screen and the choice of background bitmaps (default 1024x768)")
+            ->check(reader_check(read_screen))
+            ->type_name("WxH");
+    CLI::Option* windows =
+        command
+            .add_option_function<std::string>(
+                "--windows", [&picture](const std::string& text) { read_windows(text, picture.windows); },
+                "visible: those open (the default); all; or a list of idents, names and titles")
+            ->check(reader_check(read_windows))
+            ->type_name("visible|all|A,B,...");
+    CLI::Option* scale =
+        command
+            .add_option_function<std::string>(
+                "--scale", [&picture](const std::string& text) { picture.scale = parse_number(text).value; },
+                "the sheet's pixels per window pixel (0.05 to 8, default 1)")
+            ->check(scale_check)
+            ->type_name("F");
+    return {night, layout, screen, windows, scale};
+}
+
 void add_render_command(CLI::App& app, CommandContext& context) {
     auto options = std::make_shared<RenderOptions>();
     CLI::App* command = app.add_subcommand("render", "Place a panel.cfg's gauges, set, click, run frames, draw a PNG");
@@ -172,37 +212,7 @@ void add_render_command(CLI::App& app, CommandContext& context) {
         ->type_name("GAUGE@X,Y");
     add_whole_option(*command, "--frames", options->frames, 1, kMaxFrames, "frames to run at the end (1/18 s each)")
         ->default_str("1");
-    command->add_flag("--night", options->picture.paint.night, "dim everything that is not lit");
-    command
-        ->add_option_function<std::string>(
-            "--layout", [options](const std::string& text) { options->picture.screen_layout = text == "screen"; },
-            "sheet: the windows side by side, each titled (the default); screen: where the panel puts them")
-        ->check(CLI::IsMember({"sheet", "screen"}));
-    command
-        ->add_option_function<std::string>(
-            "--screen", [options](const std::string& text) { read_screen(text, options->picture.screen); },
-            "the screen's pixels, for --layout screen and the choice of background bitmaps (default 1024x768)")
-        ->check(reader_check(read_screen))
-        ->type_name("WxH");
-    command
-        ->add_option_function<std::string>(
-            "--windows", [options](const std::string& text) { read_windows(text, options->picture.windows); },
-            "visible: those open (the default); all; or a list of idents, names and titles")
-        ->check(reader_check(read_windows))
-        ->type_name("visible|all|A,B,...");
-    command
-        ->add_option_function<std::string>(
-            "--scale", [options](const std::string& text) { options->picture.scale = parse_number(text).value; },
-            "the sheet's pixels per window pixel (0.05 to 8, default 1)")
-        ->check(CLI::Validator(
-            [](std::string& text) {
-                const Parsed<double> scale = parse_number(text);
-                if (!scale.ok()) return scale.problem;
-                if (scale.value >= kSmallestScale && scale.value <= kLargestScale) return std::string();
-                return "\"" + text + "\" is out of range (0.05 to 8)";
-            },
-            ""))
-        ->type_name("F");
+    add_picture_options(*command, options->picture);
     command->add_flag("--verbose", options->verbose, "a note for every gauge of another module");
     command->callback(
         [options, &context] { context.exit_code = render_panel(*options, context.module_path, context.diagnostics); });

@@ -10,6 +10,11 @@
 #include "host/cli/scenario.h"
 #include "host/render/panel_render.h"
 
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
+
 // panelhost render PANEL.cfg [--set TOKEN=VALUE]... [--click GAUGE@X,Y]... [--frames N]
 //                  [--night] [--layout sheet|screen] [--screen WxH] [--scale F]
 //                  [--windows visible|all|LIST] [--verbose] -o OUT.png
@@ -58,6 +63,10 @@ std::string read_windows(const std::string& text, WindowChoice& out);
 // missing or the file cannot be written; what went wrong and what was written are in
 // diagnostics.
 int render_panel(const RenderOptions& options, const std::string& module_path, Diagnostics& diagnostics);
+
+// The options of a picture (--night, --layout, --screen, --windows, --scale) on a
+// command, read into picture; the options added.
+std::vector<CLI::Option*> add_picture_options(CLI::App& command, PictureOptions& picture);
 
 // Scenario hooks whose render lines draw PNG files into out_dir.
 ScenarioHooks renderer_hooks(const std::string& out_dir);

@@ -136,8 +136,10 @@ private:
                         std::to_string(MAX_SCENARIO_FRAMES) + " frames in all");
         frames_run_ += count;
         for (int i = 0; i < count; ++i) {
+            if (hooks_.before_frame) hooks_.before_frame(host_);
             host_.advance(FRAME_SECONDS);
             host_.frame_all();
+            if (hooks_.after_frame) hooks_.after_frame(host_, panel_.get());
             if (hooks_.flush) hooks_.flush(host_);
         }
     }
@@ -250,6 +252,24 @@ Placement* find_placement(GaugeHost& host, const std::string& arg) {
     for (const auto& p : host.placements())
         if (p->name == name && ++seen == wanted) return p.get();
     return nullptr;
+}
+
+int64_t count_scenario_frames(const std::string& text) {
+    std::istringstream in(text);
+    int64_t frames = 0;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string command, count, extra;
+        if (!(words >> command) || command != "frame") continue;
+        long long n = 1;
+        if (words >> count) {
+            const Parsed<long long> parsed = parse_whole(count, 0, kMaxFrames);
+            if (!parsed.ok()) continue;
+            n = parsed.value;
+        }
+        if (!(words >> extra)) frames += n;
+    }
+    return frames;
 }
 
 Diagnostics run_scenario(GaugeHost& host, const std::string& text, const std::string& source,

@@ -22,6 +22,7 @@
 // build) passes over render lines.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -42,6 +43,10 @@ struct ScenarioHooks {
                        Diagnostics& diagnostics)>
         render;
     std::string output_dir;  // where render lines write; empty: the current folder
+    // Around every frame: before it moves the clock on, and after every gauge has run it
+    // (a recording draws the panel there and stamps sounds with the clock).
+    std::function<void(GaugeHost& host)> before_frame;
+    std::function<void(GaugeHost& host, const PanelConfig* panel)> after_frame;
     // Called after every frame and every line: a caller that streams the trace writes
     // and clears it here, so a long scenario does not hold it all.
     std::function<void(GaugeHost& host)> flush;
@@ -60,6 +65,9 @@ Diagnostics run_scenario(GaugeHost& host, const std::string& text, const std::st
 Diagnostics run_scenario(PanelHost& host, const std::string& text, const std::string& source,
                          const ScenarioHooks& hooks = {});
 
+// The frames the scenario's frame lines run, counted without running it (0 for lines
+// that are not well formed: running them reports those).
+int64_t count_scenario_frames(const std::string& text);
 inline constexpr long long MAX_SCENARIO_FRAMES = 1000000;  // 15 hours at 18 a second
 
 // Seconds of scenario time one frame stands for.

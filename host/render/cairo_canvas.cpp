@@ -251,3 +251,16 @@ uint32_t CairoCanvas::pixel(int x, int y) {
         reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(y) * cairo_image_surface_get_stride(target_));
     return row[x] & 0xFFFFFFu;
 }
+
+void CairoCanvas::clear(uint32_t background) {
+    cairo_save(cr_);
+    cairo_reset_clip(cr_);
+    set_colour(cr_, background, false);
+    cairo_paint(cr_);
+    cairo_restore(cr_);
+}
+
+cairo_surface_t* CairoCanvas::surface() {
+    cairo_surface_flush(target_);
+    return target_;
+}

@@ -33,6 +33,11 @@ public:
     bool write_png(const std::string& path, Diagnostics& diagnostics);
     // The colour of one pixel of the picture, 0xRRGGBB (for tests).
     uint32_t pixel(int x, int y);
+    // Fills the whole picture with the background colour again, keeping the bitmaps'
+    // surfaces for the next drawing (a recording draws every frame on one canvas).
+    void clear(uint32_t background = 0x1C1C1C);
+    // The picture as cairo holds it (RGB24), flushed, for copying out frame by frame.
+    cairo_surface_t* surface();
     // What cairo refused to draw (a value out of its range, say), one line each: the
     // window or gauge and cairo's reason. The drawing went on after each.
     const std::vector<std::string>& problems() const { return problems_; }

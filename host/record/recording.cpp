@@ -1,0 +1,274 @@
+// Running a recording along a scenario: drawing each frame, stamping the module's plays,
+// feeding the writer, and putting the file in place only when it is whole.
+#include "host/record/recording.h"
+
+#include <cairo.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "host/core/panel_host.h"
+#include "host/render/cairo_canvas.h"
+#include "host/render/module_bitmaps.h"
+#include "host/render/panel_render.h"
+#include "platform/portable/backend.h"
+
+namespace {
+
+// The module's click: the WAVE resource its radios play.
+constexpr uint16_t kClickResourceId = 10;
+constexpr int kSoundRateHz = 48000;
+constexpr int kMaxFps = 120;
+
+bool ends_with(const std::string& text, const std::string& end) {
+    return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string folder_of(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Claims a new file beside path for the recording to grow in; empty with error if the
+// folder takes none.
+std::string claim_temporary(const std::string& path, std::string& error) {
+    const auto slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string pattern = folder_of(path) + "/." + name + ".XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const int fd = mkstemp(buffer.data());
+    if (fd < 0) {
+        error = path + ": cannot write into the folder " + folder_of(path) + " (" + std::strerror(errno) + ")";
+        return {};
+    }
+    // The finished recording gets the permissions any new file would.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    close(fd);
+    return buffer.data();
+}
+
+int even(int n) { return n + (n & 1); }
+
+// The click at the track's rate, from the module's own resources.
+bool load_click(PanelHost& host, MonoSound& click, std::string& error) {
+    const uintptr_t instance = host.module()->instance();
+    PlatformResource* resource = platform_find_resource(instance, kClickResourceId, "WAVE");
+    if (!resource) return error = "the module has no click sound (WAVE resource 10)", false;
+    const uint32_t size = platform_resource_size(instance, resource);
+    PlatformResourceData* data = platform_load_resource(instance, resource);
+    const auto* bytes = data ? static_cast<const uint8_t*>(platform_lock_resource(data)) : nullptr;
+    MonoSound native;
+    const bool decoded = bytes && decode_wave(bytes, size, native, error);
+    if (data) platform_free_resource(data);
+    if (!bytes) error = "cannot load the module's click sound";
+    if (!decoded) return error = "the module's click sound (WAVE resource 10): " + error, false;
+    return resample(native, kSoundRateHz, click, error);
+}
+
+}  // namespace
+
+const RecordFormat* record_format_for(const std::string& path, std::span<const RecordFormat> formats) {
+    for (const RecordFormat& format : formats)
+        if (ends_with(path, format.extension)) return &format;
+    return nullptr;
+}
+
+std::unique_ptr<Recording> Recording::open(const RecordOptions& options, Diagnostics& diagnostics, bool& usage_error) {
+    usage_error = true;
+    const RecordFormat* format = record_format_for(options.output, options.formats);
+    if (!format) {
+        diagnostics.error(options.output + ": unknown kind of recording (the name ends in .webm, .mp4, .apng or .gif)");
+        return nullptr;
+    }
+    if (options.fps < 1 || options.fps > kMaxFps) {
+        diagnostics.error("the frame rate is " + std::to_string(options.fps) + " (1 to " + std::to_string(kMaxFps) +
+                          " frames a second)");
+        return nullptr;
+    }
+    if (!(options.frame_s > 0)) {
+        diagnostics.error("a scenario frame must last some time");
+        return nullptr;
+    }
+    usage_error = false;
+    std::string error;
+    if (!format_available(*format, error)) {
+        diagnostics.error(options.output + ": " + error);
+        return nullptr;
+    }
+    struct stat seen {};
+    if (stat(options.output.c_str(), &seen) == 0 && S_ISDIR(seen.st_mode)) {
+        diagnostics.error(options.output + ": is a folder");
+        return nullptr;
+    }
+    std::string temporary = claim_temporary(options.output, error);
+    if (temporary.empty()) {
+        diagnostics.error(error);
+        return nullptr;
+    }
+    return std::unique_ptr<Recording>(new Recording(options, *format, std::move(temporary)));
+}
+
+Recording::Recording(const RecordOptions& options, const RecordFormat& format, std::string temporary)
+    : options_(options), format_(format), temporary_(std::move(temporary)) {
+    // Plays logged before this recording belong to earlier hosts.
+    play_log_seen_ = backend_play_log().size();
+}
+
+Recording::~Recording() {
+    if (!finished_) std::remove(temporary_.c_str());
+}
+
+void Recording::fail(const std::string& what) {
+    if (diagnostics_.ok()) diagnostics_.error(options_.output + ": " + what);
+}
+
+void Recording::take_plays(PanelHost& host) {
+    const std::vector<PlayRecord>& log = backend_play_log();
+    if (log.size() < play_log_seen_) play_log_seen_ = 0;  // the log was reset
+    if (format_.audio_encoder && log.size() > play_log_seen_ && !ensure_track(host)) return;
+    const int64_t at = std::llround(host.aircraft().time_s() * kSoundRateHz);
+    for (; play_log_seen_ < log.size(); ++play_log_seen_, ++plays_)
+        if (track_) track_->play(log[play_log_seen_].buffer, at);
+}
+
+bool Recording::ensure_track(PanelHost& host) {
+    if (track_) return true;
+    if (!diagnostics_.ok()) return false;
+    MonoSound click;
+    std::string error;
+    if (!load_click(host, click, error)) return fail(error), false;
+    track_ = std::make_unique<ClickTrack>(std::move(click));
+    return true;
+}
+
+bool Recording::start(PanelHost& host, int width, int height) {
+    started_ = true;
+    if (format_.audio_encoder && !ensure_track(host)) return false;
+    std::string error;
+    if (!writer_.open(format_, temporary_, width, height, options_.fps, kSoundRateHz, error)) return fail(error), false;
+    frame_ = std::make_unique<CairoCanvas>(width, height);
+    return true;
+}
+
+void Recording::write_sound_until(int64_t sample) {
+    if (!writer_.has_audio() || !diagnostics_.ok()) return;
+    const int chunk = writer_.audio_frame_samples();
+    std::vector<float> samples(static_cast<size_t>(chunk));
+    std::string error;
+    while (sound_written_ + chunk <= sample) {
+        track_->render(sound_written_, samples.size(), samples.data());
+        if (!writer_.audio(samples.data(), chunk, error)) return fail(error);
+        sound_written_ += chunk;
+    }
+}
+
+void Recording::before_frame(PanelHost& host) { take_plays(host); }
+
+void Recording::after_frame(PanelHost& host, const PanelConfig* panel) {
+    ++frames_;
+    take_plays(host);
+    // Pictures whose start lies before this frame's end show this frame.
+    const auto due =
+        static_cast<int64_t>(std::ceil(static_cast<double>(frames_) * options_.frame_s * options_.fps - 1e-6));
+    if (diagnostics_.ok() && pictures_ < due && host.module()) {
+        const std::vector<PanelWindowView> views = current_views(host, panel);
+        if (views.empty() && !started_)
+            blank_pictures_ = pictures_ = due;  // the file takes the size of the first thing drawn
+        else if (diagnostics_.ok())
+            draw(host, views, due);
+    }
+    write_sound_until(std::llround(host.aircraft().time_s() * kSoundRateHz));
+    if (options_.progress) options_.progress({frames_, options_.expected_frames, pictures_});
+}
+
+std::vector<PanelWindowView> Recording::current_views(PanelHost& host, const PanelConfig* panel) {
+    if (!bitmaps_) bitmaps_ = std::make_unique<ModuleBitmaps>(host.module()->instance());
+    std::vector<const PanelWindow*> chosen;
+    if (panel) {
+        if (panel != backgrounds_for_) {
+            backgrounds_ = std::make_unique<PanelBackgrounds>(*panel, options_.picture.screen.w, diagnostics_);
+            backgrounds_for_ = panel;
+        }
+        std::string error;
+        if (!choose_windows(host, *panel, options_.picture.windows, chosen, error)) {
+            fail(error);
+            return {};
+        }
+    }
+    return panel_views(host, panel, *bitmaps_, backgrounds_.get(), panel ? &chosen : nullptr, options_.picture);
+}
+
+void Recording::write_picture(CairoCanvas& picture, int64_t count) {
+    const uint8_t* pixels = cairo_image_surface_get_data(picture.surface());
+    const int stride = cairo_image_surface_get_stride(picture.surface());
+    std::string error;
+    for (int64_t i = 0; i < count && diagnostics_.ok(); ++i)
+        if (!writer_.video(pixels, stride, error)) fail(error);
+}
+
+void Recording::draw(PanelHost& host, const std::vector<PanelWindowView>& views, int64_t due) {
+    if (!bitmaps_) bitmaps_ = std::make_unique<ModuleBitmaps>(host.module()->instance());
+    const PictureOptions& picture = options_.picture;
+    const PanelLayout layout =
+        picture.screen_layout ? lay_out_screen(views, picture.screen) : lay_out_panel(views, *bitmaps_, picture.scale);
+    if (layout.width > MAX_PICTURE_SIDE || layout.height > MAX_PICTURE_SIDE)
+        return fail("the pictures would be " + std::to_string(layout.width) + " x " + std::to_string(layout.height) +
+                    " pixels, more than " + std::to_string(MAX_PICTURE_SIDE) +
+                    " on a side (a smaller --scale, or fewer --windows)");
+    const uint32_t background = layout.screen ? OUTSIDE_COLOUR : 0x1C1C1C;
+    if (!canvas_ || cairo_image_surface_get_width(canvas_->surface()) != layout.width ||
+        cairo_image_surface_get_height(canvas_->surface()) != layout.height)
+        canvas_ = std::make_unique<CairoCanvas>(layout.width, layout.height, background);
+    else
+        canvas_->clear(background);
+    const std::vector<std::string> problems = paint_panel(views, layout, *bitmaps_, *canvas_, picture.paint);
+    if (!problems.empty()) return fail(problems.front());
+    if (!bitmaps_->problems().empty()) return fail(bitmaps_->problems().front());
+    if (!started_ && !start(host, even(layout.width), even(layout.height))) return;
+    // The frames before anything was drawn are blank pictures of the file's size.
+    frame_->clear(background);
+    write_picture(*frame_, blank_pictures_);
+    blank_pictures_ = 0;
+    // The file keeps the size of its first picture; a panel that grows or shrinks
+    // later (a window opened or closed) is scaled to fit it.
+    cairo_surface_t* frame = frame_->surface();
+    const double scale = std::min(cairo_image_surface_get_width(frame) / static_cast<double>(layout.width),
+                                  cairo_image_surface_get_height(frame) / static_cast<double>(layout.height));
+    cairo_t* cr = cairo_create(frame);
+    if (scale < 1.0) cairo_scale(cr, scale, scale);
+    cairo_set_source_surface(cr, canvas_->surface(), 0, 0);
+    if (scale < 1.0) cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(frame);
+    write_picture(*frame_, due - pictures_);
+    pictures_ = std::max(pictures_, due);
+}
+
+Diagnostics Recording::finish(PanelHost& host) {
+    take_plays(host);
+    if (frames_ == 0) fail("the scenario runs no frame: nothing to record");
+    if (diagnostics_.ok() && !started_ && host.module()) draw(host, {}, pictures_);  // nothing was ever drawn
+    if (diagnostics_.ok() && writer_.has_audio()) {
+        const int64_t video_end = std::llround(static_cast<double>(pictures_) / options_.fps * kSoundRateHz);
+        const int64_t end = std::max(video_end, track_ ? track_->end() : 0);
+        const int64_t chunk = writer_.audio_frame_samples();
+        write_sound_until((end + chunk - 1) / chunk * chunk);
+    }
+    std::string error;
+    if (diagnostics_.ok() && !writer_.close(error)) fail(error);
+    if (diagnostics_.ok() && std::rename(temporary_.c_str(), options_.output.c_str()) != 0)
+        fail(std::string("cannot put the recording in place (") + std::strerror(errno) + ")");
+    finished_ = diagnostics_.ok();
+    return diagnostics_;
+}

@@ -1,0 +1,117 @@
+// Recording a scenario as a moving picture: every frame the scenario runs, drawn as the
+// renderer draws the panel, at the frame's scenario time; for formats with sound, the
+// module's own click sounds at the scenario time of each play the module makes.
+//
+// Time: the scenario's n-th frame (its clock at n frame times once run) is shown from
+// (n - 1) to n frame times, so a click made after it sounds at the start of the next
+// picture, the first that shows what the click did. At another frame rate each picture
+// shows the last frame run by its start.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "host/base/diagnostics.h"
+#include "host/record/click_track.h"
+#include "host/record/media_writer.h"
+#include "host/render/panel_render.h"
+
+class CairoCanvas;
+class ModuleBitmaps;
+class PanelHost;
+
+// The formats, chosen by OUT's ending.
+inline constexpr RecordFormat RECORD_FORMATS[] = {
+    // ending  container  video         sound
+    {".webm", "webm", "libvpx-vp9", "libopus"},  // VP9 and Opus
+    {".mp4", "mp4", "libx264", "aac"},           // H.264 and AAC
+    {".apng", "apng", "apng", nullptr},          // animated PNG, every pixel kept
+    {".gif", "gif", "gif", nullptr},             // 252 colours, dithered
+};
+static_assert(std::size(RECORD_FORMATS) == 4);
+
+// The format whose ending path has (case as written) among formats, or null.
+const RecordFormat* record_format_for(const std::string& path, std::span<const RecordFormat> formats = RECORD_FORMATS);
+
+struct RecordProgress {
+    int64_t frames = 0;    // scenario frames run so far
+    int64_t expected = 0;  // frames the scenario will run (0: not known)
+    int64_t written = 0;   // pictures written
+};
+
+struct RecordOptions {
+    std::string output;           // OUT: .webm, .mp4, .apng or .gif
+    int fps = 18;                 // pictures a second in the file (1 to 120)
+    double frame_s = 1.0 / 18.0;  // scenario time one frame stands for
+    int64_t expected_frames = 0;  // for progress reports
+    PictureOptions picture;       // layout, windows, scale, night: as render draws them
+    // Called after every scenario frame.
+    std::function<void(const RecordProgress&)> progress;
+    // The formats OUT's ending chooses from (tests give others).
+    std::span<const RecordFormat> formats = RECORD_FORMATS;
+};
+
+class Recording {
+public:
+    // Checks the options before any work is done: the ending names a format, fps is in
+    // range, this FFmpeg has the format's encoders, and OUT's folder takes a new file
+    // (the temporary file beside OUT that the recording is written to). Null with the
+    // errors in diagnostics otherwise; usage_error tells a wrong ending or rate (exit 2)
+    // from the rest (exit 1).
+    static std::unique_ptr<Recording> open(const RecordOptions& options, Diagnostics& diagnostics, bool& usage_error);
+    // A recording never finished leaves no file behind.
+    ~Recording();
+    Recording(const Recording&) = delete;
+    Recording& operator=(const Recording&) = delete;
+
+    // Hooks around each scenario frame: sounds the module played since the last hook
+    // are stamped with the clock; after the frame, the panel is drawn as it stands.
+    void before_frame(PanelHost& host);
+    void after_frame(PanelHost& host, const PanelConfig* panel);
+    // Takes the last plays, writes the file's end and puts it in OUT's place. Errors
+    // when the scenario ran no frame, drawing or encoding failed, or the rename failed.
+    Diagnostics finish(PanelHost& host);
+
+    int64_t pictures() const { return pictures_; }
+    size_t plays() const { return plays_; }
+    bool has_sound() const { return format_.audio_encoder != nullptr; }
+
+private:
+    Recording(const RecordOptions& options, const RecordFormat& format, std::string temporary);
+    bool start(PanelHost& host, int width, int height);
+    bool ensure_track(PanelHost& host);
+    void take_plays(PanelHost& host);
+    // The windows the picture options choose, as they stand.
+    std::vector<PanelWindowView> current_views(PanelHost& host, const PanelConfig* panel);
+    // Draws the windows in view and writes the pictures up to due (first the blank ones
+    // owed from before anything was drawn); starts the file at the first call.
+    void draw(PanelHost& host, const std::vector<PanelWindowView>& views, int64_t due);
+    void write_picture(CairoCanvas& picture, int64_t count);
+    void write_sound_until(int64_t sample);
+    void fail(const std::string& what);
+
+    RecordOptions options_;
+    const RecordFormat& format_;
+    std::string temporary_;
+    MediaWriter writer_;
+    std::unique_ptr<ClickTrack> track_;
+    std::unique_ptr<ModuleBitmaps> bitmaps_;
+    std::unique_ptr<PanelBackgrounds> backgrounds_;  // of the panel backgrounds_for_
+    const PanelConfig* backgrounds_for_ = nullptr;
+    std::unique_ptr<CairoCanvas> canvas_;  // the panel as the renderer lays it out
+    std::unique_ptr<CairoCanvas> frame_;   // the picture of the file's size
+    Diagnostics diagnostics_;
+    bool started_ = false;
+    bool finished_ = false;
+    int64_t frames_ = 0;
+    int64_t pictures_ = 0;        // pictures written or owed
+    int64_t blank_pictures_ = 0;  // owed: frames before anything was drawn
+    int64_t sound_written_ = 0;
+    size_t play_log_seen_ = 0;
+    size_t plays_ = 0;
+};
