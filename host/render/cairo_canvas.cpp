@@ -34,15 +34,33 @@ void release_font_caches() {
     FcFini();
 }
 
+void release_font_caches_at_exit() {
+    static const bool release_registered = std::atexit(release_font_caches) == 0;
+    (void)release_registered;
+}
+
 }  // namespace
 
 CairoCanvas::CairoCanvas(int width, int height, uint32_t background)
     : target_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(width, 1), std::max(height, 1))),
       cr_(cairo_create(target_)) {
-    static const bool release_registered = std::atexit(release_font_caches) == 0;
-    (void)release_registered;
+    release_font_caches_at_exit();
     set_colour(cr_, background, false);
     cairo_paint(cr_);
+}
+
+CairoCanvas::CairoCanvas(int width, int height, Transparent)
+    : target_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(width, 1), std::max(height, 1))),
+      cr_(cairo_create(target_)) {
+    release_font_caches_at_exit();
+    clear();
+}
+
+void CairoCanvas::clear() {
+    cairo_save(cr_);
+    cairo_set_operator(cr_, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(cr_);
+    cairo_restore(cr_);
 }
 
 CairoCanvas::~CairoCanvas() {
@@ -165,6 +183,15 @@ bool CairoCanvas::write_png(const std::string& path, std::string& error) {
     if (status == CAIRO_STATUS_SUCCESS) return true;
     error = path + ": cannot write the picture (" + cairo_status_to_string(status) + ")";
     return false;
+}
+
+bool CairoCanvas::encode_png(std::string& out) {
+    cairo_surface_flush(target_);
+    auto append = [](void* closure, const unsigned char* data, unsigned int length) {
+        static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+        return CAIRO_STATUS_SUCCESS;
+    };
+    return cairo_surface_write_to_png_stream(target_, append, &out) == CAIRO_STATUS_SUCCESS;
 }
 
 uint32_t CairoCanvas::pixel(int x, int y) {

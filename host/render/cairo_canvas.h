@@ -14,6 +14,10 @@ class CairoCanvas : public Canvas {
 public:
     // A picture of width x height pixels filled with the background colour (0xRRGGBB).
     CairoCanvas(int width, int height, uint32_t background = 0x1C1C1C);
+    // A picture with an alpha channel, all see-through until drawn on (pictures laid
+    // over others, as the live page lays each gauge over its window).
+    struct Transparent {};
+    CairoCanvas(int width, int height, Transparent);
     ~CairoCanvas() override;
     CairoCanvas(const CairoCanvas&) = delete;
     CairoCanvas& operator=(const CairoCanvas&) = delete;
@@ -27,6 +31,10 @@ public:
 
     // Writes the picture; false with error naming the file when that fails.
     bool write_png(const std::string& path, std::string& error);
+    // The picture as PNG bytes, appended to out; false when encoding fails.
+    bool encode_png(std::string& out);
+    // Makes the whole picture see-through again (a transparent canvas) or black.
+    void clear();
     // The colour of one pixel of the picture, 0xRRGGBB (for tests).
     uint32_t pixel(int x, int y);
 
