@@ -1,6 +1,6 @@
-// The parameter command language: keyword search, number reading, the window and help
-// name tables, and the command runners. No state of its own; the look commands write
-// into the records the gauge header leads to.
+// The parameter command language: keyword search, number reading, lookups in the
+// window and help name tables of sdk/ids.h, and the command runners. No state of its
+// own; the look commands write into the records the gauge header leads to.
 #include "commands/param_commands.h"
 
 #include <cstdlib>
@@ -9,42 +9,6 @@
 #include "sdk/host_services.h"
 
 namespace {
-
-struct NamedId {
-    const char* name;
-    int32_t id;
-};
-
-// clang-format off
-// Panel windows a window argument may name, tried in this order (prefix test).
-constexpr NamedId kPanelWindows[] = {
-    // name                   window id
-    {"MAIN_PANEL",            0},
-    {"RADIO_STACK_PANEL",     50},
-    {"COMPASS_PANEL",         75},
-    {"ANNUNCIATOR_PANEL",     125},
-    {"ANNUNCIATOR2_PANEL",    150},
-    {"COLLECTIVE_PANEL",      200},
-    {"THROTTLE_PANEL",        10},
-    {"MINI_CONTROLS_PANEL",   100},
-    {"IFR_MAIN_PANEL",        175},
-    {"GPS_PANEL",             225},
-    {"OVERHEAD_PANEL",        250},
-};
-static_assert(sizeof kPanelWindows / sizeof kPanelWindows[0] == 11);
-
-// Tooltips an `h` argument may name, tried in this order (prefix test).
-constexpr NamedId kHelpNames[] = {
-    // name                       help id
-    {"TOGGLE_RADIO_WINDOW",       43910},  // 0xAB86
-    {"TOGGLE_GPS_WINDOW",         43911},  // 0xAB87
-    {"TOGGLE_THROTTLE_WINDOW",    43912},  // 0xAB88
-    {"TOGGLE_COMPASS_WINDOW",     43913},  // 0xAB89
-    {"TOGGLE_FUEL_WINDOW",        43914},  // 0xAB8A
-    {"TOGGLE_COLLECTIVE_WINDOW",  43915},  // 0xAB8B
-};
-static_assert(sizeof kHelpNames / sizeof kHelpNames[0] == 6);
-// clang-format on
 
 // Everything from the first of these on is a comment.
 constexpr char kCommentMarks[] = {'/', '#', '\''};
@@ -63,16 +27,12 @@ bool starts_with(const char* text, const char* prefix) {
     return true;
 }
 
-// The id of the first table name that text begins with, or false.
-template <size_t N>
-bool lookup_prefix(const NamedId (&table)[N], const char* text, int32_t* id) {
-    for (const NamedId& row : table) {
-        if (starts_with(text, row.name)) {
-            *id = row.id;
-            return true;
-        }
-    }
-    return false;
+// The first row of a name table whose name text begins with, or null.
+template <class Row, size_t N>
+const Row* lookup_prefix(const Row (&table)[N], const char* text) {
+    for (const Row& row : table)
+        if (starts_with(text, row.name)) return &row;
+    return nullptr;
 }
 
 // The white space that atoi skips.
@@ -180,14 +140,13 @@ int32_t run_window_commands(const char* text) {
 
 int32_t panel_id_from_text(const char* text) {
     if (!has_text(text)) return -1;
-    int32_t id = 0;
-    return lookup_prefix(kPanelWindows, text, &id) ? id : read_param_int(text);
+    const PanelWindowName* row = lookup_prefix(PANEL_WINDOW_NAMES, text);
+    return row ? row->window : read_param_int(text);
 }
 
 uint32_t help_id_from_text(const char* text) {
     if (!has_text(text)) return 0;
-    int32_t id = 0;
-    if (lookup_prefix(kHelpNames, text, &id)) return static_cast<uint32_t>(id);
+    if (const HelpName* row = lookup_prefix(HELP_NAMES, text)) return row->help_id;
     const int32_t n = read_param_int(text);
     return n >= HELP_ID_NUMBERS_FROM ? static_cast<uint32_t>(n) : 0;
 }

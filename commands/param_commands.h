@@ -1,20 +1,18 @@
 // The parameter command language: how the gauges read the parameter string a panel
 // configuration gives them (single lower-case command letters, each followed at once by
-// its argument; '/', '#' and '\'' end the readable part), the two name tables, and the
-// runners that turn commands into host events or into changes of the gauge's records.
+// its argument; '/', '#' and '\'' end the readable part), lookups in the two name tables
+// of sdk/ids.h, and the runners that turn commands into host events or into changes of
+// the gauge's records.
 #pragma once
 
 #include <cstdint>
 
+#include "sdk/ids.h"
 #include "sdk/records.h"
 
-// Host events the commands send.
-inline constexpr uint32_t EVENT_PANEL_WINDOW_TOGGLE = 66506;  // 0x103CA  t
-inline constexpr uint32_t EVENT_PANEL_WINDOW_OPEN = 66507;    // 0x103CB  o
-inline constexpr uint32_t EVENT_PANEL_WINDOW_CLOSE = 66508;   // 0x103CC  c, a
-inline constexpr uint32_t EVENT_P_FORWARD = 65734;            // 0x100C6  p with a count above 0
-inline constexpr uint32_t EVENT_P_BACK = 65735;               // 0x100C7  p with a count below 0
-inline constexpr uint32_t EVENT_P_ZERO = 65875;               // 0x10153  p with a count of 0
+// The host events the commands send (sdk/ids.h): t EVENT_PANEL_WINDOW_TOGGLE, o
+// EVENT_PANEL_WINDOW_OPEN, c and a EVENT_PANEL_WINDOW_CLOSE; p EVENT_P_FORWARD (a count
+// above 0), EVENT_P_BACK (below 0) or EVENT_P_ZERO (0).
 
 // The root bitmaps a `b` command may choose: the pictures of the toggle gauges that
 // have callbacks.

@@ -3,16 +3,18 @@
 //
 // To add a toggle gauge:
 //   1. add a row to the TOGGLE_GAUGE table below (ident, name, bitmap, tooltip, host
-//      event or handler, gauge callback);
+//      event or handler, gauge callback), naming its event and help id from sdk/ids.h;
 //   2. declare `extern GaugeHeader <ident>_gauge;` in commands/toggle_gauges.h;
 //   3. list `&<ident>_gauge` in the gauge table of module/linkage.cpp at its place;
 //   4. add its bitmap to resources/ and to the expectations in tests/unit/toggles_test.cpp;
-//   5. if its click sends a new host event, carry the event out in host/sim_cockpit.cpp.
+//   5. if its click sends an event new to sdk/ids.h, name it there once and give it a
+//      row in host/sim/cockpit.cpp's event table.
 #include "commands/toggle_gauges.h"
 
 #include "commands/param_commands.h"
 #include "sdk/declare.h"
 #include "sdk/host_services.h"
+#include "sdk/ids.h"
 
 void TARVOLEN_CALLBACK toggle_gauge_callback(GaugeHeader* gauge, uint32_t service, uintptr_t extra) {
     (void)extra;
@@ -82,21 +84,21 @@ constexpr MouseRect toggle_button(uint32_t event_id, MouseHandler handler) {
     constinit GaugeHeader ident##_gauge = gauge_header(name, ident##_root, TOGGLE_WIDTH_MM, ident##_mouse, callback);
 
 // clang-format off
-//           ident                   name                      bitmap tooltip host event              handler          callback
-TOGGLE_GAUGE(map_toggle,             "Map_Toggle",             60,    43919,  EVENT_MAP_TOGGLE,       nullptr,         nullptr)
-TOGGLE_GAUGE(kneeboard_toggle,       "Kneeboard_Toggle",       50,    43923,  EVENT_KNEEBOARD_TOGGLE, nullptr,         nullptr)
-TOGGLE_GAUGE(atc_toggle,             "ATC_Toggle",             70,    43924,  EVENT_ATC_TOGGLE,       nullptr,         nullptr)
-TOGGLE_GAUGE(invisible_toggle,       "Invisible_Toggle",       190,   0,      0,                      toggle_click,    toggle_gauge_callback)
-TOGGLE_GAUGE(radios_toggle,          "Radios_Toggle",          110,   43910,  0,                      toggle_click,    toggle_gauge_callback)
-TOGGLE_GAUGE(gps_toggle,             "GPS_Toggle",             120,   43911,  0,                      toggle_click,    toggle_gauge_callback)
-TOGGLE_GAUGE(throttle_toggle,        "Throttle_Toggle",        130,   43912,  0,                      toggle_click,    toggle_gauge_callback)
-TOGGLE_GAUGE(compass_toggle,         "Compass_Toggle",         140,   43913,  0,                      toggle_click,    toggle_gauge_callback)
-TOGGLE_GAUGE(close_subpanel,         "Close_Subpanel",         150,   0,      0,                      toggle_click,    toggle_gauge_callback)
-TOGGLE_GAUGE(left_taxi_toggle,       "Left_Taxi_Toggle",       160,   0,      0,                      toggle_click,    toggle_gauge_callback)
-TOGGLE_GAUGE(right_taxi_toggle,      "Right_Taxi_Toggle",      170,   0,      0,                      toggle_click,    toggle_gauge_callback)
-TOGGLE_GAUGE(nav_instruments_toggle, "Nav_Instruments_Toggle", 180,   0,      0,                      toggle_click,    toggle_gauge_callback)
-TOGGLE_GAUGE(seat_up_toggle,         "Seat_Up_Toggle",         90,    0,      0,                      seat_up_click,   toggle_gauge_callback)
-TOGGLE_GAUGE(seat_down_toggle,       "Seat_Down_Toggle",       100,   0,      0,                      seat_down_click, toggle_gauge_callback)
+//           ident                   name                      bitmap tooltip                      host event               handler          callback
+TOGGLE_GAUGE(map_toggle,             "Map_Toggle",             60,    43919,                       EVENT_MAP_TOGGLE,        nullptr,         nullptr)
+TOGGLE_GAUGE(kneeboard_toggle,       "Kneeboard_Toggle",       50,    43923,                       EVENT_KNEEBOARD_TOGGLE,  nullptr,         nullptr)
+TOGGLE_GAUGE(atc_toggle,             "ATC_Toggle",             70,    43924,                       EVENT_ATC_WINDOW_TOGGLE, nullptr,         nullptr)
+TOGGLE_GAUGE(invisible_toggle,       "Invisible_Toggle",       190,   0,                           0,                       toggle_click,    toggle_gauge_callback)
+TOGGLE_GAUGE(radios_toggle,          "Radios_Toggle",          110,   HELP_TOGGLE_RADIO_WINDOW,    0,                       toggle_click,    toggle_gauge_callback)
+TOGGLE_GAUGE(gps_toggle,             "GPS_Toggle",             120,   HELP_TOGGLE_GPS_WINDOW,      0,                       toggle_click,    toggle_gauge_callback)
+TOGGLE_GAUGE(throttle_toggle,        "Throttle_Toggle",        130,   HELP_TOGGLE_THROTTLE_WINDOW, 0,                       toggle_click,    toggle_gauge_callback)
+TOGGLE_GAUGE(compass_toggle,         "Compass_Toggle",         140,   HELP_TOGGLE_COMPASS_WINDOW,  0,                       toggle_click,    toggle_gauge_callback)
+TOGGLE_GAUGE(close_subpanel,         "Close_Subpanel",         150,   0,                           0,                       toggle_click,    toggle_gauge_callback)
+TOGGLE_GAUGE(left_taxi_toggle,       "Left_Taxi_Toggle",       160,   0,                           0,                       toggle_click,    toggle_gauge_callback)
+TOGGLE_GAUGE(right_taxi_toggle,      "Right_Taxi_Toggle",      170,   0,                           0,                       toggle_click,    toggle_gauge_callback)
+TOGGLE_GAUGE(nav_instruments_toggle, "Nav_Instruments_Toggle", 180,   0,                           0,                       toggle_click,    toggle_gauge_callback)
+TOGGLE_GAUGE(seat_up_toggle,         "Seat_Up_Toggle",         90,    0,                           0,                       seat_up_click,   toggle_gauge_callback)
+TOGGLE_GAUGE(seat_down_toggle,       "Seat_Down_Toggle",       100,   0,                           0,                       seat_down_click, toggle_gauge_callback)
 // clang-format on
 
 #undef TOGGLE_GAUGE

@@ -5,13 +5,6 @@
 
 #include "sdk/records.h"
 
-// Events the host sends by itself for the three declaration-only gauges, and the seat
-// events of the seat gauges' default click.
-inline constexpr uint32_t EVENT_MAP_TOGGLE = 66432;        // 0x10380
-inline constexpr uint32_t EVENT_KNEEBOARD_TOGGLE = 65876;  // 0x10154
-inline constexpr uint32_t EVENT_ATC_TOGGLE = 65564;        // 0x1001C
-inline constexpr uint32_t EVENT_SEAT_UP = 66524;           // 0x103DC
-inline constexpr uint32_t EVENT_SEAT_DOWN = 66525;         // 0x103DD
 // How many seat events one default click of a seat gauge sends.
 inline constexpr int SEAT_EVENT_REPEAT = 3;
 

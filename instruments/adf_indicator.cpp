@@ -5,6 +5,7 @@
 #include "instruments/instruments.h"
 #include "radios/radio_state.h"
 #include "sdk/declare.h"
+#include "sdk/ids.h"
 
 // The calibration tables name only the words they set; every other word is zero.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -12,12 +13,6 @@
 namespace {
 
 using namespace declare;
-
-constexpr uint32_t TOKEN_ADF_BEARING = 39;        // bearing needle, degrees from the top
-constexpr uint32_t TOKEN_ADF_CARD_ROTATION = 22;  // card and knob picture
-
-constexpr uint32_t EVENT_ADF_CARD_DOWN = 65882;
-constexpr uint32_t EVENT_ADF_CARD_UP = 65881;
 
 constexpr double NEEDLE_PARKED = 90.0;  // three o'clock
 
@@ -58,7 +53,7 @@ constexpr GaugeHeader* g = &adf_indicator_gauge;
 // Elements, top-most (5, the knob) first, down to the face (1). The element words:
 // kind, bitmap, x, y, image flags, gauge, the element drawn over it, failures.
 constinit Needle adf_knob = needle(element(ELEMENT_NEEDLE, 1310, 18, 126, 0x83, g, nullptr, nullptr), 14, 14,
-                                   TOKEN_ADF_CARD_ROTATION, nullptr, 0, nullptr);
+                                   TOKEN_ADF_CARD_RAD, nullptr, 0, nullptr);
 constinit ElementHeader* adf_bezel_children[] = {&adf_knob.header, nullptr};
 
 constinit StaticImage adf_bezel = static_image(1320, g, adf_bezel_children);
@@ -66,11 +61,11 @@ constinit ElementHeader* adf_needle_children[] = {&adf_bezel.header, nullptr};
 
 constinit Needle adf_bearing_needle =
     needle(element(ELEMENT_NEEDLE, 1330, 73, 73, 0x83, g, adf_needle_children, adf_needle_failures), 45, 5,
-           TOKEN_ADF_BEARING, adf_bearing_points, 2, adf_bearing_value);
+           TOKEN_ADF_BEARING_DEG, adf_bearing_points, 2, adf_bearing_value);
 constinit ElementHeader* adf_card_children[] = {&adf_bearing_needle.header, nullptr};
 
 constinit Sprite adf_card =
-    sprite(element(ELEMENT_SPRITE, 1340, 0, 0, 0x83, g, adf_card_children, nullptr), 73, 73, TOKEN_ADF_CARD_ROTATION);
+    sprite(element(ELEMENT_SPRITE, 1340, 0, 0, 0x83, g, adf_card_children, nullptr), 73, 73, TOKEN_ADF_CARD_RAD);
 constinit ElementHeader* adf_face_children[] = {&adf_card.header, nullptr};
 
 constinit StaticImage adf_face = static_image(1300, g, adf_face_children, adf_face_failures);

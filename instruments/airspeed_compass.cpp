@@ -2,6 +2,7 @@
 // host draws their needle and card straight from the variables the records name.
 #include "instruments/instruments.h"
 #include "sdk/declare.h"
+#include "sdk/ids.h"
 
 // The calibration tables name only the words they set; every other word is zero.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -9,9 +10,6 @@
 namespace {
 
 using namespace declare;
-
-constexpr uint32_t TOKEN_AIRSPEED_KT = 61;
-constexpr uint32_t TOKEN_COMPASS_DEG = 83;
 
 // clang-format off
 constinit FailureEntry airspeed_needle_failures[] = {
@@ -63,7 +61,7 @@ constinit ElementHeader* airspeed_needle_children[] = {&airspeed_overlay.header,
 
 constinit Needle airspeed_needle =
     needle(element(ELEMENT_NEEDLE, 220, 59, 59, 0x83, airspeed, airspeed_needle_children, airspeed_needle_failures), 21,
-           5, TOKEN_AIRSPEED_KT, airspeed_points, sizeof(airspeed_points) / sizeof(airspeed_points[0]), nullptr);
+           5, TOKEN_AIRSPEED_KNOTS, airspeed_points, sizeof(airspeed_points) / sizeof(airspeed_points[0]), nullptr);
 constinit ElementHeader* airspeed_dial_children[] = {&airspeed_needle.header, nullptr};
 
 constinit StaticImage airspeed_dial = static_image(210, airspeed, airspeed_dial_children);

@@ -11,8 +11,9 @@
 //     TARVOLEN_CALLBACK beside the records; state is named statics.
 //  3. Declare the header below as `<name>_gauge` and add it to the table in
 //     module/linkage.cpp at its place in the table order.
-//  4. Give every variable token it binds or reads a row in host/tokens.cpp, and have
-//     a host system (host/sim_*.cpp) carry out every event it sends.
+//  4. Bind and send tokens and events by their names in sdk/ids.h. Only one new to
+//     that header is named there (once), given a row in host/sim/tokens.cpp (a token)
+//     or carried out by a host system in host/sim/ (an event), by the same name.
 #pragma once
 
 #include "sdk/records.h"

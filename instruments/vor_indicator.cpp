@@ -7,6 +7,7 @@
 #include "radios/radio_state.h"
 #include "sdk/declare.h"
 #include "sdk/host_services.h"
+#include "sdk/ids.h"
 
 // The calibration tables name only the words they set; every other word is zero.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -14,17 +15,6 @@
 namespace {
 
 using namespace declare;
-
-constexpr uint32_t TOKEN_COURSE_DEG = 45;       // read by the knob handlers
-constexpr uint32_t TOKEN_BLINK_TIME = 604;      // read by the lamp callback
-constexpr uint32_t TOKEN_DEVIATION = 849;       // deviation needle
-constexpr uint32_t TOKEN_GLIDESLOPE = 850;      // glideslope needle
-constexpr uint32_t TOKEN_TO_FROM = 43;          // to/from flag, integer 0 / 1 / 2
-constexpr uint32_t TOKEN_GLIDESLOPE_FLAG = 44;  // glideslope flag
-constexpr uint32_t TOKEN_CARD_ROTATION = 854;   // course card and knob picture
-constexpr uint32_t TOKEN_LAMP = 354;            // the lamp lights only while positive
-
-constexpr uint32_t EVENT_COURSE_SET = 65716;  // value: the new course in whole degrees
 
 // The lamp is lit during the upper half of every period of the blink time base.
 constexpr double BLINK_PERIOD = 0.51;
@@ -54,7 +44,7 @@ double TARVOLEN_CALLBACK vor_to_from_value(ElementHeader* element) {
 }
 
 double TARVOLEN_CALLBACK vor_lamp_value(ElementHeader* element) {
-    const double time_base = read_host_var(TOKEN_BLINK_TIME).value.f64;
+    const double time_base = read_host_var(TOKEN_CLOCK_SECONDS).value.f64;
     const bool blink_lit = std::fmod(time_base, BLINK_PERIOD) > BLINK_LIT_AFTER;
     const bool source_on = reinterpret_cast<Icon*>(element)->source.value.f64 > 0.0;
     return blink_lit && source_on && nav1_powered() ? ICON_FIRST_PICTURE : ICON_HIDDEN;
@@ -63,20 +53,20 @@ double TARVOLEN_CALLBACK vor_lamp_value(ElementHeader* element) {
 // The course the host holds, truncated toward zero to whole degrees. A reading no
 // course can have (not a number, or beyond the 32-bit range) counts as 0.
 int32_t whole_course_deg() {
-    const double course = read_host_var(TOKEN_COURSE_DEG).value.f64;
+    const double course = read_host_var(TOKEN_NAV1_COURSE_DEG).value.f64;
     if (!(course > -2147483648.0 && course < 2147483648.0)) return 0;
     return static_cast<int32_t>(course);
 }
 
 int32_t TARVOLEN_CALLBACK vor_course_up(ClickRecord*, uint32_t) {
     const int32_t course = whole_course_deg();
-    send_event(EVENT_COURSE_SET, static_cast<uint32_t>(course < 360 ? course + 1 : 1));
+    send_event(EVENT_NAV1_COURSE_SET, static_cast<uint32_t>(course < 360 ? course + 1 : 1));
     return 0;
 }
 
 int32_t TARVOLEN_CALLBACK vor_course_down(ClickRecord*, uint32_t) {
     const int32_t course = whole_course_deg();
-    send_event(EVENT_COURSE_SET, static_cast<uint32_t>(course > 0 ? course - 1 : 359));
+    send_event(EVENT_NAV1_COURSE_SET, static_cast<uint32_t>(course > 0 ? course - 1 : 359));
     return 0;
 }
 
@@ -117,12 +107,12 @@ constexpr GaugeHeader* g = &vor1_indicator_gauge;
 
 // Elements, top-most (9, the lamp) first, down to the face (1). The element words:
 // kind, bitmap, x, y, image flags, gauge, the element drawn over it, failures.
-constinit Icon vor_lamp = icon(element(ELEMENT_ICON, 1280, 121, 2, 0x87, g, nullptr, vor_signal_failures), TOKEN_LAMP,
-                               1.0, 1, vor_lamp_value);
+constinit Icon vor_lamp = icon(element(ELEMENT_ICON, 1280, 121, 2, 0x87, g, nullptr, vor_signal_failures),
+                               TOKEN_NAV1_MARKER_FLAG, 1.0, 1, vor_lamp_value);
 constinit ElementHeader* vor_knob_children[] = {&vor_lamp.header, nullptr};
 
 constinit Needle vor_knob = needle(element(ELEMENT_NEEDLE, 1210, 19, 123, 0x83, g, vor_knob_children, nullptr), 15, 15,
-                                   TOKEN_CARD_ROTATION, nullptr, 0, nullptr);
+                                   TOKEN_NAV1_COURSE_CARD_RAD, nullptr, 0, nullptr);
 constinit ElementHeader* vor_bezel_children[] = {&vor_knob.header, nullptr};
 
 constinit StaticImage vor_bezel = static_image(1270, g, vor_bezel_children);
@@ -130,26 +120,26 @@ constinit ElementHeader* vor_glideslope_children[] = {&vor_bezel.header, nullptr
 
 constinit Needle vor_glideslope_needle =
     needle(element(ELEMENT_NEEDLE, 1250, 37, 70, 0x83, g, vor_glideslope_children, vor_signal_failures), 0, 2,
-           TOKEN_GLIDESLOPE, vor_glideslope_points, 2, vor_needle_value);
+           TOKEN_NAV1_GLIDESLOPE_FULL_SCALE, vor_glideslope_points, 2, vor_needle_value);
 constinit ElementHeader* vor_deviation_children[] = {&vor_glideslope_needle.header, nullptr};
 
 constinit Needle vor_deviation_needle =
     needle(element(ELEMENT_NEEDLE, 1220, 70, 33, 0x83, g, vor_deviation_children, vor_signal_failures), -7, 2,
-           TOKEN_DEVIATION, vor_deviation_points, 2, vor_needle_value);
+           TOKEN_NAV1_DEVIATION_FULL_SCALE, vor_deviation_points, 2, vor_needle_value);
 constinit ElementHeader* vor_to_from_children[] = {&vor_deviation_needle.header, nullptr};
 
 constinit Icon vor_to_from_flag =
-    icon(element(ELEMENT_ICON, 1260, 64, 98, 0x83, g, vor_to_from_children, vor_signal_failures), TOKEN_TO_FROM, 1.0, 3,
-         vor_to_from_value);
+    icon(element(ELEMENT_ICON, 1260, 64, 98, 0x83, g, vor_to_from_children, vor_signal_failures),
+         TOKEN_NAV1_TO_FROM_FLAG, 1.0, 3, vor_to_from_value);
 constinit ElementHeader* vor_glideslope_flag_children[] = {&vor_to_from_flag.header, nullptr};
 
 constinit Icon vor_glideslope_flag =
     icon(element(ELEMENT_ICON, 1240, 87, 63, 0x83, g, vor_glideslope_flag_children, vor_signal_failures),
-         TOKEN_GLIDESLOPE_FLAG, 1.0, 2, vor_glideslope_flag_value);
+         TOKEN_NAV1_GLIDESLOPE_FLAG, 1.0, 2, vor_glideslope_flag_value);
 constinit ElementHeader* vor_card_children[] = {&vor_glideslope_flag.header, nullptr};
 
-constinit Sprite vor_card =
-    sprite(element(ELEMENT_SPRITE, 1230, 0, 0, 0x83, g, vor_card_children, nullptr), 70, 70, TOKEN_CARD_ROTATION);
+constinit Sprite vor_card = sprite(element(ELEMENT_SPRITE, 1230, 0, 0, 0x83, g, vor_card_children, nullptr), 70, 70,
+                                   TOKEN_NAV1_COURSE_CARD_RAD);
 constinit ElementHeader* vor_face_children[] = {&vor_card.header, nullptr};
 
 constinit StaticImage vor_face = static_image(1200, g, vor_face_children, vor_face_failures);

@@ -2,40 +2,27 @@
 // frequency from the host; the power and mode switches are module state, and the
 // switch pictures re-assert the station's identifier audio at every evaluation.
 //
-// To change this gauge, touch in this file: the events and tokens below, the callbacks,
-// the element records (declared top-most first, root last), adf_mouse_rects (keep its
-// static_assert), the header; and old_adf_gauge in module/linkage.cpp.
+// To change this gauge, touch in this file: the callbacks, the element records (declared
+// top-most first, root last), adf_mouse_rects (keep its static_assert), the header; and
+// old_adf_gauge in module/linkage.cpp. Its tokens and events are named in sdk/ids.h; a
+// new one is named there once and carried out by the host's SimAdf (host/sim/adf_xpdr.cpp).
 #include "radios/adf_xpdr.h"
 #include "radios/radio_common.h"
 #include "radios/radio_state.h"
 #include "sdk/host_services.h"
+#include "sdk/ids.h"
 
 namespace {
 
 using namespace adf_xpdr_records;
 
-// Host variables.
-constexpr uint32_t TOKEN_ADF_FREQUENCY = 16;           // BCD: hundreds, tens, units nibbles
-constexpr uint32_t TOKEN_ADF_EXTENDED_FREQUENCY = 18;  // 256 or more: thousands digit 1
-constexpr uint32_t TOKEN_ADF_MODE_SOURCE = 880;        // bound to the mode switch, value unused
-
-// Host events, all sent with value 0.
-constexpr uint32_t EVENT_ADF_HUNDREDS_UP = 65648;    // 0x10070
-constexpr uint32_t EVENT_ADF_HUNDREDS_DOWN = 65666;  // 0x10082
-constexpr uint32_t EVENT_ADF_TENS_UP = 65649;        // 0x10071
-constexpr uint32_t EVENT_ADF_TENS_DOWN = 65667;      // 0x10083
-constexpr uint32_t EVENT_ADF_UNITS_UP = 65650;       // 0x10072
-constexpr uint32_t EVENT_ADF_UNITS_DOWN = 65668;     // 0x10084
-constexpr uint32_t EVENT_ADF_IDENT_OFF = 65836;      // 0x1012C
-constexpr uint32_t EVENT_ADF_IDENT_ON = 65841;       // 0x10131
-
 constinit RadioClick radio_click = {};
 
-// The tuned frequency in whole kHz from the two host words, token 16 read first. The
-// frequency word's top nibble is not masked: a value above 0x0999 adds as it stands.
+// The tuned frequency in whole kHz from the two host words, the frequency word read
+// first. Its top nibble is not masked: a value above 0x0999 adds as it stands.
 double adf_read_frequency() {
-    const ModuleVar word = read_host_var(TOKEN_ADF_FREQUENCY);
-    const ModuleVar extended = read_host_var(TOKEN_ADF_EXTENDED_FREQUENCY);
+    const ModuleVar word = read_host_var(TOKEN_ADF_FREQUENCY_BCD);
+    const ModuleVar extended = read_host_var(TOKEN_ADF_EXTENDED_FREQUENCY_BCD);
     double v = static_cast<double>(word.value.u32);
     const double a = std::floor(v / 256.0);
     v -= 256.0 * a;
@@ -183,34 +170,34 @@ constexpr GaugeHeader* g = &old_adf_gauge;
 
 // The element chain, top-most first; the row number is the drawing order.
 // clang-format off
-constinit Icon power_switch_icon = icon(330, 30, 105, 0x3, 0, 2, power_switch, g, nullptr, nullptr);  // 11
+constinit Icon power_switch_icon = icon(330, 30, 105, 0x3, 0, 2, power_switch, g, nullptr, nullptr);       // 11
 constinit ElementHeader* lamp_children[] = {&power_switch_icon.header, nullptr};
-constinit Icon lamp_icon = icon(340, 119, 123, 0x7, 0, 2, lamp, g, lamp_children, adf_failures);         // 10
+constinit Icon lamp_icon = icon(340, 119, 123, 0x7, 0, 2, lamp, g, lamp_children, adf_failures);           // 10
 constinit ElementHeader* mode_children[] = {&lamp_icon.header, nullptr};
-constinit Icon mode_icon = icon(350, 190, 105, 0x3, TOKEN_ADF_MODE_SOURCE, 2, mode_switch, g, mode_children,
-                                nullptr);                                                                // 9
+constinit Icon mode_icon = icon(350, 190, 105, 0x3, TOKEN_ADF_MODE_SOURCE_WORD, 2, mode_switch, g, mode_children,
+                                nullptr);                                                                  // 9
 constinit ElementHeader* units_knob_children[] = {&mode_icon.header, nullptr};
-constinit Needle units_needle = knob(290, 202, 75, TOKEN_ADF_FREQUENCY, units_points, 2, units_knob, g,
-                                     units_knob_children);                                               // 8
+constinit Needle units_needle = knob(290, 202, 75, TOKEN_ADF_FREQUENCY_BCD, units_points, 2, units_knob, g,
+                                     units_knob_children);                                                 // 8
 constinit ElementHeader* tens_knob_children[] = {&units_needle.header, nullptr};
-constinit Needle tens_needle = knob(300, 150, 75, TOKEN_ADF_FREQUENCY, tens_points, 2, tens_knob, g,
-                                    tens_knob_children);                                                 // 7
+constinit Needle tens_needle = knob(300, 150, 75, TOKEN_ADF_FREQUENCY_BCD, tens_points, 2, tens_knob, g,
+                                    tens_knob_children);                                                   // 7
 constinit ElementHeader* hundreds_knob_children[] = {&tens_needle.header, nullptr};
-constinit Needle hundreds_needle = knob(310, 98, 75, TOKEN_ADF_FREQUENCY, hundreds_points, 2, hundreds_knob, g,
-                                        hundreds_knob_children);                                         // 6
+constinit Needle hundreds_needle = knob(310, 98, 75, TOKEN_ADF_FREQUENCY_BCD, hundreds_points, 2, hundreds_knob, g,
+                                        hundreds_knob_children);                                           // 6
 constinit ElementHeader* thousands_children[] = {&hundreds_needle.header, nullptr};
 constinit Icon thousands_icon = icon(360, 114, 21, 0x83, 0, 2, thousands_figure, g, thousands_children,
-                                     adf_failures);                                                      // 5
+                                     adf_failures);                                                        // 5
 constinit ElementHeader* hundreds_drum_children[] = {&thousands_icon.header, nullptr};
-constinit MovingImage hundreds_image = drum(320, 132, 21, TOKEN_ADF_FREQUENCY, hundreds_drum, g,
-                                            hundreds_drum_children, adf_failures);                       // 4
+constinit MovingImage hundreds_image = drum(320, 132, 21, TOKEN_ADF_FREQUENCY_BCD, hundreds_drum, g,
+                                            hundreds_drum_children, adf_failures);                         // 4
 constinit ElementHeader* tens_drum_children[] = {&hundreds_image.header, nullptr};
-constinit MovingImage tens_image = drum(320, 150, 21, 0, tens_drum, g, tens_drum_children, adf_failures); // 3
+constinit MovingImage tens_image = drum(320, 150, 21, 0, tens_drum, g, tens_drum_children, adf_failures);  // 3
 constinit ElementHeader* units_drum_children[] = {&tens_image.header, nullptr};
-constinit MovingImage units_image = drum(320, 168, 21, TOKEN_ADF_FREQUENCY, units_drum, g, units_drum_children,
-                                         adf_failures);                                                  // 2
+constinit MovingImage units_image = drum(320, 168, 21, TOKEN_ADF_FREQUENCY_BCD, units_drum, g, units_drum_children,
+                                         adf_failures);                                                    // 2
 constinit ElementHeader* face_children[] = {&units_image.header, nullptr};
-constinit StaticImage face_image = static_image(280, g, face_children);                                   // 1
+constinit StaticImage face_image = static_image(280, g, face_children);                                    // 1
 constinit ElementHeader* root_element = &face_image.header;
 // clang-format on
 

@@ -2,13 +2,15 @@
 // share. A callback finds its gauge's RadioGaugeConfig from the record it is handed.
 //
 // To add a gauge to the family:
-//   1. a RadioClick of its own (kRadio clicks below; never shared);
+//   1. a RadioClick of its own (the radio clicks below; never shared);
 //   2. a RadioGaugeConfig naming its set, token, events, face, help ids, failure key and
-//      power-off variant, and its entry in kRadioConfigs;
+//      power-off variant, and its entry in kRadioConfigs; the token and events by their
+//      names in sdk/ids.h (a new set's token and events are named there once);
 //   3. its RadioRecords, MouseList and GaugeHeader (three lines, leaf first), the header
 //      declared extern in com_nav.h;
 //   4. the header in the gauge table of module/linkage.cpp at its place;
-//   5. its token and events in the host (host/tokens.cpp, host/sim_radios.cpp).
+//   5. for a new set only: its row in host/sim/tokens.cpp and in SimRadios' radio table
+//      (host/sim/radios.cpp), both by the sdk/ids.h names.
 #include "radios/com_nav.h"
 
 #include <cmath>
@@ -16,6 +18,7 @@
 
 #include "sdk/declare.h"
 #include "sdk/host_services.h"
+#include "sdk/ids.h"
 
 namespace {
 
@@ -82,16 +85,12 @@ constinit RadioClick old_nav_click = {};
 constinit RadioClick old_nav1_click = {};
 constinit RadioClick old_nav2_click = {};
 
-constexpr uint32_t NAV1_IDENT_OFF = 65832;  // 0x10128
-constexpr uint32_t NAV1_IDENT_ON = 65837;   // 0x1012D
-constexpr uint32_t NAV2_IDENT_OFF = 65833;  // 0x10129
-constexpr uint32_t NAV2_IDENT_ON = 65838;   // 0x1012E
-
 // clang-format off
 constexpr RadioGaugeConfig old_com_config = {
     .gauge = &old_com_gauge, .version = &com_version, .unit = &com1_unit, .click = &old_com_click,
-    .frequency_token = 23, .face_bitmap = 380,
-    .mhz_up_event = 65637, .mhz_down_event = 65636, .fraction_up_event = 65639, .fraction_down_event = 65638,
+    .frequency_token = TOKEN_COM1_FREQUENCY_BCD, .face_bitmap = 380,
+    .mhz_up_event = EVENT_COM1_MHZ_UP, .mhz_down_event = EVENT_COM1_MHZ_DOWN,
+    .fraction_up_event = EVENT_COM1_FRACTION_UP, .fraction_down_event = EVENT_COM1_FRACTION_DOWN,
     .ident_off_event = 0, .ident_on_event = 0,
     .gauge_help_id = 0xA701, .readout_help_id = 0xA711, .knob_help_id = 0xA710, .failure_key = 9,
     .power_off_clears_ident = 0, .power_off_event = 0,
@@ -99,45 +98,49 @@ constexpr RadioGaugeConfig old_com_config = {
 // Old_COM1's power-off area also sends the NAV1 ident-off event.
 constexpr RadioGaugeConfig old_com1_config = {
     .gauge = &old_com1_gauge, .version = &com_version, .unit = &com1_unit, .click = &old_com1_click,
-    .frequency_token = 23, .face_bitmap = 390,
-    .mhz_up_event = 65637, .mhz_down_event = 65636, .fraction_up_event = 65639, .fraction_down_event = 65638,
+    .frequency_token = TOKEN_COM1_FREQUENCY_BCD, .face_bitmap = 390,
+    .mhz_up_event = EVENT_COM1_MHZ_UP, .mhz_down_event = EVENT_COM1_MHZ_DOWN,
+    .fraction_up_event = EVENT_COM1_FRACTION_UP, .fraction_down_event = EVENT_COM1_FRACTION_DOWN,
     .ident_off_event = 0, .ident_on_event = 0,
     .gauge_help_id = 0xA701, .readout_help_id = 0xA711, .knob_help_id = 0xA710, .failure_key = 9,
-    .power_off_clears_ident = 0, .power_off_event = NAV1_IDENT_OFF,
+    .power_off_clears_ident = 0, .power_off_event = EVENT_NAV1_IDENT_OFF,
 };
-// COM2's fraction-up event is 0x10388 (0x10387 is not a COM2 event).
 constexpr RadioGaugeConfig old_com2_config = {
     .gauge = &old_com2_gauge, .version = &com_version, .unit = &com2_unit, .click = &old_com2_click,
-    .frequency_token = 870, .face_bitmap = 480,
-    .mhz_up_event = 66437, .mhz_down_event = 66436, .fraction_up_event = 66440, .fraction_down_event = 66438,
+    .frequency_token = TOKEN_COM2_FREQUENCY_BCD, .face_bitmap = 480,
+    .mhz_up_event = EVENT_COM2_MHZ_UP, .mhz_down_event = EVENT_COM2_MHZ_DOWN,
+    .fraction_up_event = EVENT_COM2_FRACTION_UP, .fraction_down_event = EVENT_COM2_FRACTION_DOWN,
     .ident_off_event = 0, .ident_on_event = 0,
     .gauge_help_id = 0xA701, .readout_help_id = 0xA711, .knob_help_id = 0xA710, .failure_key = 9,
     .power_off_clears_ident = 0, .power_off_event = 0,
 };
 constexpr RadioGaugeConfig old_nav_config = {
     .gauge = &old_nav_gauge, .version = &nav_version, .unit = &nav1_unit, .click = &old_nav_click,
-    .frequency_token = 24, .face_bitmap = 1060,
-    .mhz_up_event = 65641, .mhz_down_event = 65640, .fraction_up_event = 65643, .fraction_down_event = 65642,
-    .ident_off_event = NAV1_IDENT_OFF, .ident_on_event = NAV1_IDENT_ON,
+    .frequency_token = TOKEN_NAV1_FREQUENCY_BCD, .face_bitmap = 1060,
+    .mhz_up_event = EVENT_NAV1_MHZ_UP, .mhz_down_event = EVENT_NAV1_MHZ_DOWN,
+    .fraction_up_event = EVENT_NAV1_FRACTION_UP, .fraction_down_event = EVENT_NAV1_FRACTION_DOWN,
+    .ident_off_event = EVENT_NAV1_IDENT_OFF, .ident_on_event = EVENT_NAV1_IDENT_ON,
     .gauge_help_id = 0xA700, .readout_help_id = 0xA715, .knob_help_id = 0xA714, .failure_key = 14,
-    .power_off_clears_ident = 0, .power_off_event = NAV1_IDENT_OFF,
+    .power_off_clears_ident = 0, .power_off_event = EVENT_NAV1_IDENT_OFF,
 };
 constexpr RadioGaugeConfig old_nav1_config = {
     .gauge = &old_nav1_gauge, .version = &nav_version, .unit = &nav1_unit, .click = &old_nav1_click,
-    .frequency_token = 24, .face_bitmap = 1070,
-    .mhz_up_event = 65641, .mhz_down_event = 65640, .fraction_up_event = 65643, .fraction_down_event = 65642,
-    .ident_off_event = NAV1_IDENT_OFF, .ident_on_event = NAV1_IDENT_ON,
+    .frequency_token = TOKEN_NAV1_FREQUENCY_BCD, .face_bitmap = 1070,
+    .mhz_up_event = EVENT_NAV1_MHZ_UP, .mhz_down_event = EVENT_NAV1_MHZ_DOWN,
+    .fraction_up_event = EVENT_NAV1_FRACTION_UP, .fraction_down_event = EVENT_NAV1_FRACTION_DOWN,
+    .ident_off_event = EVENT_NAV1_IDENT_OFF, .ident_on_event = EVENT_NAV1_IDENT_ON,
     .gauge_help_id = 0xA700, .readout_help_id = 0xA715, .knob_help_id = 0xA714, .failure_key = 14,
-    .power_off_clears_ident = 0, .power_off_event = NAV1_IDENT_OFF,
+    .power_off_clears_ident = 0, .power_off_event = EVENT_NAV1_IDENT_OFF,
 };
 // Old_NAV2's power-off area also puts its ident switch off.
 constexpr RadioGaugeConfig old_nav2_config = {
     .gauge = &old_nav2_gauge, .version = &nav_version, .unit = &nav2_unit, .click = &old_nav2_click,
-    .frequency_token = 27, .face_bitmap = 1160,
-    .mhz_up_event = 65645, .mhz_down_event = 65644, .fraction_up_event = 65647, .fraction_down_event = 65646,
-    .ident_off_event = NAV2_IDENT_OFF, .ident_on_event = NAV2_IDENT_ON,
+    .frequency_token = TOKEN_NAV2_FREQUENCY_BCD, .face_bitmap = 1160,
+    .mhz_up_event = EVENT_NAV2_MHZ_UP, .mhz_down_event = EVENT_NAV2_MHZ_DOWN,
+    .fraction_up_event = EVENT_NAV2_FRACTION_UP, .fraction_down_event = EVENT_NAV2_FRACTION_DOWN,
+    .ident_off_event = EVENT_NAV2_IDENT_OFF, .ident_on_event = EVENT_NAV2_IDENT_ON,
     .gauge_help_id = 0xA702, .readout_help_id = 0xA717, .knob_help_id = 0xA716, .failure_key = 15,
-    .power_off_clears_ident = 1, .power_off_event = NAV2_IDENT_OFF,
+    .power_off_clears_ident = 1, .power_off_event = EVENT_NAV2_IDENT_OFF,
 };
 // clang-format on
 

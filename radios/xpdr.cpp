@@ -2,36 +2,27 @@
 // code from the host, the knob halves send the host's digit events while the set is
 // powered, and the IDENT switch only clicks.
 //
-// To change this gauge, touch in this file: the events and token below, the callbacks,
-// the element records (declared top-most first, root last), xpdr_mouse_rects (keep its
-// static_assert), the header; and old_xpdr_gauge in module/linkage.cpp.
+// To change this gauge, touch in this file: the callbacks, the element records (declared
+// top-most first, root last), xpdr_mouse_rects (keep its static_assert), the header; and
+// old_xpdr_gauge in module/linkage.cpp. Its token and events are named in sdk/ids.h; a
+// new one is named there once and carried out by the host's SimTransponder
+// (host/sim/adf_xpdr.cpp).
 #include "radios/adf_xpdr.h"
 #include "radios/radio_common.h"
 #include "radios/radio_state.h"
 #include "sdk/host_services.h"
+#include "sdk/ids.h"
 
 namespace {
 
 using namespace adf_xpdr_records;
-
-constexpr uint32_t TOKEN_XPDR_CODE = 38;  // 0x26, BCD: one code digit per nibble
-
-// Host events, all sent with value 0.
-constexpr uint32_t EVENT_XPDR_THOUSANDS_UP = 65651;    // 0x10073
-constexpr uint32_t EVENT_XPDR_THOUSANDS_DOWN = 66455;  // 0x10397
-constexpr uint32_t EVENT_XPDR_HUNDREDS_UP = 65652;     // 0x10074
-constexpr uint32_t EVENT_XPDR_HUNDREDS_DOWN = 66456;   // 0x10398
-constexpr uint32_t EVENT_XPDR_TENS_UP = 65653;         // 0x10075
-constexpr uint32_t EVENT_XPDR_TENS_DOWN = 66457;       // 0x10399
-constexpr uint32_t EVENT_XPDR_UNITS_UP = 65654;        // 0x10076
-constexpr uint32_t EVENT_XPDR_UNITS_DOWN = 66458;      // 0x1039A
 
 constinit RadioClick radio_click = {};
 
 // The code as the decimal number whose digits are the code's four nibbles; the top
 // nibble is not masked.
 double xpdr_read_code() {
-    double v = static_cast<double>(read_host_var(TOKEN_XPDR_CODE).value.u32);
+    double v = static_cast<double>(read_host_var(TOKEN_XPDR_CODE_BCD).value.u32);
     const double a = std::floor(v / 4096.0);
     v -= 4096.0 * a;
     const double b = std::floor(v / 256.0);
@@ -134,15 +125,15 @@ constinit Icon lamp_icon = icon(1030, 119, 123, 0x7, 0, 1, lamp, g, lamp_childre
 constinit ElementHeader* ident_children[] = {&lamp_icon.header, nullptr};
 constinit Icon ident_icon = icon(1040, 190, 105, 0x3, 0, 2, ident_switch, g, ident_children, xpdr_failures);   // 10
 constinit ElementHeader* thousands_drum_children[] = {&ident_icon.header, nullptr};
-constinit MovingImage thousands_image = drum(1010, 114, 21, TOKEN_XPDR_CODE, thousands_drum, g,
+constinit MovingImage thousands_image = drum(1010, 114, 21, TOKEN_XPDR_CODE_BCD, thousands_drum, g,
                                              thousands_drum_children, xpdr_failures);                         // 9
 constinit ElementHeader* hundreds_drum_children[] = {&thousands_image.header, nullptr};
-constinit MovingImage hundreds_image = drum(1010, 132, 21, TOKEN_XPDR_CODE, hundreds_drum, g,
+constinit MovingImage hundreds_image = drum(1010, 132, 21, TOKEN_XPDR_CODE_BCD, hundreds_drum, g,
                                             hundreds_drum_children, xpdr_failures);                           // 8
 constinit ElementHeader* tens_drum_children[] = {&hundreds_image.header, nullptr};
 constinit MovingImage tens_image = drum(1010, 150, 21, 0, tens_drum, g, tens_drum_children, xpdr_failures);    // 7
 constinit ElementHeader* units_drum_children[] = {&tens_image.header, nullptr};
-constinit MovingImage units_image = drum(1010, 168, 21, TOKEN_XPDR_CODE, units_drum, g, units_drum_children,
+constinit MovingImage units_image = drum(1010, 168, 21, TOKEN_XPDR_CODE_BCD, units_drum, g, units_drum_children,
                                          xpdr_failures);                                                      // 6
 constinit ElementHeader* thousands_knob_children[] = {&units_image.header, nullptr};
 constinit Needle thousands_needle = knob(1050, 88, 75, 0, knob_points, KNOB_POINTS, thousands_knob, g,

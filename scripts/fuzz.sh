@@ -29,6 +29,10 @@ for name in $targets; do
   corpus="tests/fuzz/corpus/$name"
   dict=()
   [[ -f "tests/fuzz/$name.dict" ]] && dict=("-dict=tests/fuzz/$name.dict")
+  # A target's own options (tests/fuzz/<name>.options, one per line) come after the
+  # defaults and so win over them: readers of files want longer inputs.
+  own=()
+  [[ -f "tests/fuzz/$name.options" ]] && mapfile -t own <"tests/fuzz/$name.options"
   scratch=$(mktemp -d)
   trap 'rm -rf "$scratch"' EXIT
 
@@ -37,7 +41,7 @@ for name in $targets; do
 
   echo "fuzz: $name: fuzzing for ${seconds}s"
   if ! "$binary" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=256 \
-      -artifact_prefix="$build/crashes/${name}-" -print_final_stats=1 "$scratch" "$corpus" \
+      -artifact_prefix="$build/crashes/${name}-" -print_final_stats=1 "${own[@]}" "$scratch" "$corpus" \
       2>"$scratch/fuzz.log"; then
     tail -n 60 "$scratch/fuzz.log"
     echo "fuzz: $name: FAILED (inputs in $build/crashes/)"

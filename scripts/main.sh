@@ -25,7 +25,7 @@ gau=build/win32/Tarvolen_Instr.gau
 
 # name|width_mm of every gauge, in the module's table order, from the declarations.
 gauge_sizes() {
-  "$panelhost" dump | sed -n 's/^.*{"name":"\([^"]*\)","version":[0-9]*,"width_mm":\([0-9]*\),.*$/\1|\2/p'
+  "$panelhost" dump | jq -r '.gauges[] | "\(.name)|\(.width_mm)"'
 }
 
 write_snippet() {

@@ -16,7 +16,7 @@ fi
 for p in cmake g++ ninja-build pkg-config clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev fonts-liberation2 fontconfig \
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev \
-  wine wine32:i386 zip clang-format; do
+  wine wine32:i386 zip clang-format nlohmann-json3-dev jq; do
   have "$p" || need+=("$p")
 done
 

@@ -35,14 +35,14 @@ bool load(PanelHost& host, const std::string& module_path) {
 }
 
 int list_gauges(const std::string& module_path) {
-    PanelHost host;
+    PanelHost host(HostOptions{.trace = false});
     if (!load(host, module_path)) return 1;
     for (GaugeHeader* gauge : host.gauges()) std::printf("%s\n", gauge->name);
     return 0;
 }
 
 int dump(const std::string& module_path) {
-    PanelHost host;
+    PanelHost host(HostOptions{.trace = false});
     if (!load(host, module_path)) return 1;
     std::fputs(dump_declarations(host).c_str(), stdout);
     return 0;

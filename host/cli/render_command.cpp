@@ -155,7 +155,7 @@ int render_command(const std::vector<std::string>& words, const std::string& mod
         std::fprintf(stderr, "panelhost render: %s\n", error.c_str());
         return 2;
     }
-    PanelHost host;
+    PanelHost host(HostOptions{.trace = false});  // the picture is the output, not the trace
     if (!host.load_module(module_path, error)) {
         std::fprintf(stderr, "panelhost: %s\n", error.c_str());
         return 1;

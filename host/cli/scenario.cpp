@@ -10,6 +10,7 @@
 
 #include "host/core/panel_host.h"
 #include "host/panel/panel_config.h"
+#include "host/trace/json_writer.h"
 
 namespace {
 

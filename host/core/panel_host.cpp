@@ -6,7 +6,8 @@
 #include "host/core/host_platform.h"
 #include "host/core/services.h"
 
-PanelHost::PanelHost() {
+PanelHost::PanelHost(HostOptions options) {
+    trace_.set_enabled(options.trace);
     aircraft_.set_trace(&trace_);
     prepare_host_platform();
 }
@@ -54,18 +55,9 @@ namespace {
 
 void collect(ElementHeader* element, std::vector<ElementState>& out) {
     if (!element) return;
-    ElementState state;
-    state.element = element;
-    state.index = static_cast<int>(out.size()) + 1;
-    out.push_back(state);
+    out.push_back(element_state(element, static_cast<int>(out.size()) + 1));
     if (element->children)
         for (ElementHeader** child = element->children; *child; ++child) collect(*child, out);
-}
-
-double var_number(const ModuleVar& var) {
-    const TokenInfo* info = find_token(var.token);
-    if (info && info->kind == VarKind::U32) return var.value.u32;
-    return var.value.f64;
 }
 
 }  // namespace
@@ -92,7 +84,7 @@ int PanelHost::place(const std::string& name, const std::optional<std::string>& 
     placements_.push_back(std::move(p));
     Placement& placed = *placements_.back();
 
-    trace_.add(TraceLine("install").text("gauge", name).num("id", placed.id));
+    trace_.add("install").text("gauge", name).num("id", placed.id);
     prepare(placed);
     prepare_host_platform();
     ActiveHost active(this);
@@ -108,18 +100,20 @@ void PanelHost::prepare(Placement& p) {
 }
 
 void PanelHost::frame(int id) {
-    Placement* p = placement(id);
-    if (!p) return;
-    prepare(*p);
+    if (Placement* p = placement(id)) frame(*p);
+}
+
+void PanelHost::frame(Placement& p) {
+    prepare(p);
     ActiveHost active(this);
-    trace_.add(TraceLine("update").text("gauge", p->name).num("id", p->id));
-    if (p->gauge->gauge_callback) p->gauge->gauge_callback(p->gauge, SERVICE_UPDATE, 0);
-    evaluate(*p);
+    trace_.add("update").text("gauge", p.name).num("id", p.id);
+    if (p.gauge->gauge_callback) p.gauge->gauge_callback(p.gauge, SERVICE_UPDATE, 0);
+    evaluate(p);
     current_ = nullptr;
 }
 
 void PanelHost::frame_all() {
-    for (auto& p : placements_) frame(p->id);
+    for (auto& p : placements_) frame(*p);
 }
 
 void PanelHost::evaluate(Placement& p) {
@@ -129,82 +123,46 @@ void PanelHost::evaluate(Placement& p) {
     }
 }
 
-void PanelHost::refresh_vars(ElementHeader* element) {
-    auto refresh = [this](ModuleVar& var) {
-        if (var.token == 0) return;
-        if (!aircraft_.vars().fill(var)) fault("element bound to unknown variable " + std::to_string(var.token));
-    };
-    switch (element->kind) {
-        case ELEMENT_NEEDLE: refresh(reinterpret_cast<Needle*>(element)->source); break;
-        case ELEMENT_ICON: refresh(reinterpret_cast<Icon*>(element)->source); break;
-        case ELEMENT_STRING:
-            for (ModuleVar& var : reinterpret_cast<StringElement*>(element)->sources) refresh(var);
-            break;
-        case ELEMENT_MOVING_IMAGE:
-            refresh(reinterpret_cast<MovingImage*>(element)->source_x);
-            refresh(reinterpret_cast<MovingImage*>(element)->source_y);
-            break;
-        case ELEMENT_SPRITE:
-            refresh(reinterpret_cast<Sprite*>(element)->source_x);
-            refresh(reinterpret_cast<Sprite*>(element)->source_y);
-            refresh(reinterpret_cast<Sprite*>(element)->source_angle);
-            break;
-        default: break;
-    }
+void PanelHost::unknown_binding(ModuleVar& var) {
+    var.value.f64 = 0.0;
+    fault("element bound to unknown variable " + std::to_string(var.token));
 }
 
+// The element's row says what it binds and which values it takes; a kind with a
+// callback traces the value it gave, a change of its flags, and the text it wrote.
 void PanelHost::evaluate_element(Placement& p, ElementState& state) {
+    const ElementKind* kind = state.kind;
+    if (!kind || kind->value_binding < 0) return;  // no bindings, no value
     ElementHeader* element = state.element;
-    refresh_vars(element);
-    ValueCallback callback = nullptr;
-    const ModuleVar* first = nullptr;
-    switch (element->kind) {
-        case ELEMENT_NEEDLE:
-            callback = reinterpret_cast<Needle*>(element)->callback;
-            first = &reinterpret_cast<Needle*>(element)->source;
-            break;
-        case ELEMENT_ICON:
-            callback = reinterpret_cast<Icon*>(element)->callback;
-            first = &reinterpret_cast<Icon*>(element)->source;
-            break;
-        case ELEMENT_STRING: {
-            auto* string = reinterpret_cast<StringElement*>(element);
-            callback = string->callback;
-            first = &string->sources[0];
-            p.text_buffer.assign(static_cast<size_t>(string->char_count) + 1, '\0');
-            string->text = p.text_buffer.data();
-            break;
+    // Every binding refreshed from the store, and its number taken.
+    const Variables& vars = aircraft_.vars();
+    double numbers[kMaxBindings];
+    for (int i = 0; i < state.binding_count; ++i) {
+        const Binding& binding = state.bindings[i];
+        ModuleVar& var = *binding.var;
+        if (binding.slot.known()) {
+            vars.fill(binding.slot, var);
+            numbers[i] = vars.number(binding.slot);
+        } else {
+            if (var.token != 0) unknown_binding(var);
+            numbers[i] = var.value.f64;  // unbound: the value word as the record holds it
         }
-        case ELEMENT_MOVING_IMAGE: {
-            auto* moving = reinterpret_cast<MovingImage*>(element);
-            callback = moving->callback_y;
-            first = &moving->source_y;
-            state.value_x = var_number(moving->source_x);
-            break;
-        }
-        case ELEMENT_SPRITE: {
-            auto* sprite = reinterpret_cast<Sprite*>(element);
-            state.value_x = var_number(sprite->source_x);
-            state.value_y = var_number(sprite->source_y);
-            state.angle = var_number(sprite->source_angle);
-            state.value = state.angle;
-            return;
-        }
-        default: return;
     }
+    if (kind->other_values) kind->other_values(state, numbers);
+    if (kind->writes_text) give_text_buffer(state);
+    const ValueCallback callback = kind->callback ? kind->callback(*element) : nullptr;
     if (!callback) {
-        state.value = var_number(*first);
+        state.value = numbers[kind->value_binding];
         return;
     }
     const uint32_t flags_before = element->image_flags;
     state.value = callback(element);
-    trace_.add(TraceLine("value").text("gauge", p.name).num("element", state.index).real("value", state.value));
+    trace_.add("value").text("gauge", p.name).num("element", state.index).real("value", state.value);
     if (element->image_flags != flags_before)
-        trace_.add(
-            TraceLine("flags").text("gauge", p.name).num("element", state.index).hex("flags", element->image_flags));
-    if (element->kind == ELEMENT_STRING) {
-        state.text.assign(p.text_buffer.data(), strnlen(p.text_buffer.data(), p.text_buffer.size()));
-        trace_.add(TraceLine("text").text("gauge", p.name).num("element", state.index).text("text", state.text));
+        trace_.add("flags").text("gauge", p.name).num("element", state.index).hex("flags", element->image_flags);
+    if (kind->writes_text) {
+        state.text.assign(state.text_buffer.data(), strnlen(state.text_buffer.data(), state.text_buffer.size()));
+        trace_.add("text").text("gauge", p.name).num("element", state.index).text("text", state.text);
     }
 }
 
@@ -226,7 +184,7 @@ bool PanelHost::click(int id, int x, int y, uint32_t mouse_flags) {
             const int left = base.x + rect->box_x, top = base.y + rect->box_y;
             const bool inside = x >= left && x < left + rect->box_w && y >= top && y < top + rect->box_h;
             if (!inside || (rect->mouse_flags & mouse_flags) == 0) continue;
-            trace_.add(TraceLine("click").text("gauge", p->name).num("x", x).num("y", y).num("rect", index));
+            trace_.add("click").text("gauge", p->name).num("x", x).num("y", y).num("rect", index);
             if (rect->event_id) {
                 host_event(rect->event_id, 0);
             } else if (rect->handler) {
@@ -236,7 +194,7 @@ bool PanelHost::click(int id, int x, int y, uint32_t mouse_flags) {
                 record.gauge = p->gauge;
                 const int32_t result = rect->handler(&record, mouse_flags);
                 current_ = nullptr;
-                trace_.add(TraceLine("handler").text("gauge", p->name).num("rect", index).num("result", result));
+                trace_.add("handler").text("gauge", p->name).num("rect", index).num("result", result);
             }
             return true;
         }
@@ -246,7 +204,7 @@ bool PanelHost::click(int id, int x, int y, uint32_t mouse_flags) {
 
 void PanelHost::kill(Placement& p) {
     if (!p.installed) return;
-    trace_.add(TraceLine("kill").text("gauge", p.name).num("id", p.id));
+    trace_.add("kill").text("gauge", p.name).num("id", p.id);
     prepare(p);
     ActiveHost active(this);
     if (p.gauge->gauge_callback) p.gauge->gauge_callback(p.gauge, SERVICE_KILL, 0);
@@ -276,12 +234,12 @@ Placement* PanelHost::placement(const std::string& name) {
 }
 
 void PanelHost::service_send_event(uint32_t event_id, uint32_t value) {
-    trace_.add(TraceLine("send_event").num("id", event_id).num("value", value));
+    trace_.add("send_event").num("id", event_id).num("value", value);
     if (!aircraft_.carry_out(event_id, value)) fault("unknown event " + std::to_string(event_id));
 }
 
 void PanelHost::host_event(uint32_t event_id, uint32_t value) {
-    trace_.add(TraceLine("host_event").num("id", event_id).num("value", value));
+    trace_.add("host_event").num("id", event_id).num("value", value);
     if (!aircraft_.carry_out(event_id, value)) fault("unknown event " + std::to_string(event_id));
 }
 
@@ -290,12 +248,14 @@ void PanelHost::service_read_var(ModuleVar* var) {
         fault("read_var called with no variable");
         return;
     }
-    if (!aircraft_.vars().fill(*var)) fault("read of unknown variable " + std::to_string(var->token));
-    trace_.add(TraceLine("read_var").num("token", var->token).real("value", aircraft_.vars().number(var->token)));
+    const VarSlot slot = Variables::slot(var->token);
+    aircraft_.vars().fill(slot, *var);
+    if (!slot.known()) fault("read of unknown variable " + std::to_string(var->token));
+    trace_.add("read_var").num("token", var->token).real("value", aircraft_.vars().number(slot));
 }
 
 void PanelHost::service_close_panel_window(int32_t window) {
-    trace_.add(TraceLine("close_panel_window").num("window", window));
+    trace_.add("close_panel_window").num("window", window);
     const int32_t ident = window == 0 && current_ ? current_->window : window;
     aircraft_.close_window(ident);
 }
@@ -304,5 +264,5 @@ void PanelHost::service_unexpected(int index) { fault("unexpected service " + st
 
 void PanelHost::fault(const std::string& what) {
     errors_.push_back(what);
-    trace_.add(TraceLine("fault").text("what", what));
+    trace_.add("fault").text("what", what);
 }

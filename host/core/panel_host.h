@@ -11,21 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "host/core/element_kinds.h"
 #include "host/core/module_library.h"
 #include "host/sim/aircraft.h"
 #include "host/trace/trace.h"
 #include "sdk/records.h"
-
-// What the host keeps of one element of a placed gauge after an evaluation.
-struct ElementState {
-    ElementHeader* element = nullptr;
-    int index = 0;         // 1 = root, counted in drawing order
-    double value = 0.0;    // needle, icon, string: the value; moving image: y value
-    double value_x = 0.0;  // moving image and sprite: x value
-    double value_y = 0.0;  // sprite: y value
-    double angle = 0.0;    // sprite: turn value
-    std::string text;      // string element: the text the callback wrote
-};
 
 struct Placement {
     int id = 0;
@@ -34,14 +24,18 @@ struct Placement {
     std::optional<std::vector<char>> parameters;  // NUL-terminated; absent = no string
     int32_t window = 0;                           // ident of the panel window holding it
     int x = 0, y = 0, w = 0, h = 0;               // where the panel puts it, in panel pixels
-    std::vector<ElementState> elements;
-    std::vector<char> text_buffer;  // the string element's text buffer
+    std::vector<ElementState> elements;           // the element tree in drawing order, bindings resolved
     bool installed = false;
+};
+
+// How a host is made.
+struct HostOptions {
+    bool trace = true;  // keep the trace (off: a frame records nothing and allocates nothing)
 };
 
 class PanelHost {
 public:
-    PanelHost();
+    explicit PanelHost(HostOptions options = {});
     ~PanelHost();
     PanelHost(const PanelHost&) = delete;
     PanelHost& operator=(const PanelHost&) = delete;
@@ -89,9 +83,10 @@ public:
 
 private:
     void prepare(Placement& p);
+    void frame(Placement& p);
     void evaluate(Placement& p);
     void evaluate_element(Placement& p, ElementState& state);
-    void refresh_vars(ElementHeader* element);
+    void unknown_binding(ModuleVar& var);
     void kill(Placement& p);
 
     std::unique_ptr<ModuleLibrary> module_;

@@ -12,32 +12,9 @@
 #include <sstream>
 
 #include "host/core/panel_host.h"
+#include "sdk/ids.h"
 
 namespace {
-
-struct WindowName {
-    const char* name;
-    int32_t ident;
-};
-
-// clang-format off
-// Window names an ident line may use instead of a number.
-constexpr WindowName kWindowNames[] = {
-    // name                   ident
-    {"MAIN_PANEL",            0},
-    {"RADIO_STACK_PANEL",     50},
-    {"COMPASS_PANEL",         75},
-    {"ANNUNCIATOR_PANEL",     125},
-    {"ANNUNCIATOR2_PANEL",    150},
-    {"COLLECTIVE_PANEL",      200},
-    {"THROTTLE_PANEL",        10},
-    {"MINI_CONTROLS_PANEL",   100},
-    {"IFR_MAIN_PANEL",        175},
-    {"GPS_PANEL",             225},
-    {"OVERHEAD_PANEL",        250},
-};
-// clang-format on
-static_assert(sizeof kWindowNames / sizeof kWindowNames[0] == 11);
 
 constexpr int kGaugeFields = 5;  // MODULE!GAUGE, X, Y, W, H; the parameters follow
 
@@ -226,9 +203,9 @@ private:
             window_->ident = n;
             return;
         }
-        for (const WindowName& row : kWindowNames) {
+        for (const PanelWindowName& row : PANEL_WINDOW_NAMES) {
             if (lower(value) == lower(row.name)) {
-                window_->ident = row.ident;
+                window_->ident = row.window;
                 return;
             }
         }

@@ -10,7 +10,7 @@
 //     window_size=W,H           screen size as fractions of the screen
 //     visible=0|1               shown when the panel loads (1 when not given)
 //     ident=N|NAME              the ident commands and events use: a number or a window
-//                               name (MAIN_PANEL = 0, RADIO_STACK_PANEL = 50, ...)
+//                               name of sdk/ids.h (MAIN_PANEL = 0, RADIO_STACK_PANEL = 50, ...)
 //     gaugeNN=MODULE!GAUGE, X, Y[, W[, H[, PARAMETERS]]]
 //   // starts a comment anywhere on a line, except inside a gauge's parameters.
 //

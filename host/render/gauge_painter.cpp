@@ -104,39 +104,32 @@ void GaugePainter::paint(const Placement& placement, double x, double y) {
         frame.scale_y = placement.h > 0 ? static_cast<double>(placement.h) / face_h : frame.scale_x;
     }
     canvas_.begin_gauge(frame);
-    for (const ElementState& state : placement.elements) paint_element(placement, state);
+    for (const ElementState& state : placement.elements)
+        if (const ElementKind* kind = find_element_kind(state.element->kind)) kind->paint(*this, state);
     canvas_.end_gauge();
     current_ = nullptr;
 }
 
-void GaugePainter::paint_element(const Placement& placement, const ElementState& state) {
-    (void)placement;
-    const ElementHeader& element = *state.element;
+bool GaugePainter::dimmed(const ElementHeader& element) const { return options_.night && !lit(element); }
+
+BitmapDraw GaugePainter::base_draw(const ElementHeader& element) const {
     BitmapDraw base;
     base.id = element.bitmap_id;
     base.x = element.x;
     base.y = element.y;
     base.black_transparent = (element.image_flags & IMAGE_TRANSPARENT) != 0;
-    base.dim = options_.night && !lit(element);
-    switch (element.kind) {
-        case ELEMENT_STATIC_IMAGE: static_image(element, base); break;
-        case ELEMENT_NEEDLE: needle(reinterpret_cast<const Needle&>(element), state, base); break;
-        case ELEMENT_ICON: icon(reinterpret_cast<const Icon&>(element), state, base); break;
-        case ELEMENT_MOVING_IMAGE: moving_image(reinterpret_cast<const MovingImage&>(element), state, base); break;
-        case ELEMENT_SPRITE: sprite(reinterpret_cast<const Sprite&>(element), state, base); break;
-        case ELEMENT_STRING: string(reinterpret_cast<const StringElement&>(element), state, base.dim); break;
-        default: break;  // sliders and unknown kinds draw nothing
-    }
+    base.dim = dimmed(element);
+    return base;
 }
 
-void GaugePainter::static_image(const ElementHeader& element, const BitmapDraw& base) {
-    BitmapDraw draw = base;
+void GaugePainter::static_image(const ElementHeader& element, const ElementState&) {
+    BitmapDraw draw = base_draw(element);
     draw.bitmap = bitmap(element.bitmap_id);
     if (draw.bitmap) canvas_.bitmap(draw);
 }
 
-void GaugePainter::needle(const Needle& element, const ElementState& state, const BitmapDraw& base) {
-    BitmapDraw draw = base;
+void GaugePainter::needle(const Needle& element, const ElementState& state) {
+    BitmapDraw draw = base_draw(element.header);
     draw.bitmap = bitmap(element.header.bitmap_id);
     if (!draw.bitmap) return;
     draw.anchor_x = element.header.pivot_x;
@@ -145,10 +138,10 @@ void GaugePainter::needle(const Needle& element, const ElementState& state, cons
     canvas_.bitmap(draw);
 }
 
-void GaugePainter::icon(const Icon& element, const ElementState& state, const BitmapDraw& base) {
+void GaugePainter::icon(const Icon& element, const ElementState& state) {
     const int picture = icon_picture(element, state.value);
     if (picture < 0) return;
-    BitmapDraw draw = base;
+    BitmapDraw draw = base_draw(element.header);
     draw.id = element.header.bitmap_id + static_cast<uint32_t>(picture);
     draw.bitmap = bitmap(draw.id);
     if (draw.bitmap) canvas_.bitmap(draw);
@@ -167,7 +160,8 @@ void GaugePainter::in_window(BitmapDraw draw, const BitmapDraw& base, uint32_t w
     canvas_.bitmap(frame);
 }
 
-void GaugePainter::moving_image(const MovingImage& element, const ElementState& state, const BitmapDraw& base) {
+void GaugePainter::moving_image(const MovingImage& element, const ElementState& state) {
+    const BitmapDraw base = base_draw(element.header);
     const uint32_t window_id = element.header.bitmap_id + 1;
     const Bitmap* strip = bitmap(element.header.bitmap_id);
     const Bitmap* window = bitmap(window_id);
@@ -179,7 +173,8 @@ void GaugePainter::moving_image(const MovingImage& element, const ElementState& 
     in_window(draw, base, window_id, window);
 }
 
-void GaugePainter::sprite(const Sprite& element, const ElementState& state, const BitmapDraw& base) {
+void GaugePainter::sprite(const Sprite& element, const ElementState& state) {
+    const BitmapDraw base = base_draw(element.header);
     const uint32_t window_id = element.header.bitmap_id + 1;
     const Bitmap* card = bitmap(element.header.bitmap_id);
     const Bitmap* window = bitmap(window_id);
@@ -195,7 +190,7 @@ void GaugePainter::sprite(const Sprite& element, const ElementState& state, cons
     in_window(draw, base, window_id, window);
 }
 
-void GaugePainter::string(const StringElement& element, const ElementState& state, bool dim) {
+void GaugePainter::string(const StringElement& element, const ElementState& state) {
     TextDraw draw;
     draw.text = state.text;
     draw.box = {static_cast<double>(element.header.x), static_cast<double>(element.header.y),
@@ -207,6 +202,6 @@ void GaugePainter::string(const StringElement& element, const ElementState& stat
     // A black background under the transparent flag is no background at all.
     draw.fill_back = !((element.header.image_flags & IMAGE_TRANSPARENT) && draw.back == 0);
     draw.draw_flags = element.draw_flags;
-    draw.dim = dim;
+    draw.dim = dimmed(element.header);
     canvas_.text(draw);
 }

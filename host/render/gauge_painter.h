@@ -54,7 +54,8 @@ int icon_picture(const Icon& icon, double value);
 // Windows RGB word (red in the low byte) to 0xRRGGBB.
 uint32_t rgb_from_colorref(uint32_t colorref);
 
-class GaugePainter {
+// Draws placements; the element-kind table hands each element to its method.
+class GaugePainter : private ElementPainter {
 public:
     GaugePainter(BitmapSource& bitmaps, Canvas& canvas, PaintOptions options = {})
         : bitmaps_(bitmaps), canvas_(canvas), options_(options) {}
@@ -69,14 +70,16 @@ public:
     const std::vector<std::string>& problems() const { return problems_; }
 
 private:
-    void paint_element(const Placement& placement, const ElementState& state);
-    void static_image(const ElementHeader& element, const BitmapDraw& base);
-    void needle(const Needle& element, const ElementState& state, const BitmapDraw& base);
-    void icon(const Icon& element, const ElementState& state, const BitmapDraw& base);
-    void moving_image(const MovingImage& element, const ElementState& state, const BitmapDraw& base);
-    void sprite(const Sprite& element, const ElementState& state, const BitmapDraw& base);
+    void static_image(const ElementHeader& element, const ElementState& state) override;
+    void needle(const Needle& element, const ElementState& state) override;
+    void string(const StringElement& element, const ElementState& state) override;
+    void icon(const Icon& element, const ElementState& state) override;
+    void moving_image(const MovingImage& element, const ElementState& state) override;
+    void sprite(const Sprite& element, const ElementState& state) override;
+    // The element's bitmap at its place, its see-through and night dimming.
+    BitmapDraw base_draw(const ElementHeader& element) const;
+    bool dimmed(const ElementHeader& element) const;
     void in_window(BitmapDraw draw, const BitmapDraw& base, uint32_t window_id, const Bitmap* window);
-    void string(const StringElement& element, const ElementState& state, bool dim);
     const Bitmap* bitmap(uint32_t id);
 
     BitmapSource& bitmaps_;

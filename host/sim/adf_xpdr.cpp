@@ -41,15 +41,15 @@ struct CodeDigitEvent {
 
 // clang-format off
 constexpr CodeDigitEvent kCodeDigitEvents[] = {
-    // event                    shift  up
-    {EVENT_XPDR_THOUSANDS_INC,  12,    true},
-    {EVENT_XPDR_HUNDREDS_INC,    8,    true},
-    {EVENT_XPDR_TENS_INC,        4,    true},
-    {EVENT_XPDR_UNITS_INC,       0,    true},
-    {EVENT_XPDR_THOUSANDS_DEC,  12,    false},
-    {EVENT_XPDR_HUNDREDS_DEC,    8,    false},
-    {EVENT_XPDR_TENS_DEC,        4,    false},
-    {EVENT_XPDR_UNITS_DEC,       0,    false},
+    // event                   shift  up
+    {EVENT_XPDR_THOUSANDS_UP,   12,    true},
+    {EVENT_XPDR_HUNDREDS_UP,    8,     true},
+    {EVENT_XPDR_TENS_UP,        4,     true},
+    {EVENT_XPDR_UNITS_UP,       0,     true},
+    {EVENT_XPDR_THOUSANDS_DOWN, 12,    false},
+    {EVENT_XPDR_HUNDREDS_DOWN,  8,     false},
+    {EVENT_XPDR_TENS_DOWN,      4,     false},
+    {EVENT_XPDR_UNITS_DOWN,     0,     false},
 };
 // clang-format on
 static_assert(sizeof kCodeDigitEvents / sizeof kCodeDigitEvents[0] == 8);
@@ -57,20 +57,20 @@ static_assert(sizeof kCodeDigitEvents / sizeof kCodeDigitEvents[0] == 8);
 }  // namespace
 
 uint32_t SimAdf::frequency_khz(const Variables& vars) {
-    const uint32_t word = vars.u32(TOKEN_ADF_FREQUENCY);
-    const uint32_t thousands = vars.u32(TOKEN_ADF_EXTENDED_FREQUENCY) >= 0x100 ? 1 : 0;
+    const uint32_t word = vars.u32(TOKEN_ADF_FREQUENCY_BCD);
+    const uint32_t thousands = vars.u32(TOKEN_ADF_EXTENDED_FREQUENCY_BCD) >= 0x100 ? 1 : 0;
     return 1000 * thousands + 100 * ((word >> 8) & 0xFu) + 10 * ((word >> 4) & 0xFu) + (word & 0xFu);
 }
 
 void SimAdf::set_frequency_khz(Variables& vars, uint32_t khz) {
-    vars.set_u32(TOKEN_ADF_FREQUENCY, (khz / 100 % 10) << 8 | (khz / 10 % 10) << 4 | khz % 10);
-    vars.set_u32(TOKEN_ADF_EXTENDED_FREQUENCY, khz >= 1000 ? 0x100u : 0u);
+    vars.set_u32(TOKEN_ADF_FREQUENCY_BCD, (khz / 100 % 10) << 8 | (khz / 10 % 10) << 4 | khz % 10);
+    vars.set_u32(TOKEN_ADF_EXTENDED_FREQUENCY_BCD, khz >= 1000 ? 0x100u : 0u);
 }
 
 void SimAdf::set_ident_audio(bool on, Aircraft& aircraft) {
     if (ident_audio_on_ == on) return;
     ident_audio_on_ = on;
-    aircraft.note(TraceLine("adf_ident").num("on", on ? 1 : 0));
+    aircraft.note("adf_ident").num("on", on ? 1 : 0);
 }
 
 bool SimAdf::handle_event(uint32_t event_id, uint32_t value, Aircraft& aircraft) {
@@ -78,12 +78,12 @@ bool SimAdf::handle_event(uint32_t event_id, uint32_t value, Aircraft& aircraft)
     Variables& vars = aircraft.vars();
     const uint32_t khz = frequency_khz(vars);
     switch (event_id) {
-        case EVENT_ADF_HUNDREDS_INC: set_frequency_khz(vars, step_hundreds(khz, true)); return true;
-        case EVENT_ADF_HUNDREDS_DEC: set_frequency_khz(vars, step_hundreds(khz, false)); return true;
-        case EVENT_ADF_TENS_INC: set_frequency_khz(vars, turn_decimal_digit(khz, 10, true)); return true;
-        case EVENT_ADF_TENS_DEC: set_frequency_khz(vars, turn_decimal_digit(khz, 10, false)); return true;
-        case EVENT_ADF_UNITS_INC: set_frequency_khz(vars, turn_decimal_digit(khz, 1, true)); return true;
-        case EVENT_ADF_UNITS_DEC: set_frequency_khz(vars, turn_decimal_digit(khz, 1, false)); return true;
+        case EVENT_ADF_HUNDREDS_UP: set_frequency_khz(vars, step_hundreds(khz, true)); return true;
+        case EVENT_ADF_HUNDREDS_DOWN: set_frequency_khz(vars, step_hundreds(khz, false)); return true;
+        case EVENT_ADF_TENS_UP: set_frequency_khz(vars, turn_decimal_digit(khz, 10, true)); return true;
+        case EVENT_ADF_TENS_DOWN: set_frequency_khz(vars, turn_decimal_digit(khz, 10, false)); return true;
+        case EVENT_ADF_UNITS_UP: set_frequency_khz(vars, turn_decimal_digit(khz, 1, true)); return true;
+        case EVENT_ADF_UNITS_DOWN: set_frequency_khz(vars, turn_decimal_digit(khz, 1, false)); return true;
         case EVENT_ADF_IDENT_OFF: set_ident_audio(false, aircraft); return true;
         case EVENT_ADF_IDENT_ON: set_ident_audio(true, aircraft); return true;
         default: return false;
@@ -95,7 +95,7 @@ bool SimTransponder::handle_event(uint32_t event_id, uint32_t value, Aircraft& a
     for (const CodeDigitEvent& row : kCodeDigitEvents) {
         if (row.event_id != event_id) continue;
         Variables& vars = aircraft.vars();
-        vars.set_u32(TOKEN_XPDR_CODE, turn_code_digit(vars.u32(TOKEN_XPDR_CODE), row.shift, row.up));
+        vars.set_u32(TOKEN_XPDR_CODE_BCD, turn_code_digit(vars.u32(TOKEN_XPDR_CODE_BCD), row.shift, row.up));
         return true;
     }
     return false;

@@ -4,29 +4,7 @@
 #pragma once
 
 #include "host/sim/aircraft.h"
-
-inline constexpr uint32_t TOKEN_ADF_FREQUENCY = 16;           // BCD hundreds, tens, units of kHz
-inline constexpr uint32_t TOKEN_ADF_EXTENDED_FREQUENCY = 18;  // 0x100 while the thousands digit is 1
-inline constexpr uint32_t TOKEN_ADF_MODE_SOURCE = 880;        // bound by the ADF mode switch
-inline constexpr uint32_t TOKEN_XPDR_CODE = 38;               // BCD squawk, one octal digit per nibble
-
-inline constexpr uint32_t EVENT_ADF_HUNDREDS_INC = 65648;
-inline constexpr uint32_t EVENT_ADF_TENS_INC = 65649;
-inline constexpr uint32_t EVENT_ADF_UNITS_INC = 65650;
-inline constexpr uint32_t EVENT_ADF_HUNDREDS_DEC = 65666;
-inline constexpr uint32_t EVENT_ADF_TENS_DEC = 65667;
-inline constexpr uint32_t EVENT_ADF_UNITS_DEC = 65668;
-inline constexpr uint32_t EVENT_ADF_IDENT_OFF = 65836;
-inline constexpr uint32_t EVENT_ADF_IDENT_ON = 65841;
-
-inline constexpr uint32_t EVENT_XPDR_THOUSANDS_INC = 65651;
-inline constexpr uint32_t EVENT_XPDR_HUNDREDS_INC = 65652;
-inline constexpr uint32_t EVENT_XPDR_TENS_INC = 65653;
-inline constexpr uint32_t EVENT_XPDR_UNITS_INC = 65654;
-inline constexpr uint32_t EVENT_XPDR_THOUSANDS_DEC = 66455;
-inline constexpr uint32_t EVENT_XPDR_HUNDREDS_DEC = 66456;
-inline constexpr uint32_t EVENT_XPDR_TENS_DEC = 66457;
-inline constexpr uint32_t EVENT_XPDR_UNITS_DEC = 66458;
+#include "sdk/ids.h"
 
 // What the aircraft starts with.
 inline constexpr uint32_t ADF_START_KHZ = 350;       // words 0x0350 and 0
@@ -54,6 +32,6 @@ private:
 // The transponder's code word: each digit event turns one digit 0..7 with wrap.
 class SimTransponder : public SimSystem {
 public:
-    explicit SimTransponder(Variables& vars) { vars.set_u32(TOKEN_XPDR_CODE, XPDR_START_CODE); }
+    explicit SimTransponder(Variables& vars) { vars.set_u32(TOKEN_XPDR_CODE_BCD, XPDR_START_CODE); }
     bool handle_event(uint32_t event_id, uint32_t value, Aircraft& aircraft) override;
 };

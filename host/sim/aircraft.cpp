@@ -34,5 +34,5 @@ bool Aircraft::window_open(int32_t ident) const {
 
 void Aircraft::set_window(int32_t ident, bool open) {
     windows_[ident] = open;
-    note(TraceLine("window").num("ident", ident).num("open", open ? 1 : 0));
+    note("window").num("ident", ident).num("open", open ? 1 : 0);
 }

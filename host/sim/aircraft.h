@@ -45,11 +45,9 @@ public:
     // Declares a window's state without tracing it (the panel configuration's start).
     void declare_window(int32_t ident, bool open) { windows_[ident] = open; }
 
-    // Where systems note what they did; may be null.
+    // Where systems note what they did (a record to fill); may be null.
     void set_trace(Trace* trace) { trace_ = trace; }
-    void note(const TraceLine& line) {
-        if (trace_) trace_->add(line);
-    }
+    TraceEntry note(const char* op) { return trace_ ? trace_->add(op) : TraceEntry(); }
 
     // Returns the system of the given type, or null.
     template <class System>

@@ -39,13 +39,12 @@ bool CockpitEvents::handle_event(uint32_t event_id, uint32_t value, Aircraft& ai
     const CockpitEvent* row = find_event(event_id);
     if (!row) return false;
     const int count = ++counts_[event_id];
-    TraceLine line("cockpit");
+    TraceEntry line = aircraft.note("cockpit");
     line.text("what", row->name);
     if (row->effect == Effect::Toggle)
         line.num("shown", count % 2);
     else
         line.num("count", count);
-    aircraft.note(line);
     return true;
 }
 

@@ -7,15 +7,7 @@
 #include <map>
 
 #include "host/sim/aircraft.h"
-
-inline constexpr uint32_t EVENT_ATC_WINDOW_TOGGLE = 65564;
-inline constexpr uint32_t EVENT_KNEEBOARD_TOGGLE = 65876;
-inline constexpr uint32_t EVENT_MAP_TOGGLE = 66432;
-inline constexpr uint32_t EVENT_SEAT_UP = 66524;
-inline constexpr uint32_t EVENT_SEAT_DOWN = 66525;
-inline constexpr uint32_t EVENT_P_FORWARD = 65734;
-inline constexpr uint32_t EVENT_P_BACK = 65735;
-inline constexpr uint32_t EVENT_P_ZERO = 65875;
+#include "sdk/ids.h"
 
 class CockpitEvents : public SimSystem {
 public:

@@ -8,21 +8,6 @@
 
 namespace {
 
-// Variables the flight reads back as its state.
-constexpr uint32_t TOKEN_AIRSPEED_KT = 61;
-constexpr uint32_t TOKEN_HEADING_DEG = 83;
-constexpr uint32_t TOKEN_COURSE_DEG = 45;
-// Variables derived from the state.
-constexpr uint32_t TOKEN_ADF_CARD = 22;
-constexpr uint32_t TOKEN_ADF_BEARING = 39;
-constexpr uint32_t TOKEN_TO_FROM = 43;
-constexpr uint32_t TOKEN_GLIDESLOPE_FLAG = 44;
-constexpr uint32_t TOKEN_MARKER = 354;
-constexpr uint32_t TOKEN_CLOCK = 604;
-constexpr uint32_t TOKEN_DEVIATION = 849;
-constexpr uint32_t TOKEN_GLIDESLOPE = 850;
-constexpr uint32_t TOKEN_COURSE_CARD = 854;
-
 constexpr uint32_t TO_FROM_OFF = 0;
 constexpr uint32_t TO_FROM_TO = 1;
 constexpr uint32_t TO_FROM_FROM = 2;
@@ -67,15 +52,15 @@ double card_rotation_rad(double heading_deg) { return -radians(heading_deg); }
 
 SimFlight::SimFlight(Variables& vars)
     : east_nm_(START_EAST_NM), north_nm_(START_NORTH_NM), altitude_ft_(START_ALTITUDE_FT) {
-    vars.set(TOKEN_AIRSPEED_KT, START_AIRSPEED_KT);
-    vars.set(TOKEN_HEADING_DEG, START_HEADING_DEG);
-    vars.set(TOKEN_COURSE_DEG, START_COURSE_DEG);
+    vars.set(TOKEN_AIRSPEED_KNOTS, START_AIRSPEED_KT);
+    vars.set(TOKEN_COMPASS_DEG, START_HEADING_DEG);
+    vars.set(TOKEN_NAV1_COURSE_DEG, START_COURSE_DEG);
     publish_all(vars, 0.0);
 }
 
 bool SimFlight::handle_event(uint32_t event_id, uint32_t value, Aircraft& aircraft) {
     switch (event_id) {
-        case EVENT_VOR1_COURSE_SET: aircraft.vars().set(TOKEN_COURSE_DEG, static_cast<int32_t>(value)); break;
+        case EVENT_NAV1_COURSE_SET: aircraft.vars().set(TOKEN_NAV1_COURSE_DEG, static_cast<int32_t>(value)); break;
         case EVENT_ADF_CARD_UP: adf_card_deg_ = (adf_card_deg_ + 1) % 360; break;
         case EVENT_ADF_CARD_DOWN: adf_card_deg_ = (adf_card_deg_ + 359) % 360; break;
         default: return false;
@@ -86,19 +71,19 @@ bool SimFlight::handle_event(uint32_t event_id, uint32_t value, Aircraft& aircra
 
 void SimFlight::advance(double dt_s, Aircraft& aircraft) {
     Variables& vars = aircraft.vars();
-    const double distance_nm = vars.number(TOKEN_AIRSPEED_KT) * dt_s / 3600.0;
-    const double heading = radians(vars.number(TOKEN_HEADING_DEG));
+    const double distance_nm = vars.number(TOKEN_AIRSPEED_KNOTS) * dt_s / 3600.0;
+    const double heading = radians(vars.number(TOKEN_COMPASS_DEG));
     east_nm_ += distance_nm * std::sin(heading);
     north_nm_ += distance_nm * std::cos(heading);
     publish_all(vars, aircraft.time_s());
 }
 
 void SimFlight::publish_all(Variables& vars, double time_s) {
-    publish(vars, TOKEN_CLOCK, time_s);
+    publish(vars, TOKEN_CLOCK_SECONDS, time_s);
     publish_nav1(vars);
     const double to_ndb = bearing_deg(east_nm_, north_nm_, NDB_EAST_NM, NDB_NORTH_NM);
-    publish(vars, TOKEN_ADF_BEARING, wrap360(to_ndb - vars.number(TOKEN_HEADING_DEG)));
-    publish(vars, TOKEN_ADF_CARD, card_rotation_rad(adf_card_deg_));
+    publish(vars, TOKEN_ADF_BEARING_DEG, wrap360(to_ndb - vars.number(TOKEN_COMPASS_DEG)));
+    publish(vars, TOKEN_ADF_CARD_RAD, card_rotation_rad(adf_card_deg_));
 }
 
 // The VOR's needles and flags. Deviation: the angle between the aircraft's radial and
@@ -106,8 +91,8 @@ void SimFlight::publish_all(Variables& vars, double time_s) {
 // right, 10 degrees to full scale. Glideslope: the aircraft's elevation angle seen from
 // the station against a 3-degree path, positive above it, 0.7 degrees to full scale.
 void SimFlight::publish_nav1(Variables& vars) {
-    const double course = vars.number(TOKEN_COURSE_DEG);
-    publish(vars, TOKEN_COURSE_CARD, card_rotation_rad(course));
+    const double course = vars.number(TOKEN_NAV1_COURSE_DEG);
+    publish(vars, TOKEN_NAV1_COURSE_CARD_RAD, card_rotation_rad(course));
     const double distance_nm = std::hypot(east_nm_, north_nm_);
     const double radial = bearing_deg(0.0, 0.0, east_nm_, north_nm_);
     const double off_course = wrap180(radial - course);
@@ -119,9 +104,9 @@ void SimFlight::publish_nav1(Variables& vars) {
         const double error_deg = from ? -off_course : wrap180(off_course - 180.0);
         deviation = std::clamp(error_deg / DEVIATION_FULL_SCALE_DEG, -1.0, 1.0);
     }
-    publish(vars, TOKEN_TO_FROM, to_from);
-    publish(vars, TOKEN_DEVIATION, deviation);
-    publish(vars, TOKEN_MARKER, distance_nm <= MARKER_RADIUS_NM ? 1.0 : 0.0);
+    publish(vars, TOKEN_NAV1_TO_FROM_FLAG, to_from);
+    publish(vars, TOKEN_NAV1_DEVIATION_FULL_SCALE, deviation);
+    publish(vars, TOKEN_NAV1_MARKER_FLAG, distance_nm <= MARKER_RADIUS_NM ? 1.0 : 0.0);
 
     const bool glideslope = to_from == TO_FROM_TO && distance_nm <= GLIDESLOPE_RANGE_NM;
     double above_path = 0.0;
@@ -129,8 +114,8 @@ void SimFlight::publish_nav1(Variables& vars) {
         const double elevation = degrees(std::atan2(altitude_ft_, distance_nm * FEET_PER_NM));
         above_path = std::clamp((elevation - GLIDESLOPE_PATH_DEG) / GLIDESLOPE_FULL_SCALE_DEG, -1.0, 1.0);
     }
-    publish(vars, TOKEN_GLIDESLOPE_FLAG, glideslope ? 1.0 : 0.0);
-    publish(vars, TOKEN_GLIDESLOPE, above_path);
+    publish(vars, TOKEN_NAV1_GLIDESLOPE_FLAG, glideslope ? 1.0 : 0.0);
+    publish(vars, TOKEN_NAV1_GLIDESLOPE_FULL_SCALE, above_path);
 }
 
 void SimFlight::publish(Variables& vars, uint32_t token, double value) {

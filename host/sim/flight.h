@@ -13,10 +13,7 @@
 #include <set>
 
 #include "host/sim/aircraft.h"
-
-inline constexpr uint32_t EVENT_VOR1_COURSE_SET = 65716;  // value: the course in whole degrees
-inline constexpr uint32_t EVENT_ADF_CARD_UP = 65881;      // the card's heading one degree up
-inline constexpr uint32_t EVENT_ADF_CARD_DOWN = 65882;    // one degree down
+#include "sdk/ids.h"
 
 class SimFlight : public SimSystem {
 public:

@@ -2,10 +2,7 @@
 #pragma once
 
 #include "host/sim/aircraft.h"
-
-inline constexpr uint32_t EVENT_PANEL_TOGGLE = 66506;
-inline constexpr uint32_t EVENT_PANEL_OPEN = 66507;
-inline constexpr uint32_t EVENT_PANEL_CLOSE = 66508;
+#include "sdk/ids.h"
 
 class PanelWindows : public SimSystem {
 public:

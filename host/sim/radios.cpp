@@ -48,11 +48,11 @@ uint32_t step_fraction(uint32_t freq_khz, const SimRadios::Band& band, bool up) 
 SimRadios::SimRadios(Variables& vars)
     : radios_{
           // clang-format off
-          // token               band       MHz up  MHz down  .xx up  .xx down  start           last word
-          {TOKEN_COM1_FREQUENCY, &kComBand, 65637,  65636,    65639,  65638,    COM1_START_KHZ, 0},
-          {TOKEN_COM2_FREQUENCY, &kComBand, 66437,  66436,    66440,  66438,    COM2_START_KHZ, 0},
-          {TOKEN_NAV1_FREQUENCY, &kNavBand, 65641,  65640,    65643,  65642,    NAV1_START_KHZ, 0},
-          {TOKEN_NAV2_FREQUENCY, &kNavBand, 65645,  65644,    65647,  65646,    NAV2_START_KHZ, 0},
+          // token                   band       MHz up             MHz down             .xx up                  .xx down                  start           last word
+          {TOKEN_COM1_FREQUENCY_BCD, &kComBand, EVENT_COM1_MHZ_UP, EVENT_COM1_MHZ_DOWN, EVENT_COM1_FRACTION_UP, EVENT_COM1_FRACTION_DOWN, COM1_START_KHZ, 0},
+          {TOKEN_COM2_FREQUENCY_BCD, &kComBand, EVENT_COM2_MHZ_UP, EVENT_COM2_MHZ_DOWN, EVENT_COM2_FRACTION_UP, EVENT_COM2_FRACTION_DOWN, COM2_START_KHZ, 0},
+          {TOKEN_NAV1_FREQUENCY_BCD, &kNavBand, EVENT_NAV1_MHZ_UP, EVENT_NAV1_MHZ_DOWN, EVENT_NAV1_FRACTION_UP, EVENT_NAV1_FRACTION_DOWN, NAV1_START_KHZ, 0},
+          {TOKEN_NAV2_FREQUENCY_BCD, &kNavBand, EVENT_NAV2_MHZ_UP, EVENT_NAV2_MHZ_DOWN, EVENT_NAV2_FRACTION_UP, EVENT_NAV2_FRACTION_DOWN, NAV2_START_KHZ, 0},
           // clang-format on
       } {
     for (Radio& radio : radios_) tune(radio, radio.freq_khz, vars);
@@ -73,7 +73,7 @@ void SimRadios::set_ident_audio(int nav, bool on, Aircraft& aircraft) {
     bool& audio = nav == 1 ? nav1_ident_audio_on_ : nav2_ident_audio_on_;
     if (audio == on) return;
     audio = on;
-    aircraft.note(TraceLine("nav_ident").num("radio", nav).num("on", on ? 1 : 0));
+    aircraft.note("nav_ident").num("radio", nav).num("on", on ? 1 : 0);
 }
 
 bool SimRadios::handle_event(uint32_t event_id, uint32_t value, Aircraft& aircraft) {

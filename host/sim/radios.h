@@ -6,17 +6,7 @@
 #include <cstdint>
 
 #include "host/sim/aircraft.h"
-
-inline constexpr uint32_t TOKEN_COM1_FREQUENCY = 23;
-inline constexpr uint32_t TOKEN_NAV1_FREQUENCY = 24;
-inline constexpr uint32_t TOKEN_NAV2_FREQUENCY = 27;
-inline constexpr uint32_t TOKEN_COM2_FREQUENCY = 870;
-
-// The tuning events are listed with their radios in radios.cpp.
-inline constexpr uint32_t EVENT_NAV1_IDENT_OFF = 65832;
-inline constexpr uint32_t EVENT_NAV2_IDENT_OFF = 65833;
-inline constexpr uint32_t EVENT_NAV1_IDENT_ON = 65837;
-inline constexpr uint32_t EVENT_NAV2_IDENT_ON = 65838;
+#include "sdk/ids.h"
 
 // Frequencies the aircraft starts with, in kHz.
 inline constexpr uint32_t COM1_START_KHZ = 118300;  // word 0x1830

@@ -1,49 +1,50 @@
-// Variable storage by token.
+// Variable storage: one value word per row of the token table.
 #include "host/sim/variables.h"
 
 #include <cmath>
 
-const TokenInfo* find_token(uint32_t token) {
-    for (const TokenInfo* row = token_table(); row->name; ++row)
-        if (row->token == token) return row;
-    return nullptr;
+VarSlot Variables::slot(uint32_t token) {
+    const TokenInfo* info = find_token(token);
+    if (!info) return {};
+    return {static_cast<int>(info - token_table()), info->kind};
 }
 
 bool Variables::set(uint32_t token, double value) {
-    const TokenInfo* info = find_token(token);
-    if (!info) return false;
-    if (info->kind == VarKind::U32) {
+    const VarSlot at = slot(token);
+    if (!at.known()) return false;
+    if (at.kind == VarKind::U32) {
         const double whole = std::trunc(value);
-        set_u32(token, whole <= 0.0 ? 0u : whole >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(whole));
+        values_[at.index].u32 = whole <= 0.0 ? 0u : whole >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(whole);
     } else {
-        set_f64(token, value);
+        values_[at.index].f64 = value;
     }
     return true;
 }
 
+void Variables::set_u32(uint32_t token, uint32_t value) {
+    const VarSlot at = slot(token);
+    if (at.known()) values_[at.index].u32 = value;
+}
+
+void Variables::set_f64(uint32_t token, double value) {
+    const VarSlot at = slot(token);
+    if (at.known()) values_[at.index].f64 = value;
+}
+
 uint32_t Variables::u32(uint32_t token) const {
-    auto it = values_.find(token);
-    return it == values_.end() ? 0u : it->second.u32;
+    const VarSlot at = slot(token);
+    return at.known() ? values_[at.index].u32 : 0u;
 }
 
 double Variables::f64(uint32_t token) const {
-    auto it = values_.find(token);
-    return it == values_.end() ? 0.0 : it->second.f64;
+    const VarSlot at = slot(token);
+    return at.known() ? values_[at.index].f64 : 0.0;
 }
 
-double Variables::number(uint32_t token) const {
-    const TokenInfo* info = find_token(token);
-    if (info && info->kind == VarKind::U32) return u32(token);
-    return f64(token);
-}
+double Variables::number(uint32_t token) const { return number(slot(token)); }
 
 bool Variables::fill(ModuleVar& var) const {
-    const TokenInfo* info = find_token(var.token);
-    var.value.f64 = 0.0;
-    if (!info) return false;
-    if (info->kind == VarKind::U32)
-        var.value.u32 = u32(var.token);
-    else
-        var.value.f64 = f64(var.token);
-    return true;
+    const VarSlot at = slot(var.token);
+    fill(at, var);
+    return at.known();
 }

@@ -1,9 +1,10 @@
 // The simulated aircraft's variables, by the numeric tokens the gauges use. Every token
-// the host knows is listed once in tokens.cpp with its kind and unit.
+// the host knows is listed once in tokens.cpp with its kind and unit; the store holds
+// one value per row of that table.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
 
 #include "sdk/records.h"
@@ -20,18 +21,31 @@ struct TokenInfo {
     const char* unit;
 };
 
-// The token's row of the table, or null for a token the host does not simulate.
+// How many tokens the table lists.
+inline constexpr size_t kTokenCount = 20;
+
+// The token's row of the table, or null for a token the host does not simulate (found
+// through an index, not a search: the module reads variables many times a frame).
 const TokenInfo* find_token(uint32_t token);
 // Every row of the table, ended by a row whose name is null.
 const TokenInfo* token_table();
+
+// Where a token's value lives in the store, found once (when a gauge is placed) so that
+// a frame fills bindings without a search. index < 0: a token the host does not know.
+struct VarSlot {
+    int index = -1;
+    VarKind kind = VarKind::F64;
+    bool known() const { return index >= 0; }
+};
 
 class Variables {
 public:
     // Sets a variable, converting to its kind (an integer token keeps the value's
     // integer part). Returns false for an unknown token.
     bool set(uint32_t token, double value);
-    void set_u32(uint32_t token, uint32_t value) { values_[token].u32 = value; }
-    void set_f64(uint32_t token, double value) { values_[token].f64 = value; }
+    // Write the value word as it is; an unknown token is passed over.
+    void set_u32(uint32_t token, uint32_t value);
+    void set_f64(uint32_t token, double value);
     uint32_t u32(uint32_t token) const;
     double f64(uint32_t token) const;
     // The value as a number, whatever the token's kind.
@@ -40,6 +54,21 @@ public:
     // unknown token (the binding's value is then 0).
     bool fill(ModuleVar& var) const;
 
+    // The slot of a token, and the same reads through it.
+    static VarSlot slot(uint32_t token);
+    void fill(const VarSlot& at, ModuleVar& var) const {
+        var.value.f64 = 0.0;
+        if (!at.known()) return;
+        if (at.kind == VarKind::U32)
+            var.value.u32 = values_[at.index].u32;
+        else
+            var.value.f64 = values_[at.index].f64;
+    }
+    double number(const VarSlot& at) const {
+        if (!at.known()) return 0.0;
+        return at.kind == VarKind::U32 ? values_[at.index].u32 : values_[at.index].f64;
+    }
+
 private:
-    std::map<uint32_t, VarValue> values_;
+    VarValue values_[kTokenCount] = {};
 };

@@ -1,76 +1,73 @@
-// Trace lines in JSON.
+// Trace records, and their JSON lines.
 #include "host/trace/trace.h"
 
-#include <cstdio>
+#include <cstdlib>
 
-TraceLine::TraceLine(const char* op) : json_("{\"op\":" + json_quote(op)) {}
+#include "host/trace/json_writer.h"
 
-void TraceLine::key(const char* name) { json_ += "," + json_quote(name) + ":"; }
-
-TraceLine& TraceLine::num(const char* name, int64_t value) {
-    key(name);
-    json_ += std::to_string(value);
-    return *this;
+TraceField& TraceEntry::field(const char* key, TraceType type) {
+    if (record_->count == kTraceFields) std::abort();  // a record with more fields than kTraceFields allows
+    TraceField& f = record_->fields[record_->count++];
+    f.key = key;
+    f.type = type;
+    f.text_size = 0;
+    return f;
 }
 
-TraceLine& TraceLine::real(const char* name, double value) {
-    key(name);
-    json_ += format_real(value);
-    return *this;
+void TraceEntry::add_text(const char* key, std::string_view value) {
+    TraceField& f = field(key, TraceType::text);
+    f.text_at = trace_->texts_.size();
+    f.text_size = static_cast<uint32_t>(value.size());
+    trace_->texts_.append(value);
 }
 
-TraceLine& TraceLine::text(const char* name, const std::string& value) {
-    key(name);
-    json_ += json_quote(value);
-    return *this;
+TraceEntry Trace::start(const char* op) {
+    TraceRecord& record = records_.emplace_back();
+    record.op = op;
+    record.count = 0;
+    return {this, &record};
 }
 
-TraceLine& TraceLine::hex(const char* name, uint32_t value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%X", value);
-    return text(name, buffer);
+size_t Trace::count(std::string_view op) const {
+    size_t n = 0;
+    for (const TraceRecord& record : records_)
+        if (op == record.op) ++n;
+    return n;
 }
 
-std::vector<std::string> Trace::with_op(const std::string& op) const {
-    std::vector<std::string> out;
-    const std::string prefix = "{\"op\":" + json_quote(op);
-    for (const auto& line : lines_)
-        if (line.compare(0, prefix.size(), prefix) == 0 && (line[prefix.size()] == ',' || line[prefix.size()] == '}'))
-            out.push_back(line);
+void Trace::clear() {
+    records_.clear();
+    texts_.clear();
+}
+
+void Trace::write_line(size_t i, std::string& out) const {
+    const TraceRecord& record = records_[i];
+    JsonWriter json(out);
+    json.begin_object().text("op", record.op);
+    for (int k = 0; k < record.count; ++k) {
+        const TraceField& f = record.fields[k];
+        json.key(f.key);
+        switch (f.type) {
+            case TraceType::integer: json.num(f.integer); break;
+            case TraceType::real: json.real(f.real); break;
+            case TraceType::text: json.text(text(f)); break;
+            case TraceType::hex: json.hex(static_cast<uint32_t>(f.integer)); break;
+        }
+    }
+    json.end_object();
+}
+
+std::string Trace::line(size_t i) const {
+    std::string out;
+    write_line(i, out);
     return out;
 }
 
 std::string Trace::joined() const {
     std::string out;
-    for (const auto& line : lines_) out += line + "\n";
-    return out;
-}
-
-std::string json_quote(const std::string& text) {
-    std::string out = "\"";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20 || c >= 0x7F) {
-                    char buffer[8];
-                    std::snprintf(buffer, sizeof buffer, "\\u%04X", c);
-                    out += buffer;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
+    for (size_t i = 0; i < records_.size(); ++i) {
+        write_line(i, out);
+        out += '\n';
     }
-    return out + "\"";
-}
-
-std::string format_real(double value) {
-    if (value == 0.0) return "0";  // no "-0": both builds agree on zero
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.12g", value);
-    return buffer;
+    return out;
 }

@@ -1,41 +1,98 @@
 // The host's trace: every service call, event, variable read, callback result, flag
-// change and window change, in order, one JSON object per line. Tests assert on it and
-// the Windows and Linux hosts must produce the same lines for the same scenario.
+// change, sound operation and window change, in order. A frame only stores records (an
+// op and a few typed fields, texts in one store of the trace); JSON text is made when
+// the trace is written, one object per line, so that the Windows and Linux hosts can be
+// compared line by line. A trace that is switched off stores nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// Builds one trace line: {"op":"...", "key":value, ...}.
-class TraceLine {
+enum class TraceType : uint8_t { integer, real, text, hex };
+
+struct TraceField {
+    const char* key;  // a string literal
+    TraceType type;
+    uint32_t text_size;  // text: its length in the trace's text store
+    union {
+        int64_t integer;  // integer, hex
+        double real;
+        size_t text_at;  // text: where it starts in the trace's text store
+    };
+};
+
+inline constexpr int kTraceFields = 5;  // the most any record has (click, sound)
+
+struct TraceRecord {
+    TraceRecord() {}  // left unfilled: Trace::add sets what a record uses
+    const char* op;   // a string literal
+    int count;
+    TraceField fields[kTraceFields];
+};
+
+class Trace;
+
+// Fills the record Trace::add started; does nothing for a trace that is off. Keys and
+// the op must be string literals (the record keeps the pointer); texts are copied.
+class TraceEntry {
 public:
-    explicit TraceLine(const char* op);
-    TraceLine& num(const char* key, int64_t value);
-    TraceLine& real(const char* key, double value);
-    TraceLine& text(const char* key, const std::string& value);
-    TraceLine& hex(const char* key, uint32_t value);
-    std::string str() const { return json_ + "}"; }
+    TraceEntry() = default;
+    TraceEntry& num(const char* key, int64_t value) {
+        if (record_) field(key, TraceType::integer).integer = value;
+        return *this;
+    }
+    TraceEntry& real(const char* key, double value) {
+        if (record_) field(key, TraceType::real).real = value;
+        return *this;
+    }
+    TraceEntry& hex(const char* key, uint32_t value) {
+        if (record_) field(key, TraceType::hex).integer = value;
+        return *this;
+    }
+    TraceEntry& text(const char* key, std::string_view value) {
+        if (record_) add_text(key, value);
+        return *this;
+    }
 
 private:
-    void key(const char* name);
-    std::string json_;
+    friend class Trace;
+    TraceEntry(Trace* trace, TraceRecord* record) : trace_(trace), record_(record) {}
+    TraceField& field(const char* key, TraceType type);
+    void add_text(const char* key, std::string_view value);
+    Trace* trace_ = nullptr;
+    TraceRecord* record_ = nullptr;
 };
 
 class Trace {
 public:
-    void add(const TraceLine& line) { lines_.push_back(line.str()); }
-    const std::vector<std::string>& lines() const { return lines_; }
-    void clear() { lines_.clear(); }
-    // Lines whose op is the given one, in order.
-    std::vector<std::string> with_op(const std::string& op) const;
+    // A trace that is off keeps nothing (the frame then allocates nothing for it).
+    void set_enabled(bool on) { enabled_ = on; }
+    bool enabled() const { return enabled_; }
+
+    // Starts a record; fill it through the entry before the next add.
+    TraceEntry add(const char* op) { return enabled_ ? start(op) : TraceEntry(); }
+
+    size_t size() const { return records_.size(); }
+    const TraceRecord& record(size_t i) const { return records_[i]; }
+    std::string_view text(const TraceField& field) const { return {texts_.data() + field.text_at, field.text_size}; }
+    // How many records have this op.
+    size_t count(std::string_view op) const;
+    // Forgets the records, keeping the memory for the next ones.
+    void clear();
+
+    // Record i as one JSON object, no newline.
+    void write_line(size_t i, std::string& out) const;
+    std::string line(size_t i) const;
+    // Every record, one JSON line each.
     std::string joined() const;
 
 private:
-    std::vector<std::string> lines_;
+    friend class TraceEntry;
+    TraceEntry start(const char* op);
+    bool enabled_ = true;
+    std::vector<TraceRecord> records_;
+    std::string texts_;
 };
-
-// Writes text as a JSON string literal, quotes included.
-std::string json_quote(const std::string& text);
-// Formats a double the way the trace shows values: shortest form, 12 significant digits.
-std::string format_real(double value);

@@ -27,7 +27,8 @@ constexpr std::array<const char*, PLATFORM_OP_COUNT> OP_NAMES = {
 };
 
 struct BackendState {
-    std::vector<PlatformOp> calls;
+    std::vector<PlatformOp> calls;  // the latest calls, at most LOG_LIMIT
+    uint32_t call_count = 0;        // every call since the reset, for backend_fail_call
     std::vector<PlatformOp> failures;
     std::array<uint32_t, PLATFORM_OP_COUNT> op_calls{};
     std::array<std::vector<uint32_t>, PLATFORM_OP_COUNT> op_fail_at{};  // op call counts that fail
@@ -77,16 +78,17 @@ const char* platform_op_name(PlatformOp op) {
 bool backend_enter(PlatformOp op) {
     BackendState& s = state();
     const size_t i = index_of(op);
-    s.calls.push_back(op);
+    keep_bounded(s.calls, op);
+    ++s.call_count;
     ++s.op_calls[i];
     const bool by_op = take(s.op_fail_at[i], s.op_calls[i]);
-    const bool by_call = take(s.call_fail_at, static_cast<uint32_t>(s.calls.size()));
+    const bool by_call = take(s.call_fail_at, s.call_count);
     if (!(s.op_always[i] || by_op || by_call)) return true;
-    s.failures.push_back(op);
+    keep_bounded(s.failures, op);
     return false;
 }
 
-void backend_report_misuse(const std::string& what) { state().misuse.push_back(what); }
+void backend_report_misuse(const std::string& what) { keep_bounded(state().misuse, what); }
 
 void backend_notify_sound(const char* call, uint32_t object, int64_t value, bool ok) {
     if (state().observer) state().observer(SoundCall{call, object, value, ok});
@@ -134,7 +136,7 @@ void backend_fail_always(PlatformOp op) { state().op_always[index_of(op)] = true
 
 void backend_fail_call(uint32_t nth) {
     BackendState& s = state();
-    s.call_fail_at.push_back(static_cast<uint32_t>(s.calls.size()) + nth);
+    s.call_fail_at.push_back(s.call_count + nth);
 }
 
 void backend_clear_faults() {

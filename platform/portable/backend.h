@@ -65,6 +65,9 @@ void backend_fail(PlatformOp op, uint32_t nth = 1);  // the nth call of op from 
 void backend_fail_always(PlatformOp op);             // every call of op from now on fails
 void backend_fail_call(uint32_t nth);                // the nth call of any operation from now on fails
 void backend_clear_faults();
+// The logs below keep the latest LOG_LIMIT entries since the last reset (older ones are
+// dropped in halves), so that a long run holds a bounded log.
+inline constexpr size_t LOG_LIMIT = 8192;
 // The operations called since the last reset, in order, and those made to fail.
 const std::vector<PlatformOp>& backend_calls();
 const std::vector<PlatformOp>& backend_failures();

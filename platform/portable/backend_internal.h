@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "platform/portable/backend.h"
 
@@ -21,6 +23,14 @@ bool backend_window_exists(WindowHandle window);
 std::string backend_program_name();
 // The host's window of that class, or null.
 WindowHandle backend_find_window(const char* class_name);
+
+// Appends to a log that keeps only its latest LOG_LIMIT entries, so that a host running
+// for hours holds a bounded log: once full, the older half is dropped at once.
+template <typename T>
+void keep_bounded(std::vector<T>& log, T entry) {
+    if (log.size() >= LOG_LIMIT) log.erase(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(LOG_LIMIT / 2));
+    log.push_back(std::move(entry));
+}
 
 // Each piece's part of reset and of the live count.
 void sound_backend_reset();

@@ -276,7 +276,7 @@ bool platform_buffer_play(PlatformSoundBuffer* buffer, uint32_t flags) {
     return buffer_op(PlatformOp::buffer_play, "play", buffer, flags, [&](PlatformSoundBuffer& b) {
         b.playing = true;
         b.looping = (flags & PLAY_LOOPING) != 0;
-        sound().plays.push_back(PlayRecord{b.id, b.device->id, flags, b.position});
+        keep_bounded(sound().plays, PlayRecord{b.id, b.device->id, flags, b.position});
         return true;
     });
 }

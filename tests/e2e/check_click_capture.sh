@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
-expected=$("$native" run "$scenario" --module "$module" | grep -c '^{"op":"sound","call":"play"')
+expected=$("$native" run "$scenario" --module "$module" | jq -s '[.[] | select(.op == "sound" and .call == "play")] | length')
 
 export TARVOLEN_AUDIO_CAPTURE="$out/capture.raw"
 # shellcheck source=/dev/null

@@ -14,8 +14,14 @@ source "$root/scripts/wine-env.sh"
 wine "$win32/host/panelhost.exe" dump --module "$(winepath -w "$win32/Tarvolen_Instr.gau")" 2>"$out/wine.err" \
   | tr -d '\r' >"$out/wine.json"
 [ -s "$out/wine.json" ] || { echo "Wine dump is empty:"; tr -d '\r' <"$out/wine.err"; exit 1; }
-grep -c '"name"' "$out/native.json" >/dev/null || { echo "native dump names no gauge"; exit 1; }
-if ! diff <(tr ',' '\n' <"$out/native.json") <(tr ',' '\n' <"$out/wine.json") >"$out/diff"; then
-  echo "declarations differ:"; head -30 "$out/diff"; exit 1
+gauges=$(jq '.gauges | length' "$out/native.json") || { echo "native dump is not JSON"; exit 1; }
+[ "$gauges" -gt 0 ] || { echo "native dump names no gauge"; exit 1; }
+jq -e .gauges "$out/wine.json" >/dev/null || { echo "Wine dump is not JSON:"; head -c 400 "$out/wine.json"; exit 1; }
+# The text must be the same byte for byte; where it is not, show the fields that differ.
+if ! cmp -s "$out/native.json" "$out/wine.json"; then
+  echo "declarations differ:"
+  diff <(jq -c '.gauges[] | .elements[], .mouse_rects[], del(.elements, .mouse_rects)' "$out/native.json") \
+    <(jq -c '.gauges[] | .elements[], .mouse_rects[], del(.elements, .mouse_rects)' "$out/wine.json") | head -30
+  exit 1
 fi
-echo "same declarations: $(grep -o '"name":"[^"]*","version"' "$out/native.json" | wc -l) gauges"
+echo "same declarations: $gauges gauges"

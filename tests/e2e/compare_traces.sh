@@ -18,8 +18,11 @@ wine "$win32/host/panelhost.exe" run "$(winepath -w "$scenario")" --module "$(wi
   >"$out/wine.raw" 2>"$out/wine.err"
 wine_rc=$?
 
-grep -v '^{"op":"sound"' "$out/native.raw" >"$out/native.jsonl"
-tr -d '\r' <"$out/wine.raw" | grep -v '^{"op":"sound"' >"$out/wine.jsonl"
+# Each line is read as JSON (a line that is not fails the run) and kept as written, so
+# the comparison stays byte for byte.
+without_sound='select((fromjson).op != "sound")'
+jq -R -r "$without_sound" "$out/native.raw" >"$out/native.jsonl" || { echo "native trace is not JSON lines"; exit 1; }
+tr -d '\r' <"$out/wine.raw" | jq -R -r "$without_sound" >"$out/wine.jsonl" || { echo "Wine trace is not JSON lines"; exit 1; }
 
 status=0
 if [ "$native_rc" -ne 0 ]; then echo "native run failed ($native_rc):"; cat "$out/native.err"; status=1; fi

@@ -134,7 +134,7 @@ void run_gauge(PanelHost& host, int index, const std::string& text) {
 
     check_records(name, before, Records::of(gauge), declared[index]);
     // Install and click: at most one event per command letter each, and 1000 for a p.
-    const size_t events = host.trace().with_op("send_event").size();
+    const size_t events = host.trace().count("send_event");
     if (events > 2 * text.size() + 1000) fail(name, std::to_string(events) + " events for one string");
     if (!host.errors().empty()) fail(name, "host fault: " + host.errors().front());
 }

@@ -1,6 +1,7 @@
 // The module promises no heap: its update, evaluation and click paths allocate nothing.
 // The whole example panel runs frames and takes a click on every click area while the
-// heap probe watches who asks for memory.
+// heap probe watches who asks for memory. The host's own frame allocates nothing either
+// once its trace is off.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -33,16 +34,28 @@ std::vector<Spot> click_spots(const GaugeHeader* gauge) {
 
 }  // namespace
 
+// The example panel placed on a host, the probe told who is who.
+void place_example_panel(PanelHost& host) {
+    ConfigMessages messages;
+    const PanelConfig panel = read_panel_config(TARVOLEN_SOURCE_DIR "/examples/panel.cfg", messages);
+    ASSERT_TRUE(place_panel(host, panel, messages)) << messages.errors.front();
+    host.frame_all();
+    heap_probe::set_owners(host.module()->linkage(), reinterpret_cast<const void*>(&platform_find_resource),
+                           reinterpret_cast<const void*>(&heap_probe::start));
+}
+
+void run_frames(PanelHost& host, int count) {
+    for (int i = 0; i < count; ++i) {
+        host.aircraft().advance(1.0 / 18);
+        host.frame_all();
+    }
+}
+
 class ModuleHeap : public HostTest {
 protected:
     void SetUp() override {
         HostTest::SetUp();
-        ConfigMessages messages;
-        const PanelConfig panel = read_panel_config(TARVOLEN_SOURCE_DIR "/examples/panel.cfg", messages);
-        ASSERT_TRUE(place_panel(host, panel, messages)) << messages.errors.front();
-        host.frame_all();
-        heap_probe::set_owners(host.module()->linkage(), reinterpret_cast<const void*>(&platform_find_resource),
-                               reinterpret_cast<const void*>(&heap_probe::start));
+        place_example_panel(host);
     }
     // Where the module first asked for memory, for the failure message.
     static std::string where(const heap_probe::Counts& counts) {
@@ -61,10 +74,7 @@ protected:
 
 TEST_F(ModuleHeap, FramesOfTheWholeExamplePanelAllocateNothingInTheModule) {
     heap_probe::start();
-    for (int i = 0; i < 50; ++i) {
-        host.aircraft().advance(1.0 / 18);
-        host.frame_all();
-    }
+    run_frames(host, 50);
     heap_probe::stop();
     const heap_probe::Counts counts = heap_probe::counts();
     EXPECT_EQ(counts.module, 0) << where(counts);
@@ -84,4 +94,30 @@ TEST_F(ModuleHeap, ClickingEveryClickAreaOfThePanelAllocatesNothingInTheModule) 
     EXPECT_GT(clicks, 60);
     EXPECT_EQ(counts.module, 0) << where(counts);
     EXPECT_GT(counts.host, 0) << "the probe saw none of the host's own allocations (its trace)";
+}
+
+// A host whose trace is off: after the first frame (which the panel's placing runs), a
+// frame of the whole panel asks nobody for memory, the radios switched on or off.
+TEST(HostHeap, FramesOfTheWholeExamplePanelWithTheTraceOffAllocateNothing) {
+    PanelHost host(HostOptions{.trace = false});
+    std::string error;
+    ASSERT_TRUE(host.load_module(TARVOLEN_MODULE_PATH, error)) << error;
+    place_example_panel(host);
+    for (const int round : {0, 1}) {
+        heap_probe::start();
+        run_frames(host, 50);
+        heap_probe::stop();
+        const heap_probe::Counts counts = heap_probe::counts();
+        EXPECT_EQ(counts.host, 0) << "round " << round;
+        EXPECT_EQ(counts.module, 0) << "round " << round;
+        EXPECT_EQ(counts.platform, 0) << "round " << round;
+        EXPECT_EQ(counts.unknown, 0) << "round " << round;
+        // Then every radio head switched on, and the frames again.
+        for (const char* radio : {"Old_COM1", "Old_COM2", "Old_NAV1", "Old_NAV2"})
+            host.click(host.placement(radio)->id, 20, 105);
+        for (const char* radio : {"Old_ADF", "Old_XPDR"}) host.click(host.placement(radio)->id, 20, 100);
+        host.frame_all();
+    }
+    EXPECT_EQ(host.trace().size(), 0u);
+    EXPECT_TRUE(host.errors().empty());
 }

@@ -108,3 +108,24 @@ TEST_F(PanelWithFaults, FailingTheSecondCallOfAnOperationSilencesTheSecondGauge)
     radio_click_close(com);
     radio_click_close(nav);
 }
+
+// A host that runs for hours clicks thousands of times: the platform's logs keep only
+// their latest entries, and a fault injected by overall call count still lands on the
+// call it names after the log has dropped its older half.
+TEST_F(SoundTest, LogsStayBoundedAndCallFaultsStillLandAfterManyPlays) {
+    RadioClick radio{};
+    radio_click_open(radio, MODULE);
+    ASSERT_NE(radio.sound.click, nullptr);
+    for (size_t i = 0; i <= LOG_LIMIT; ++i) sound_play(&radio.sound.click, 0);
+    EXPECT_LE(backend_calls().size(), LOG_LIMIT);
+    EXPECT_LE(backend_play_log().size(), LOG_LIMIT);
+    EXPECT_GE(backend_play_log().size(), LOG_LIMIT / 2);
+    EXPECT_EQ(backend_calls().back(), PlatformOp::buffer_play);
+
+    backend_fail_call(2);
+    EXPECT_EQ(sound_play(&radio.sound.click, 0), 1u);
+    EXPECT_EQ(sound_play(&radio.sound.click, 0), 0u) << "the second call from now on fails";
+    EXPECT_EQ(backend_failures().back(), PlatformOp::buffer_play);
+    sound_enabled = 1;
+    radio_click_close(radio);
+}

@@ -3,6 +3,7 @@
 #include "host/core/panel_host.h"
 #include "host/core/services.h"
 #include "tests/sound/sound_fixture.h"
+#include "tests/unit/trace_json.h"
 
 using HostWindow = SoundTest;
 using SoundDeviceLayer = SoundTest;
@@ -250,15 +251,15 @@ TEST_F(HostSoundTrace, SoundOperationsInACallbackShowInThatHostsTrace) {
         radio_click_play(radio);
         radio_click_close(radio);
     }
-    const std::vector<std::string> lines = host.trace().with_op("sound");
-    ASSERT_EQ(lines.size(), 9u) << host.trace().joined();
-    EXPECT_NE(lines[0].find("\"call\":\"create\""), std::string::npos);
-    EXPECT_NE(lines[1].find("\"call\":\"cooperate\""), std::string::npos);
-    EXPECT_NE(lines[1].find("\"ok\":1"), std::string::npos);
-    EXPECT_NE(lines[2].find("\"call\":\"create_buffer\""), std::string::npos);
-    EXPECT_NE(lines[2].find("\"value\":3828"), std::string::npos);
-    EXPECT_NE(lines[6].find("\"call\":\"play\""), std::string::npos);
-    EXPECT_NE(lines[8].find("\"call\":\"release_device\""), std::string::npos);
+    const Records calls = trace_records(host.trace(), "sound");
+    ASSERT_EQ(calls.size(), 9u) << host.trace().joined();
+    EXPECT_EQ(calls[0]["call"], "create");
+    EXPECT_EQ(calls[1]["call"], "cooperate");
+    EXPECT_EQ(calls[1]["ok"], 1);
+    EXPECT_EQ(calls[2]["call"], "create_buffer");
+    EXPECT_EQ(calls[2]["value"], 3828);
+    EXPECT_EQ(calls[6]["call"], "play");
+    EXPECT_EQ(calls[8]["call"], "release_device");
 }
 
 TEST_F(HostSoundTrace, TheHostProvidesTheMainWindowItsProgramNameAsksFor) {

@@ -22,11 +22,6 @@ constexpr int HUNDREDTHS = 2, TENTHS = 3, UNITS = 4, TENS = 5, LEADING_ONE = 6, 
               IDENT_SWITCH = 9, POWER_SWITCH = 10, LAMP = 11;
 constexpr int DIGITS[] = {HUNDREDTHS, TENTHS, UNITS, TENS, LEADING_ONE};
 
-int64_t field(const std::string& line, const std::string& key) {
-    const auto at = line.find("\"" + key + "\":");
-    return at == std::string::npos ? -1 : std::strtoll(line.c_str() + at + key.size() + 3, nullptr, 10);
-}
-
 }  // namespace
 
 // Every COM/NAV fixture: the radio fixture, with the frequency words and the readout.
@@ -319,9 +314,9 @@ protected:
     int place_with_sound(const std::string& name, SoundIds& ids) {
         host.trace().clear();
         const int id = place(name);
-        for (const std::string& line : ops("sound")) {
-            if (line.find("\"call\":\"create\"") != std::string::npos) ids.device = field(line, "object");
-            if (line.find("\"call\":\"create_buffer\"") != std::string::npos) ids.buffer = field(line, "object");
+        for (const Json& call : ops("sound")) {
+            if (call["call"] == "create") ids.device = call["object"];
+            if (call["call"] == "create_buffer") ids.buffer = call["object"];
         }
         EXPECT_GE(ids.device, 1) << name << " opened no sound device";
         EXPECT_GE(ids.buffer, 1) << name << " loaded no click";
@@ -340,15 +335,13 @@ protected:
         return devices;
     }
 
-    // Position in the trace of the first line holding all the given texts, or -1.
-    int line_of(std::initializer_list<const char*> texts) {
-        const auto& lines = host.trace().lines();
-        for (size_t i = 0; i < lines.size(); ++i) {
-            bool all = true;
-            for (const char* t : texts) all = all && lines[i].find(t) != std::string::npos;
-            if (all) return static_cast<int>(i);
-        }
-        return -1;
+    // Position in the trace of the first sound call of this name, or of the first event sent; -1 for none.
+    int call_at(const char* call) {
+        return first_record(trace_records(host.trace()),
+                            [call](const Json& r) { return r["op"] == "sound" && r["call"] == call; });
+    }
+    int first_event_sent() {
+        return first_record(trace_records(host.trace()), [](const Json& r) { return r["op"] == "send_event"; });
     }
 
     size_t seen_ = backend_play_log().size();
@@ -377,8 +370,8 @@ TEST_F(RadioSound, PowerOffClicksBeforeItSendsTheIdentOff) {
         click(id, POWER_ON);
         host.trace().clear();
         click(id, POWER_OFF);
-        const int played = line_of({"\"call\":\"play\""});
-        const int sending = line_of({"\"send_event\""});
+        const int played = call_at("play");
+        const int sending = first_event_sent();
         ASSERT_GE(played, 0) << name;
         EXPECT_LT(played, sending) << name;
         EXPECT_EQ(sent(), Events{std::string(name) == "Old_NAV2" ? 65833u : 65832u}) << name;
@@ -390,7 +383,7 @@ TEST_F(RadioSound, NavInstallSendsOneIdentOffBeforeOpeningItsDevice) {
         host.trace().clear();
         place(name);
         EXPECT_EQ(sent(), Events{off}) << name;
-        EXPECT_LT(line_of({"\"send_event\""}), line_of({"\"call\":\"create\""})) << name;
+        EXPECT_LT(first_event_sent(), call_at("create")) << name;
     }
 }
 
@@ -401,13 +394,10 @@ TEST_F(RadioSound, KillReleasesTheBufferThenTheDeviceAndASecondInstallOpensAfres
     click(nav2, POWER_ON);
     host.trace().clear();
     host.remove(nav2);
-    std::vector<std::string> released;
-    for (const std::string& line : ops("sound")) released.push_back(line.substr(line.find("\"call\"")));
     EXPECT_EQ(
-        released,
-        (std::vector<std::string>{
-            "\"call\":\"release_buffer\",\"object\":" + std::to_string(first.buffer) + ",\"value\":0,\"ok\":1}",
-            "\"call\":\"release_device\",\"object\":" + std::to_string(first.device) + ",\"value\":0,\"ok\":1}"}));
+        ops("sound"),
+        (Records{{{"op", "sound"}, {"call", "release_buffer"}, {"object", first.buffer}, {"value", 0}, {"ok", 1}},
+                 {{"op", "sound"}, {"call", "release_device"}, {"object", first.device}, {"value", 0}, {"ok", 1}}}));
     EXPECT_EQ(backend_live_objects().devices, before.devices);
     EXPECT_EQ(backend_live_objects().buffers, before.buffers);
 

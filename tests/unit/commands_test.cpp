@@ -9,7 +9,7 @@ constexpr uint32_t kForward = 65734, kBack = 65735, kZero = 65875;
 
 struct Case {
     const char* parameters;
-    Lines events;
+    Records events;
 };
 
 }  // namespace
@@ -37,7 +37,7 @@ TEST_F(CommandLanguage, EveryWindowNameOfThePanelTable) {
         {"IFR_MAIN_PANEL", 175},     {"GPS_PANEL", 225},        {"OVERHEAD_PANEL", 250},
     };
     for (const auto& [name, ident] : windows)
-        EXPECT_EQ(click_sends("Radios_Toggle", std::string("o") + name), Lines{sent(kOpen, ident)}) << name;
+        EXPECT_EQ(click_sends("Radios_Toggle", std::string("o") + name), Records{sent(kOpen, ident)}) << name;
 }
 
 TEST_F(CommandLanguage, NumbersFollowAtoiRules) {
@@ -55,24 +55,24 @@ TEST_F(CommandLanguage, NumbersFollowAtoiRules) {
 }
 
 TEST_F(CommandLanguage, LetterAtTheEndHasNoWindowButALetterAndBlankMeansWindowZero) {
-    EXPECT_EQ(click_sends("Radios_Toggle", "t"), Lines{});
-    EXPECT_EQ(click_sends("Radios_Toggle", "t50 t"), Lines{sent(kToggle, 50)});
-    EXPECT_EQ(click_sends("Radios_Toggle", "t "), Lines{sent(kToggle, 0)});
+    EXPECT_EQ(click_sends("Radios_Toggle", "t"), Records{});
+    EXPECT_EQ(click_sends("Radios_Toggle", "t50 t"), Records{sent(kToggle, 50)});
+    EXPECT_EQ(click_sends("Radios_Toggle", "t "), Records{sent(kToggle, 0)});
 }
 
 TEST_F(CommandLanguage, AllOpensThenAllClosesThenAllTogglesWhateverTheirOrder) {
     EXPECT_EQ(click_sends("Radios_Toggle", "oGPS_PANEL tCOMPASS_PANEL cMAIN_PANEL"),
-              (Lines{sent(kOpen, 225), sent(kClose, 0), sent(kToggle, 75)}));
+              (Records{sent(kOpen, 225), sent(kClose, 0), sent(kToggle, 75)}));
     EXPECT_EQ(click_sends("Radios_Toggle", "t10 c20 o30 t40 c50 o60"),
-              (Lines{sent(kOpen, 30), sent(kOpen, 60), sent(kClose, 20), sent(kClose, 50), sent(kToggle, 10),
-                     sent(kToggle, 40)}));
+              (Records{sent(kOpen, 30), sent(kOpen, 60), sent(kClose, 20), sent(kClose, 50), sent(kToggle, 10),
+                       sent(kToggle, 40)}));
 }
 
 TEST_F(CommandLanguage, CommandsWithoutSeparatorsAndInsideLowerCaseWords) {
-    EXPECT_EQ(click_sends("Radios_Toggle", "t50t75"), (Lines{sent(kToggle, 50), sent(kToggle, 75)}));
+    EXPECT_EQ(click_sends("Radios_Toggle", "t50t75"), (Records{sent(kToggle, 50), sent(kToggle, 75)}));
     // Letters are found by plain search, so a lower-case word is read as commands:
     // "toggle" holds an o (window "ggle": 0) and a t (window "oggle": 0).
-    EXPECT_EQ(click_sends("Radios_Toggle", "toggle"), (Lines{sent(kOpen, 0), sent(kToggle, 0)}));
+    EXPECT_EQ(click_sends("Radios_Toggle", "toggle"), (Records{sent(kOpen, 0), sent(kToggle, 0)}));
 }
 
 TEST_F(CommandLanguage, CommentMarksEndTheCommands) {
@@ -94,14 +94,14 @@ TEST_F(CommandLanguage, CommentMarksEndTheCommands) {
 TEST_F(CommandLanguage, PCountsForwardBackOrZeroAndOnlyTheFirstCounts) {
     EXPECT_EQ(click_sends("Radios_Toggle", "p3"), sent_times(3, kForward));
     EXPECT_EQ(click_sends("Radios_Toggle", "p-2"), sent_times(2, kBack));
-    EXPECT_EQ(click_sends("Radios_Toggle", "p"), Lines{sent(kZero)});
-    EXPECT_EQ(click_sends("Radios_Toggle", "p0"), Lines{sent(kZero)});
-    EXPECT_EQ(click_sends("Radios_Toggle", "pX"), Lines{sent(kZero)});
+    EXPECT_EQ(click_sends("Radios_Toggle", "p"), Records{sent(kZero)});
+    EXPECT_EQ(click_sends("Radios_Toggle", "p0"), Records{sent(kZero)});
+    EXPECT_EQ(click_sends("Radios_Toggle", "pX"), Records{sent(kZero)});
     EXPECT_EQ(click_sends("Radios_Toggle", "p2 p5"), sent_times(2, kForward));
 }
 
 TEST_F(CommandLanguage, PRunsAfterTheWindowCommands) {
-    EXPECT_EQ(click_sends("Radios_Toggle", "p1 t50"), (Lines{sent(kToggle, 50), sent(kForward)}));
+    EXPECT_EQ(click_sends("Radios_Toggle", "p1 t50"), (Records{sent(kToggle, 50), sent(kForward)}));
 }
 
 TEST_F(CommandLanguage, HugePCountIsCappedInsteadOfFloodingTheHost) {
@@ -115,8 +115,8 @@ TEST_F(CommandLanguage, StringWithoutCommandsIsStillAStringSoNoDefaultClose) {
     const int id = place("Radios_Toggle", "RADIO_STACK_PANEL", 50);
     host.aircraft().declare_window(50, true);
     click(id);
-    EXPECT_EQ(ops("send_event"), Lines{});
-    EXPECT_EQ(ops("close_panel_window"), Lines{});
+    EXPECT_EQ(ops("send_event"), Records{});
+    EXPECT_EQ(ops("close_panel_window"), Records{});
     EXPECT_TRUE(host.aircraft().window_open(50));
 }
 
@@ -193,22 +193,22 @@ TEST_F(LookCommands, TwoPlacementsShareOnePictureAndTheLastInstallWins) {
 using StartCommand = ToggleTest;
 
 TEST_F(StartCommand, ClosesItsWindowAtTheFirstInstallOnly) {
-    EXPECT_EQ(install_sends("GPS_Toggle", "aGPS_PANEL"), Lines{sent(kClose, 225)});
+    EXPECT_EQ(install_sends("GPS_Toggle", "aGPS_PANEL"), Records{sent(kClose, 225)});
     EXPECT_EQ(gauge("GPS_Toggle")->user_word, 1u);
-    EXPECT_EQ(install_sends("GPS_Toggle", "aGPS_PANEL"), Lines{});
-    EXPECT_EQ(install_sends("GPS_Toggle", "aCOMPASS_PANEL"), Lines{});
+    EXPECT_EQ(install_sends("GPS_Toggle", "aGPS_PANEL"), Records{});
+    EXPECT_EQ(install_sends("GPS_Toggle", "aCOMPASS_PANEL"), Records{});
 }
 
 TEST_F(StartCommand, FirstInstallSpendsTheStartEvenWithoutAnA) {
-    EXPECT_EQ(install_sends("Compass_Toggle", "t75"), Lines{});
+    EXPECT_EQ(install_sends("Compass_Toggle", "t75"), Records{});
     EXPECT_EQ(gauge("Compass_Toggle")->user_word, 1u);
-    EXPECT_EQ(install_sends("Compass_Toggle", "aCOMPASS_PANEL"), Lines{});
+    EXPECT_EQ(install_sends("Compass_Toggle", "aCOMPASS_PANEL"), Records{});
 }
 
 TEST_F(StartCommand, WindowRulesApplyAndAClickDoesNotRunIt) {
-    EXPECT_EQ(install_sends("Left_Taxi_Toggle", "a-3"), Lines{});
-    EXPECT_EQ(install_sends("Right_Taxi_Toggle", "a"), Lines{});
-    EXPECT_EQ(install_sends("Nav_Instruments_Toggle", "# aGPS_PANEL"), Lines{});
-    EXPECT_EQ(install_sends("Throttle_Toggle", "aTHROTTLE_PANEL aGPS_PANEL"), Lines{sent(kClose, 10)});
-    EXPECT_EQ(click_sends("Close_Subpanel", "aCOMPASS_PANEL"), Lines{});
+    EXPECT_EQ(install_sends("Left_Taxi_Toggle", "a-3"), Records{});
+    EXPECT_EQ(install_sends("Right_Taxi_Toggle", "a"), Records{});
+    EXPECT_EQ(install_sends("Nav_Instruments_Toggle", "# aGPS_PANEL"), Records{});
+    EXPECT_EQ(install_sends("Throttle_Toggle", "aTHROTTLE_PANEL aGPS_PANEL"), Records{sent(kClose, 10)});
+    EXPECT_EQ(click_sends("Close_Subpanel", "aCOMPASS_PANEL"), Records{});
 }

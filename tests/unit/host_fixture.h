@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/core/panel_host.h"
+#include "tests/unit/trace_json.h"
 
 // Copies a word out of a record. The records are packed on 4-byte boundaries, so on
 // 64-bit builds a pointer word may sit off its natural alignment: gtest's assertions
@@ -33,8 +34,8 @@ protected:
         return id;
     }
 
-    // The trace lines of one op since the last clear.
-    std::vector<std::string> ops(const std::string& op) { return host.trace().with_op(op); }
+    // The trace records of one op since the last clear.
+    Records ops(std::string_view op) { return trace_records(host.trace(), op); }
 
     PanelHost host;
 };

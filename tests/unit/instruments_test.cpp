@@ -29,12 +29,8 @@ protected:
     // The values of every send_event of this id in the trace, in order.
     std::vector<uint32_t> sent(uint32_t event_id) {
         std::vector<uint32_t> values;
-        for (const std::string& line : ops("send_event")) {
-            unsigned id = 0, v = 0;
-            if (std::sscanf(line.c_str(), "{\"op\":\"send_event\",\"id\":%u,\"value\":%u}", &id, &v) == 2 &&
-                id == event_id)
-                values.push_back(v);
-        }
+        for (const Json& record : ops("send_event"))
+            if (record["id"] == event_id) values.push_back(record["value"].get<uint32_t>());
         return values;
     }
 

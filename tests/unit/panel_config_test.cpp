@@ -229,11 +229,11 @@ TEST_F(PanelPlacing, WholePanelIsPlacedAndShowsWhichWindowsAreOpen) {
 
     // Opening the radio stack from the main panel and closing it from its own button.
     click(host.placement("Radios_Toggle")->id);
-    EXPECT_EQ(ops("close_panel_window"), Lines{"{\"op\":\"close_panel_window\",\"window\":0}"});
+    EXPECT_EQ(ops("close_panel_window"), (Records{{{"op", "close_panel_window"}, {"window", 0}}}));
     EXPECT_FALSE(host.aircraft().window_open(0));  // no string: it closed the main panel
     host.aircraft().declare_window(0, true);
     click(gps->id);
-    EXPECT_EQ(ops("send_event"), (Lines{sent(66506, 225), sent(65734), sent(65734)}));
+    EXPECT_EQ(ops("send_event"), (Records{sent(66506, 225), sent(65734), sent(65734)}));
     EXPECT_TRUE(host.aircraft().window_open(225));
     click(placed[3]->id);
     EXPECT_FALSE(host.aircraft().window_open(75));

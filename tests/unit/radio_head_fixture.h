@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -41,7 +40,7 @@ protected:
     // The ids of the events the module sent since the trace was last cleared.
     Events sent() {
         Events ids;
-        for (const std::string& line : ops("send_event")) ids.push_back(number_after(line, "\"id\":"));
+        for (const Json& record : ops("send_event")) ids.push_back(record["id"].get<uint32_t>());
         return ids;
     }
 
@@ -60,7 +59,7 @@ protected:
     // The tokens the module read itself, in order, since the trace was last cleared.
     std::vector<uint32_t> tokens_read() {
         std::vector<uint32_t> tokens;
-        for (const std::string& line : ops("read_var")) tokens.push_back(number_after(line, "\"token\":"));
+        for (const Json& record : ops("read_var")) tokens.push_back(record["token"].get<uint32_t>());
         return tokens;
     }
     int reads_of(uint32_t token) {
@@ -71,18 +70,9 @@ protected:
     // How many times a click was played since the trace was last cleared.
     int clicks_played() {
         int n = 0;
-        for (const std::string& line : ops("sound"))
-            if (line.find("\"call\":\"play\"") != std::string::npos && line.find("\"ok\":1") != std::string::npos) ++n;
+        for (const Json& record : ops("sound"))
+            if (record["call"] == "play" && record["ok"] == 1) ++n;
         return n;
-    }
-
-private:
-    // The number behind key in a trace line; a line without the key gives a value no
-    // event id or token has.
-    static uint32_t number_after(const std::string& line, const std::string& key) {
-        const auto at = line.find(key);
-        if (at == std::string::npos) return UINT32_MAX;
-        return static_cast<uint32_t>(std::strtoul(line.c_str() + at + key.size(), nullptr, 10));
     }
 };
 

@@ -1,5 +1,6 @@
 // The registration plate as a panel author uses it: the text, colour and typeface come
 // from the parameter string the panel configuration gives the gauge.
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -60,7 +61,11 @@ TEST_F(RegistrationPlate, TextNeverOverrunsTheHostsBufferOfCharCountCharacters) 
     // The whole rest of a long string would not fit the host's 8 bytes
     const std::string text = shown("t" + std::string(300, 'Q') + " r1");
     EXPECT_EQ(text, std::string(plate()->char_count, 'Q'));
-    EXPECT_EQ(host.placement("Registration")->text_buffer.size(), plate()->char_count + 1);
+    const Placement* placed = host.placement("Registration");
+    const auto string = std::find_if(placed->elements.begin(), placed->elements.end(),
+                                     [](const ElementState& s) { return s.element->kind == ELEMENT_STRING; });
+    ASSERT_NE(string, placed->elements.end());
+    EXPECT_EQ(string->text_buffer.size(), plate()->char_count + 1);
 }
 
 TEST_F(RegistrationPlate, ColourKeywordsBehindTheFirstSpaceSetTheirBytes) {

@@ -7,15 +7,11 @@
 
 #include "tests/unit/host_fixture.h"
 
-using Lines = std::vector<std::string>;
-
-// The trace line of an event the module sends with send_event.
-inline std::string sent(uint32_t id, uint32_t value = 0) {
-    return "{\"op\":\"send_event\",\"id\":" + std::to_string(id) + ",\"value\":" + std::to_string(value) + "}";
-}
+// The trace record of an event the module sends with send_event.
+inline Json sent(uint32_t id, uint32_t value = 0) { return {{"op", "send_event"}, {"id", id}, {"value", value}}; }
 
 // The same event, n times.
-inline Lines sent_times(int n, uint32_t id) { return Lines(static_cast<size_t>(n), sent(id)); }
+inline Records sent_times(int n, uint32_t id) { return Records(static_cast<size_t>(n), sent(id)); }
 
 class ToggleTest : public HostTest {
 protected:
@@ -32,16 +28,16 @@ protected:
 
     // Places the gauge with the parameter string, clicks it once and removes it again.
     // Returns the events the module sent on the click.
-    Lines click_sends(const std::string& gauge, const std::optional<std::string>& parameters) {
+    Records click_sends(const std::string& gauge, const std::optional<std::string>& parameters) {
         const int id = place(gauge, parameters);
         click(id);
-        Lines events = ops("send_event");
+        Records events = ops("send_event");
         host.remove(id);
         return events;
     }
 
     // The events the module sends when a gauge is installed with this string.
-    Lines install_sends(const std::string& gauge, const std::optional<std::string>& parameters) {
+    Records install_sends(const std::string& gauge, const std::optional<std::string>& parameters) {
         host.trace().clear();
         place(gauge, parameters);
         return ops("send_event");

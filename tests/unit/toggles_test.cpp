@@ -24,9 +24,9 @@ const ToggleRow kToggles[] = {
     {"Seat_Up_Toggle", 90, 0, 0},       {"Seat_Down_Toggle", 100, 0, 0},
 };
 
-std::string host_sent(uint32_t id) { return "{\"op\":\"host_event\",\"id\":" + std::to_string(id) + ",\"value\":0}"; }
+Json host_sent(uint32_t id) { return {{"op", "host_event"}, {"id", id}, {"value", 0}}; }
 
-std::string closed_own_window() { return "{\"op\":\"close_panel_window\",\"window\":0}"; }
+Json closed_own_window() { return {{"op", "close_panel_window"}, {"window", 0}}; }
 
 }  // namespace
 
@@ -109,10 +109,10 @@ TEST_F(ToggleGauges, RadiosToggleFlipsTheRadioStackOnEveryClick) {
     const int id = place("Radios_Toggle", "tRADIO_STACK_PANEL");
     for (bool open : {true, false, true}) {
         click(id);
-        EXPECT_EQ(ops("send_event"), Lines{sent(66506, 50)});
+        EXPECT_EQ(ops("send_event"), Records{sent(66506, 50)});
         EXPECT_EQ(host.aircraft().window_open(50), open);
     }
-    EXPECT_EQ(ops("close_panel_window"), Lines{});
+    EXPECT_EQ(ops("close_panel_window"), Records{});
 }
 
 TEST_F(ToggleGauges, CloseSubpanelWithoutStringClosesTheWindowHoldingIt) {
@@ -120,8 +120,8 @@ TEST_F(ToggleGauges, CloseSubpanelWithoutStringClosesTheWindowHoldingIt) {
     host.aircraft().declare_window(50, true);
     const int id = place("Close_Subpanel", std::nullopt, 75);
     click(id);
-    EXPECT_EQ(ops("close_panel_window"), Lines{closed_own_window()});
-    EXPECT_EQ(ops("send_event"), Lines{});
+    EXPECT_EQ(ops("close_panel_window"), Records{closed_own_window()});
+    EXPECT_EQ(ops("send_event"), Records{});
     EXPECT_FALSE(host.aircraft().window_open(75));
     EXPECT_TRUE(host.aircraft().window_open(50));
 }
@@ -129,15 +129,15 @@ TEST_F(ToggleGauges, CloseSubpanelWithoutStringClosesTheWindowHoldingIt) {
 TEST_F(ToggleGauges, EmptyStringTakesTheDefaultClickToo) {
     host.aircraft().declare_window(225, true);
     click(place("Nav_Instruments_Toggle", "", 225));
-    EXPECT_EQ(ops("close_panel_window"), Lines{closed_own_window()});
+    EXPECT_EQ(ops("close_panel_window"), Records{closed_own_window()});
     EXPECT_FALSE(host.aircraft().window_open(225));
 }
 
 TEST_F(ToggleGauges, CommentOnlyStringDoesNothingAtAll) {
     host.aircraft().declare_window(225, true);
     click(place("GPS_Toggle", "# tGPS_PANEL", 225));
-    EXPECT_EQ(ops("close_panel_window"), Lines{});
-    EXPECT_EQ(ops("send_event"), Lines{});
+    EXPECT_EQ(ops("close_panel_window"), Records{});
+    EXPECT_EQ(ops("send_event"), Records{});
     EXPECT_TRUE(host.aircraft().window_open(225));
 }
 
@@ -146,12 +146,10 @@ TEST_F(ToggleGauges, SeatGaugesCloseTheirWindowThenMoveTheSeatThreeTimes) {
         SCOPED_TRACE(name);
         host.aircraft().declare_window(10, true);
         click(place(name, std::nullopt, 10));
-        const Lines expected = {closed_own_window(), sent(event), sent(event), sent(event)};
-        Lines got;
-        for (const auto& line : host.trace().lines())
-            if (line.find("\"op\":\"close_panel_window\"") != std::string::npos ||
-                line.find("\"op\":\"send_event\"") != std::string::npos)
-                got.push_back(line);
+        const Records expected = {closed_own_window(), sent(event), sent(event), sent(event)};
+        Records got;
+        for (const Json& record : trace_records(host.trace()))
+            if (record["op"] == "close_panel_window" || record["op"] == "send_event") got.push_back(record);
         EXPECT_EQ(got, expected);
         EXPECT_FALSE(host.aircraft().window_open(10));
     }
@@ -162,9 +160,9 @@ TEST_F(ToggleGauges, SeatGaugesCloseTheirWindowThenMoveTheSeatThreeTimes) {
 }
 
 TEST_F(ToggleGauges, SeatGaugeWithAStringSendsOnlyWhatTheStringSays) {
-    EXPECT_EQ(click_sends("Seat_Up_Toggle", "p1"), Lines{sent(65734)});
-    EXPECT_EQ(ops("close_panel_window"), Lines{});
-    EXPECT_EQ(click_sends("Seat_Down_Toggle", "tGPS_PANEL"), Lines{sent(66506, 225)});
+    EXPECT_EQ(click_sends("Seat_Up_Toggle", "p1"), Records{sent(65734)});
+    EXPECT_EQ(ops("close_panel_window"), Records{});
+    EXPECT_EQ(click_sends("Seat_Down_Toggle", "tGPS_PANEL"), Records{sent(66506, 225)});
 }
 
 TEST_F(ToggleGauges, HostEventGaugesIgnoreTheirStringsAndNeedNoModuleCode) {
@@ -174,9 +172,9 @@ TEST_F(ToggleGauges, HostEventGaugesIgnoreTheirStringsAndNeedNoModuleCode) {
         SCOPED_TRACE(name);
         const int id = place(name, "b120 h43999 tGPS_PANEL aGPS_PANEL");
         click(id);
-        EXPECT_EQ(ops("host_event"), Lines{host_sent(event)});
-        EXPECT_EQ(ops("send_event"), Lines{});
-        EXPECT_EQ(ops("handler"), Lines{});
+        EXPECT_EQ(ops("host_event"), Records{host_sent(event)});
+        EXPECT_EQ(ops("send_event"), Records{});
+        EXPECT_EQ(ops("handler"), Records{});
         EXPECT_NE(root_bitmap(name), 120u);
         EXPECT_NE(tooltip(name), 43999u);
         EXPECT_EQ(gauge(name)->user_word, 0u);
@@ -189,7 +187,7 @@ TEST_F(ToggleGauges, HostRemembersTheAtcKneeboardAndMapWindows) {
     ASSERT_NE(cockpit, nullptr);
     click(atc);
     EXPECT_TRUE(cockpit->shown(65564));
-    EXPECT_EQ(ops("cockpit"), Lines{"{\"op\":\"cockpit\",\"what\":\"atc_window\",\"shown\":1}"});
+    EXPECT_EQ(ops("cockpit"), (Records{{{"op", "cockpit"}, {"what", "atc_window"}, {"shown", 1}}}));
     click(atc);
     EXPECT_FALSE(cockpit->shown(65564));
     click(map);

@@ -1,6 +1,10 @@
 // artgen: draws every bitmap resource of the gauge module and writes them as BMP
-// files, the same bytes on every run. Usage: artgen OUTDIR [--png PNGDIR]
-// (--png also writes gauge previews and contact_sheet.png: every picture at 2x)
+// files, the same bytes on every run; with --backgrounds, the window backgrounds of
+// the example panel instead. Usage:
+//   artgen OUTDIR [--png PNGDIR]                 module bitmaps (resources/bitmaps)
+//   artgen --backgrounds OUTDIR [--png PNGDIR]   example backgrounds (examples)
+// (--png also writes previews: whole gauges and contact_sheet.png, or each background
+// with the module's faces placed on it as the example panel places them)
 //
 // Needle convention: a needle or knob bitmap points to the RIGHT (+x) from its
 // pivot (pivot_x, pivot_y) at angle zero. The host turns the bitmap so that its +x
@@ -14,6 +18,7 @@
 // Transparency: pure black (0,0,0) is the host's "see-through"; every opaque pixel
 // has each channel at 8 or more.
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -21,13 +26,14 @@
 #include <vector>
 
 #include "artwork.hpp"
+#include "backgrounds.hpp"
 #include "picture.hpp"
 #include "preview.hpp"
 
 namespace artgen {
 namespace {
 
-constexpr std::uint32_t kPanel = 0x3C3C3E;  // panel paint round the gauges
+constexpr std::uint32_t kPanel = kPanelPaint;  // what round faces are edged against
 constexpr std::uint32_t kFace = kFaceBlack;
 constexpr std::uint32_t kDial = kDialBlack;
 constexpr std::uint32_t kCase = kCaseBlack;
@@ -155,6 +161,15 @@ const Sheet kSheets[] = {
 };
 static_assert(sizeof(kSheets) / sizeof(kSheets[0]) == 97 + 6, "97 numbered and 6 named bitmaps");
 
+// The window backgrounds of examples/panel.cfg, one per window at its size_mm.
+const Sheet kBackgrounds[] = {
+    // name              w     h  bits  pivot  draw                       text value matte
+    {"tarvolen_main", 1000, 330, 8, 0, 0, main_panel_background, "", 0, 0},
+    {"tarvolen_radios", 520, 640, 8, 0, 0, radio_rack_background, "", 0, 0},
+    {"tarvolen_compass", 180, 220, 8, 0, 0, compass_mount_background, "", 0, 0},
+};
+static_assert(sizeof(kBackgrounds) / sizeof(kBackgrounds[0]) == 3, "main panel, radio stack, compass");
+
 struct Rendered {
     Picture picture;                  // the pixels as the file holds them
     std::vector<std::uint8_t> bytes;  // the BMP file
@@ -187,30 +202,74 @@ bool write_file(const std::string& path, const std::vector<std::uint8_t>& bytes)
 
 int png_scale(const Sheet& s) { return s.w <= 40 && s.h <= 40 ? 8 : s.w <= 160 ? 3 : 2; }
 
+// Writes every sheet as OUTDIR/NAME.bmp and keeps its pixels by name.
+bool write_sheets(const Sheet* begin, const Sheet* end, const std::string& out_dir, const std::string& png_dir,
+                  int png_scale_override, std::map<std::string, Picture>& pictures) {
+    for (const Sheet* s = begin; s != end; ++s) {
+        const Rendered r = render(*s);
+        if (!write_file(out_dir + "/" + s->name + ".bmp", r.bytes)) {
+            std::fprintf(stderr, "artgen: cannot write %s/%s.bmp\n", out_dir.c_str(), s->name);
+            return false;
+        }
+        if (!png_dir.empty())
+            write_png(r.picture, png_scale_override > 0 ? png_scale_override : png_scale(*s),
+                      png_dir + "/" + s->name + ".png");
+        pictures[s->name] = r.picture;
+    }
+    return true;
+}
+
+// Every seat of a background must name a module bitmap, or its recess has no size.
+bool seats_name_module_faces() {
+    bool ok = true;
+    for (const Sheet& bg : kBackgrounds)
+        for (const Seat& seat : seats_of(bg.name))
+            for (const char* name : {seat.face, seat.cover})
+                if (*name && !find_sheet(name)) {
+                    std::fprintf(stderr, "artgen: %s: %s names bitmap %s, which the module lacks\n", bg.name,
+                                 seat.gauge, name);
+                    ok = false;
+                }
+    return ok;
+}
+
 }  // namespace
+
+const Sheet* find_sheet(const char* name) {
+    for (const Sheet& s : kSheets)
+        if (std::strcmp(s.name, name) == 0) return &s;
+    return nullptr;
+}
+
 }  // namespace artgen
 
 int main(int argc, char** argv) {
     using namespace artgen;
-    if (argc != 2 && !(argc == 4 && std::string(argv[2]) == "--png")) {
-        std::fprintf(stderr, "usage: artgen OUTDIR [--png PNGDIR]\n");
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const bool backgrounds = !args.empty() && args[0] == "--backgrounds";
+    if (backgrounds) args.erase(args.begin());
+    if (args.size() != 1 && !(args.size() == 3 && args[1] == "--png")) {
+        std::fprintf(stderr, "usage: artgen [--backgrounds] OUTDIR [--png PNGDIR]\n");
         return 2;
     }
-    const std::string out_dir = argv[1];
-    const std::string png_dir = argc == 4 ? argv[3] : "";
+    const std::string out_dir = args[0];
+    const std::string png_dir = args.size() == 3 ? args[2] : "";
     std::error_code ec;
     std::filesystem::create_directories(out_dir, ec);
     if (!png_dir.empty()) std::filesystem::create_directories(png_dir, ec);
     std::map<std::string, Picture> pictures;
-    for (const Sheet& s : kSheets) {
-        const Rendered r = render(s);
-        if (!write_file(out_dir + "/" + s.name + ".bmp", r.bytes)) {
-            std::fprintf(stderr, "artgen: cannot write %s/%s.bmp\n", out_dir.c_str(), s.name);
-            return 1;
-        }
-        if (!png_dir.empty()) write_png(r.picture, png_scale(s), png_dir + "/" + s.name + ".png");
-        pictures[s.name] = r.picture;
+    if (!backgrounds) {
+        if (!write_sheets(std::begin(kSheets), std::end(kSheets), out_dir, png_dir, 0, pictures)) return 1;
+        if (!png_dir.empty()) write_previews(pictures, png_dir);
+        return 0;
     }
-    if (!png_dir.empty()) write_previews(pictures, png_dir);
+    if (!seats_name_module_faces()) return 1;
+    std::map<std::string, Picture> made;
+    if (!write_sheets(std::begin(kBackgrounds), std::end(kBackgrounds), out_dir, png_dir, 1, made)) return 1;
+    if (png_dir.empty()) return 0;
+    for (const Sheet& s : kSheets) pictures[s.name] = render(s).picture;
+    for (const Sheet& bg : kBackgrounds)
+        write_background_preview(made.at(bg.name), seats_of(bg.name), pictures,
+                                 png_dir + "/preview_" + bg.name + ".png");
     return 0;
 }

@@ -24,11 +24,12 @@ struct Sheet {
 };
 
 // Colours as 0xRRGGBB.
-constexpr std::uint32_t kFaceBlack = 0x2A2A2C;  // crinkle finish of the radio faces
-constexpr std::uint32_t kDialBlack = 0x1C1C1E;  // instrument dials
-constexpr std::uint32_t kCaseBlack = 0x242426;  // instrument cases
-constexpr std::uint32_t kMarking = 0xEAE8DC;    // white paint of scales and labels
-constexpr std::uint32_t kDrum = 0x18181A;       // digit drums
+constexpr std::uint32_t kFaceBlack = 0x2A2A2C;   // crinkle finish of the radio faces
+constexpr std::uint32_t kDialBlack = 0x1C1C1E;   // instrument dials
+constexpr std::uint32_t kCaseBlack = 0x242426;   // instrument cases
+constexpr std::uint32_t kMarking = 0xEAE8DC;     // white paint of scales and labels
+constexpr std::uint32_t kDrum = 0x18181A;        // digit drums
+constexpr std::uint32_t kPanelPaint = 0x3C3C3E;  // panel paint round the gauges
 
 void set_colour(cairo_t* cr, std::uint32_t rgb, double alpha = 1.0);
 double radians(double deg);

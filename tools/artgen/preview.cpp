@@ -283,4 +283,28 @@ void write_previews(const std::map<std::string, Picture>& pictures, const std::s
     buttons(pictures, dir);
 }
 
+void write_background_preview(const Picture& background, const std::vector<Seat>& seats,
+                              const std::map<std::string, Picture>& pictures, const std::string& path) {
+    cairo_surface_t* surface = surface_from_picture(background);
+    cairo_t* cr = cairo_create(surface);
+    for (const Seat& seat : seats) {
+        for (const char* name : {seat.face, seat.cover}) {
+            if (!*name) continue;
+            const Picture& face = pictures.at(name);
+            cairo_surface_t* image = surface_from_picture(face);
+            cairo_save(cr);
+            cairo_translate(cr, seat.x, seat.y);
+            cairo_scale(cr, double(seat.w) / face.w, seat_height(seat) / face.h);
+            cairo_set_source_surface(cr, image, 0, 0);
+            cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+            cairo_paint(cr);
+            cairo_restore(cr);
+            cairo_surface_destroy(image);
+        }
+    }
+    cairo_destroy(cr);
+    cairo_surface_write_to_png(surface, path.c_str());
+    cairo_surface_destroy(surface);
+}
+
 }  // namespace artgen

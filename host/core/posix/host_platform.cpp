@@ -12,11 +12,12 @@ constexpr const char* MAIN_WINDOW_CLASS = "FS98MAIN";
 void trace_sound(const SoundCall& call) {
     PanelHost* host = ActiveHost::get();
     if (host == nullptr) return;
-    host->trace().add(TraceLine("sound")
-                          .text("call", call.call)
-                          .num("object", call.object)
-                          .num("value", call.value)
-                          .num("ok", call.ok ? 1 : 0));
+    host->trace()
+        .add("sound")
+        .text("call", call.call)
+        .num("object", call.object)
+        .num("value", call.value)
+        .num("ok", call.ok ? 1 : 0);
 }
 
 }  // namespace

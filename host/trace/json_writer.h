@@ -1,0 +1,58 @@
+// The one writer of JSON text in the host, used by the trace and the declarations dump:
+// fields come out in the order they are written, commas are placed by the writer, and
+// numbers look as the trace has always shown them (integers in decimal, reals with 12
+// significant digits and "0" for zero, hexadecimal words as "0x..." strings), so that
+// the Windows and Linux hosts write the same text for the same values.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class JsonWriter {
+public:
+    explicit JsonWriter(std::string& out) : out_(out) {}
+
+    // Containers. An array's items are parted by separator ("," or ",\n").
+    JsonWriter& begin_object();
+    JsonWriter& end_object();
+    JsonWriter& begin_array(const char* separator = ",");
+    JsonWriter& end_array();
+
+    // A key inside an object; the next value written is its value.
+    JsonWriter& key(std::string_view name);
+
+    // Values: as items of an array, or after key().
+    JsonWriter& num(int64_t value);
+    JsonWriter& real(double value);
+    JsonWriter& text(std::string_view value);
+    JsonWriter& hex(uint32_t value);
+    JsonWriter& flag(bool value);
+
+    // Key and value in one.
+    JsonWriter& num(std::string_view name, int64_t value) { return key(name).num(value); }
+    JsonWriter& real(std::string_view name, double value) { return key(name).real(value); }
+    JsonWriter& text(std::string_view name, std::string_view value) { return key(name).text(value); }
+    JsonWriter& hex(std::string_view name, uint32_t value) { return key(name).hex(value); }
+    JsonWriter& flag(std::string_view name, bool value) { return key(name).flag(value); }
+
+private:
+    static constexpr int kMaxDepth = 16;
+    void item();  // the comma before an item, unless it is the first or follows a key
+    void open(char bracket, const char* separator);
+    void close(char bracket);
+
+    std::string& out_;
+    int depth_ = 0;
+    bool after_key_ = false;
+    bool first_[kMaxDepth] = {};
+    const char* separator_[kMaxDepth] = {};
+};
+
+// Appends text as a JSON string literal, quotes included: quote, backslash, newline and
+// tab escaped by name, every other byte below 0x20 or from 0x7F up as \u00XX.
+void append_json_quoted(std::string& out, std::string_view text);
+std::string json_quote(std::string_view text);
+// A real the way the trace shows it: 12 significant digits (%.12g), "0" for zero (no "-0").
+void append_real(std::string& out, double value);
+std::string format_real(double value);

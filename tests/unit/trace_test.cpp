@@ -1,0 +1,111 @@
+// The trace as records and the JSON lines written from them: the text the Windows and
+// Linux hosts compare line by line, and a trace that is off.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/trace/json_writer.h"
+#include "tests/unit/host_fixture.h"
+
+namespace {
+
+std::string written_real(double value) {
+    Trace trace;
+    trace.add("value").real("value", value);
+    return trace.line(0);
+}
+
+}  // namespace
+
+TEST(TraceLines, FieldsComeOutInTheOrderTheyWereGivenWithTheOpFirst) {
+    Trace trace;
+    trace.add("click").text("gauge", "Old_COM1").num("x", -20).num("y", 105).num("rect", 4);
+    trace.add("flags").text("gauge", "Old_ADF").num("element", 3).hex("flags", 0x80004083u);
+    trace.add("update");
+    EXPECT_EQ(trace.joined(),
+              "{\"op\":\"click\",\"gauge\":\"Old_COM1\",\"x\":-20,\"y\":105,\"rect\":4}\n"
+              "{\"op\":\"flags\",\"gauge\":\"Old_ADF\",\"element\":3,\"flags\":\"0x80004083\"}\n"
+              "{\"op\":\"update\"}\n");
+}
+
+TEST(TraceLines, RealsHaveTwelveSignificantDigitsAndZeroIsPlainZero) {
+    EXPECT_EQ(written_real(0.0), "{\"op\":\"value\",\"value\":0}");
+    EXPECT_EQ(written_real(-0.0), "{\"op\":\"value\",\"value\":0}");
+    EXPECT_EQ(written_real(1.0 / 3.0), "{\"op\":\"value\",\"value\":0.333333333333}");
+    EXPECT_EQ(written_real(118.3), "{\"op\":\"value\",\"value\":118.3}");
+    EXPECT_EQ(written_real(-2.5e-7), "{\"op\":\"value\",\"value\":-2.5e-07}");
+    EXPECT_EQ(written_real(1e20), "{\"op\":\"value\",\"value\":1e+20}");
+    EXPECT_EQ(written_real(6416), "{\"op\":\"value\",\"value\":6416}");
+}
+
+TEST(TraceLines, TextIsEscapedAndHexWordsAreUpperCaseStrings) {
+    Trace trace;
+    trace.add("text").text("text", std::string("a\"b\\c\nd\te\x01\x7f\xe9", 12)).hex("zero", 0).hex("all", 0xFFFFFFFFu);
+    EXPECT_EQ(trace.line(0),
+              "{\"op\":\"text\",\"text\":\"a\\\"b\\\\c\\nd\\te\\u0001\\u007F\\u00E9\",\"zero\":\"0x0\",\"all\":"
+              "\"0xFFFFFFFF\"}");
+}
+
+TEST(TraceLines, TextsOfEarlyRecordsSurviveManyLaterOnes) {
+    Trace trace;
+    for (int i = 0; i < 2000; ++i) trace.add("fault").text("what", "fault number " + std::to_string(i));
+    ASSERT_EQ(trace.size(), 2000u);
+    EXPECT_EQ(Json::parse(trace.line(0))["what"], "fault number 0");
+    EXPECT_EQ(Json::parse(trace.line(1999))["what"], "fault number 1999");
+    EXPECT_EQ(trace.count("fault"), 2000u);
+    trace.clear();
+    EXPECT_EQ(trace.size(), 0u);
+    trace.add("kill").text("gauge", "VOR1_Indicator");
+    EXPECT_EQ(Json::parse(trace.line(0))["gauge"], "VOR1_Indicator");
+}
+
+TEST(TraceLines, ATraceSwitchedOffKeepsNothingUntilSwitchedOnAgain) {
+    Trace trace;
+    trace.set_enabled(false);
+    trace.add("send_event").num("id", 65832).num("value", 0);
+    EXPECT_EQ(trace.size(), 0u);
+    trace.set_enabled(true);
+    trace.add("send_event").num("id", 65833).num("value", 0);
+    ASSERT_EQ(trace.size(), 1u);
+    EXPECT_EQ(Json::parse(trace.line(0))["id"], 65833);
+}
+
+TEST(JsonText, ArraysAndObjectsNestWithTheirOwnSeparators) {
+    std::string out;
+    JsonWriter json(out);
+    json.begin_object().key("gauges").begin_array(",\n");
+    json.begin_object().text("name", "A").key("box").begin_array().num(1).num(2).end_array().end_object();
+    json.begin_object().text("name", "B").key("points").begin_array().end_array().flag("handler", false).end_object();
+    json.end_array().end_object();
+    EXPECT_EQ(out, "{\"gauges\":[{\"name\":\"A\",\"box\":[1,2]},\n{\"name\":\"B\",\"points\":[],\"handler\":false}]}");
+    const Json doc = Json::parse(out);
+    EXPECT_EQ(doc["gauges"][0]["box"][1], 2);
+    EXPECT_EQ(doc["gauges"][1]["handler"], false);
+}
+
+// A host made with the trace off runs gauges exactly as one with the trace on, and still
+// reports faults.
+TEST(TraceOff, AHostWithoutATraceRunsTheSameGaugesAndStillReportsFaults) {
+    PanelHost quiet(HostOptions{.trace = false});
+    PanelHost traced;
+    std::vector<double> values[2];
+    PanelHost* hosts[] = {&quiet, &traced};
+    for (int h = 0; h < 2; ++h) {
+        PanelHost& host = *hosts[h];
+        std::string error;
+        ASSERT_TRUE(host.load_module(TARVOLEN_MODULE_PATH, error)) << error;
+        const int com1 = host.place("Old_COM1", std::nullopt, error);
+        ASSERT_GE(com1, 0) << error;
+        host.click(com1, 20, 105);  // power on
+        host.click(com1, 105, 75);  // one megahertz up
+        host.frame_all();
+        for (const ElementState& state : host.placement(com1)->elements) values[h].push_back(state.value);
+    }
+    EXPECT_EQ(values[0], values[1]);
+    EXPECT_EQ(quiet.aircraft().vars().u32(23), traced.aircraft().vars().u32(23));
+    EXPECT_EQ(quiet.trace().size(), 0u);
+    EXPECT_GT(traced.trace().size(), 0u);
+    quiet.service_unexpected(7);
+    EXPECT_EQ(quiet.errors(), std::vector<std::string>{"unexpected service 7"});
+    EXPECT_EQ(quiet.trace().size(), 0u);
+}
