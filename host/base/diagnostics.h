@@ -3,6 +3,7 @@
 // in one shape: "FILE:LINE: what", "FILE:LINE: note: what", or "what" without a place.
 #pragma once
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ public:
     void note(std::string what) { note({}, 0, std::move(what)); }
     // Appends another's items, in order.
     void merge(const Diagnostics& other);
+    // The same, giving the items that have no file this place (a caller that knows the
+    // line a call came from: "unknown gauge" becomes "panel.cfg:7: unknown gauge").
+    void merge(const Diagnostics& other, const std::string& file, int line);
 
     bool ok() const { return errors_ == 0; }
     int error_count() const { return errors_; }
@@ -37,3 +41,6 @@ private:
     std::vector<Diagnostic> items_;
     int errors_ = 0;
 };
+
+// Every item printed, one a line (for test messages).
+std::ostream& operator<<(std::ostream& out, const Diagnostics& diagnostics);

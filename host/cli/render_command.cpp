@@ -1,110 +1,27 @@
 // `panelhost render`: place a panel, set variables, click, run frames, draw one PNG.
 #include "host/cli/render_command.h"
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-
+#include "host/base/numbers.h"
+#include "host/cli/commands.h"
+#include "host/cli/options.h"
 #include "host/core/panel_host.h"
 #include "host/panel/panel_config.h"
 #include "host/render/panel_render.h"
 
 namespace {
 
-struct RenderArgs {
-    std::string panel;
-    std::vector<std::pair<uint32_t, double>> sets;
-    struct Click {
-        std::string gauge;
-        int x = 0, y = 0;
-        std::string text;
-    };
-    std::vector<Click> clicks;
-    int frames = 1;
-    bool night = false;
-    std::string out;
-};
+constexpr long long kMaxFrames = 1000000;
+constexpr long long kMaxCoordinate = 1000000;  // a point of a gauge's face, either way
 
-bool parse_number(const std::string& text, double& out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        out = static_cast<double>(std::strtoull(text.c_str() + 2, &end, 16));
-    else
-        out = std::strtod(text.c_str(), &end);
-    return end && *end == '\0' && std::isfinite(out);
-}
-
-bool parse_whole(const std::string& text, int& out) {
-    double v = 0;
-    if (!parse_number(text, v) || std::floor(v) != v || std::fabs(v) > 1e6) return false;
-    out = static_cast<int>(v);
-    return true;
-}
-
-// A token by number or by its name in the host's table.
-bool parse_token(const std::string& text, uint32_t& token) {
-    double v = 0;
-    if (parse_number(text, v) && v >= 0 && std::floor(v) == v && v <= 4294967295.0) {
-        token = static_cast<uint32_t>(v);
-        return find_token(token) != nullptr;
-    }
+// A token by number or by its name in the host's table; empty when found.
+std::string read_token(const std::string& text, uint32_t& token) {
     for (const TokenInfo* row = token_table(); row->name; ++row)
-        if (text == row->name) return token = row->token, true;
-    return false;
-}
-
-bool parse_set(const std::string& text, RenderArgs& args, std::string& error) {
-    const auto eq = text.find('=');
-    uint32_t token = 0;
-    double value = 0;
-    if (eq == std::string::npos) return error = "--set needs TOKEN=VALUE, got \"" + text + "\"", false;
-    if (!parse_token(text.substr(0, eq), token))
-        return error = "--set: unknown variable \"" + text.substr(0, eq) + "\" (a token number or name)", false;
-    if (!parse_number(text.substr(eq + 1), value))
-        return error = "--set: \"" + text.substr(eq + 1) + "\" is not a number", false;
-    args.sets.emplace_back(token, value);
-    return true;
-}
-
-bool parse_click(const std::string& text, RenderArgs& args, std::string& error) {
-    const auto at = text.rfind('@');
-    const auto comma = text.find(',', at == std::string::npos ? 0 : at);
-    RenderArgs::Click click;
-    click.text = text;
-    if (at == std::string::npos || at == 0 || comma == std::string::npos ||
-        !parse_whole(text.substr(at + 1, comma - at - 1), click.x) || !parse_whole(text.substr(comma + 1), click.y))
-        return error = "--click needs GAUGE@X,Y, got \"" + text + "\"", false;
-    click.gauge = text.substr(0, at);
-    args.clicks.push_back(click);
-    return true;
-}
-
-bool parse_args(const std::vector<std::string>& words, RenderArgs& args, std::string& error) {
-    for (size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        const bool has_value = i + 1 < words.size();
-        if (word == "--night") {
-            args.night = true;
-        } else if (word == "--set" || word == "--click" || word == "--frames" || word == "-o") {
-            if (!has_value) return error = word + " needs a value", false;
-            const std::string& value = words[++i];
-            if (word == "--set" && !parse_set(value, args, error)) return false;
-            if (word == "--click" && !parse_click(value, args, error)) return false;
-            if (word == "--frames" && (!parse_whole(value, args.frames) || args.frames < 1))
-                return error = "--frames needs a count of 1 or more", false;
-            if (word == "-o") args.out = value;
-        } else if (!word.empty() && word[0] == '-') {
-            return error = "unknown option \"" + word + "\"", false;
-        } else if (args.panel.empty()) {
-            args.panel = word;
-        } else {
-            return error = "one panel file only (\"" + word + "\" is a second)", false;
-        }
-    }
-    if (args.panel.empty()) return error = "render needs a panel file", false;
-    if (args.out.empty()) return error = "render needs -o OUT.png", false;
-    return true;
+        if (text == row->name) return token = row->token, std::string();
+    const Parsed<long long> number = parse_whole(text, 0, UINT32_MAX);
+    if (!number.ok() || !find_token(static_cast<uint32_t>(number.value)))
+        return "unknown variable \"" + text + "\" (a token number or name)";
+    token = static_cast<uint32_t>(number.value);
+    return {};
 }
 
 void next_frame(PanelHost& host) {
@@ -113,64 +30,92 @@ void next_frame(PanelHost& host) {
 }
 
 // Sets, clicks (a frame after each, as a hand clicks between frames) and frames.
-bool drive(PanelHost& host, const RenderArgs& args) {
-    for (const auto& [token, value] : args.sets) host.aircraft().vars().set(token, value);
+bool drive(PanelHost& host, const RenderOptions& options, Diagnostics& diagnostics) {
+    for (const auto& [token, value] : options.sets) host.aircraft().vars().set(token, value);
     host.frame_all();
-    for (const auto& click : args.clicks) {
+    for (const auto& click : options.clicks) {
         Placement* p = find_placement(host, click.gauge);
         if (!p) {
-            std::fprintf(stderr, "panelhost: --click %s: no gauge \"%s\" on the panel\n", click.text.c_str(),
-                         click.gauge.c_str());
+            diagnostics.error("--click " + click.text + ": no gauge \"" + click.gauge + "\" on the panel");
             return false;
         }
         if (!host.click(p->id, click.x, click.y)) {
-            std::fprintf(stderr, "panelhost: --click %s: hits no click area of %s\n", click.text.c_str(),
-                         click.gauge.c_str());
+            diagnostics.error("--click " + click.text + ": hits no click area of " + click.gauge);
             return false;
         }
         next_frame(host);
     }
-    for (int i = 0; i < args.frames; ++i) next_frame(host);
-    for (const auto& fault : host.errors()) std::fprintf(stderr, "panelhost: module fault: %s\n", fault.c_str());
+    for (int i = 0; i < options.frames; ++i) next_frame(host);
+    for (const auto& fault : host.errors()) diagnostics.error("module fault: " + fault);
     return host.errors().empty();
 }
 
-bool draw(PanelHost& host, const PanelConfig* panel, const std::string& path, bool night, std::string& error) {
+void draw(PanelHost& host, const PanelConfig* panel, const std::string& path, bool night, Diagnostics& diagnostics) {
     const RenderOutcome outcome = render_panel_png(host, panel, path, {.night = night});
-    for (const auto& problem : outcome.problems)
-        std::fprintf(stderr, "panelhost: %s: %s\n", path.c_str(), problem.c_str());
-    if (!outcome.ok) return error = outcome.error, false;
-    std::fprintf(stderr, "panelhost: wrote %s (%d x %d pixels, %d window%s%s)\n", path.c_str(), outcome.width,
-                 outcome.height, outcome.windows, outcome.windows == 1 ? "" : "s", night ? ", night" : "");
-    if (!outcome.problems.empty()) return error = path + ": drawn with missing pictures", false;
-    return true;
+    diagnostics.merge(outcome.diagnostics);
+    if (!outcome.written) return;
+    diagnostics.note(path, 0,
+                     "wrote " + std::to_string(outcome.width) + " x " + std::to_string(outcome.height) + " pixels, " +
+                         std::to_string(outcome.windows) + (outcome.windows == 1 ? " window" : " windows") +
+                         (night ? ", night" : ""));
 }
 
 }  // namespace
 
-int render_command(const std::vector<std::string>& words, const std::string& module_path) {
-    RenderArgs args;
-    std::string error;
-    if (!parse_args(words, args, error)) {
-        std::fprintf(stderr, "panelhost render: %s\n", error.c_str());
-        return 2;
-    }
+std::string read_setting(const std::string& text, RenderOptions::Setting& out) {
+    const auto eq = text.find('=');
+    if (eq == std::string::npos) return "needs TOKEN=VALUE, got \"" + text + "\"";
+    if (std::string problem = read_token(text.substr(0, eq), out.token); !problem.empty()) return problem;
+    const Parsed<double> value = parse_number(text.substr(eq + 1));
+    if (!value.ok()) return value.problem;
+    out.value = value.value;
+    return {};
+}
+
+std::string read_click(const std::string& text, RenderOptions::Click& out) {
+    const auto at = text.rfind('@');
+    const auto comma = text.find(',', at == std::string::npos ? 0 : at);
+    if (at == std::string::npos || at == 0 || comma == std::string::npos)
+        return "needs GAUGE@X,Y, got \"" + text + "\"";
+    const Parsed<long long> x = parse_whole(text.substr(at + 1, comma - at - 1), -kMaxCoordinate, kMaxCoordinate);
+    const Parsed<long long> y = parse_whole(text.substr(comma + 1), -kMaxCoordinate, kMaxCoordinate);
+    if (!x.ok() || !y.ok()) return "GAUGE@X,Y: " + (x.ok() ? y.problem : x.problem);
+    out.text = text;
+    out.gauge = text.substr(0, at);
+    out.x = static_cast<int>(x.value);
+    out.y = static_cast<int>(y.value);
+    return {};
+}
+
+int render_panel(const RenderOptions& options, const std::string& module_path, Diagnostics& diagnostics) {
     PanelHost host(HostOptions{.trace = false});  // the picture is the output, not the trace
-    if (!host.load_module(module_path, error)) {
-        std::fprintf(stderr, "panelhost: %s\n", error.c_str());
-        return 1;
-    }
-    ConfigMessages messages;
-    const PanelConfig panel = read_panel_config(args.panel, messages);
-    if (messages.ok()) place_panel(host, panel, messages);
-    for (const auto& note : messages.notes) std::fprintf(stderr, "panelhost: note: %s\n", note.c_str());
-    for (const auto& message : messages.errors) std::fprintf(stderr, "%s\n", message.c_str());
-    if (!messages.ok() || !drive(host, args)) return 1;
-    if (!draw(host, &panel, args.out, args.night, error)) {
-        std::fprintf(stderr, "panelhost: %s\n", error.c_str());
-        return 1;
-    }
-    return 0;
+    if (!host.load_module(module_path, diagnostics)) return EXIT_FAILED;
+    const PanelConfig panel = read_panel_config(options.panel, diagnostics);
+    if (diagnostics.ok()) place_panel(host, panel, diagnostics);
+    if (!diagnostics.ok() || !drive(host, options, diagnostics)) return EXIT_FAILED;
+    draw(host, &panel, options.out, options.night, diagnostics);
+    return diagnostics.ok() ? EXIT_DONE : EXIT_FAILED;
+}
+
+void add_render_command(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<RenderOptions>();
+    CLI::App* command = app.add_subcommand("render", "Place a panel.cfg's gauges, set, click, run frames, draw a PNG");
+    command->footer(
+        "Runs one frame after the sets, one after each click and N more, then draws every open\n"
+        "window of the panel side by side, each titled. TOKEN: a number or a name of\n"
+        "host/sim/tokens.cpp. GAUGE: a gauge name (its first placement) or NAME#K. X,Y: pixels\n"
+        "of the gauge's face bitmap. Numbers: decimal (120, -3.5) or hexadecimal (0x2175).");
+    command->add_option("PANEL", options->panel, "the panel.cfg to place")->required();
+    command->add_option("-o,--output", options->out, "the PNG file to write")->required()->type_name("OUT.png");
+    add_repeated_option(*command, "--set", options->sets, read_setting, "set a simulated variable")
+        ->type_name("TOKEN=VALUE");
+    add_repeated_option(*command, "--click", options->clicks, read_click, "click a point of a gauge's face")
+        ->type_name("GAUGE@X,Y");
+    add_whole_option(*command, "--frames", options->frames, 1, kMaxFrames, "frames to run at the end (1/18 s each)")
+        ->default_str("1");
+    command->add_flag("--night", options->night, "dim everything that is not lit");
+    command->callback(
+        [options, &context] { context.exit_code = render_panel(*options, context.module_path, context.diagnostics); });
 }
 
 ScenarioHooks renderer_hooks(const std::string& out_dir) {

@@ -2,9 +2,11 @@
 // scenario's render lines.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "host/base/diagnostics.h"
 #include "host/cli/scenario.h"
 
 // panelhost render PANEL.cfg [--set TOKEN=VALUE]... [--click GAUGE@X,Y]... [--frames N]
@@ -19,10 +21,33 @@
 // GAUGE is a gauge name (its first placement) or NAME#K; X,Y are pixels of the gauge's
 // face bitmap, the units its click areas are given in, whatever size the panel draws
 // it at. --night dims everything that is not lit (image flags 0x4 and 0x4000).
-// Exit code 0; 1 when the panel has errors, the module faults, a click hits nothing, a
-// picture is missing or the file cannot be written; 2 for wrong arguments.
-// args: the words after "render".
-int render_command(const std::vector<std::string>& args, const std::string& module_path);
+struct RenderOptions {
+    struct Setting {
+        uint32_t token = 0;
+        double value = 0.0;
+    };
+    struct Click {
+        std::string text;  // as given, for messages
+        std::string gauge;
+        int x = 0, y = 0;
+    };
+    std::string panel;
+    std::vector<Setting> sets;
+    std::vector<Click> clicks;
+    int frames = 1;
+    bool night = false;
+    std::string out;
+};
+
+// The readers of --set and --click: empty, with out filled, or what is wrong.
+std::string read_setting(const std::string& text, RenderOptions::Setting& out);
+std::string read_click(const std::string& text, RenderOptions::Click& out);
+
+// Runs the render command with the module at module_path. Returns the exit code: 0, or
+// 1 when the panel has errors, the module faults, a click hits nothing, a picture is
+// missing or the file cannot be written; what went wrong and what was written are in
+// diagnostics.
+int render_panel(const RenderOptions& options, const std::string& module_path, Diagnostics& diagnostics);
 
 // Scenario hooks whose render lines draw PNG files into out_dir.
 ScenarioHooks renderer_hooks(const std::string& out_dir);

@@ -2,43 +2,22 @@
 #include "host/cli/scenario.h"
 
 #include <chrono>
-#include <cmath>
-#include <cstdlib>
+#include <climits>
 #include <memory>
 #include <sstream>
 #include <thread>
 
+#include "host/base/numbers.h"
 #include "host/core/panel_host.h"
 #include "host/panel/panel_config.h"
 #include "host/trace/json_writer.h"
 
 namespace {
 
-bool parse_number(const std::string& text, double& out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        const unsigned long long v = std::strtoull(text.c_str() + 2, &end, 16);
-        out = static_cast<double>(v);
-    } else {
-        out = std::strtod(text.c_str(), &end);
-    }
-    return end && *end == '\0' && std::isfinite(out);
-}
-
-bool parse_u32(const std::string& text, uint32_t& out) {
-    double v = 0;
-    if (!parse_number(text, v) || v < 0 || v > 4294967295.0 || std::floor(v) != v) return false;
-    out = static_cast<uint32_t>(v);
-    return true;
-}
-
-bool parse_int(const std::string& text, int& out) {
-    double v = 0;
-    if (!parse_number(text, v) || std::fabs(v) > 1e9 || std::floor(v) != v) return false;
-    out = static_cast<int>(v);
-    return true;
-}
+// The ranges of what scenario lines count.
+constexpr long long kMaxFrames = 1000000;
+constexpr long long kMaxSleepMs = 60000;
+constexpr long long kMaxCoordinate = 1000000;  // a point of a gauge's face, either way
 
 class Runner {
 public:
@@ -47,6 +26,7 @@ public:
 
     void line(const std::string& text, int number) {
         number_ = number;
+        problem_.clear();
         std::istringstream in(text);
         std::string command;
         if (!(in >> command) || command[0] == '#') return;
@@ -76,13 +56,28 @@ public:
             fail("unknown command \"" + command + "\"");
     }
 
-    ScenarioResult result;
+    Diagnostics result;
 
 private:
-    void fail(const std::string& what) {
-        result.ok = false;
-        result.messages.push_back(source_ + ":" + std::to_string(number_) + ": " + what);
+    void fail(const std::string& what) { result.error(source_, number_, what); }
+    // A line's usage, with the reason when a number of it was wrong.
+    void fail_usage(const std::string& usage) { fail(problem_.empty() ? usage : usage + ": " + problem_); }
+
+    // The number grammar, keeping the reason a word is not a number for fail_usage.
+    bool read_number(const std::string& text, double& out) {
+        const Parsed<double> parsed = parse_number(text);
+        if (!parsed.ok()) return problem_ = parsed.problem, false;
+        out = parsed.value;
+        return true;
     }
+    template <class T>
+    bool read_whole(const std::string& text, long long min, long long max, T& out) {
+        const Parsed<long long> parsed = parse_whole(text, min, max);
+        if (!parsed.ok()) return problem_ = parsed.problem, false;
+        out = static_cast<T>(parsed.value);
+        return true;
+    }
+    bool read_token(const std::string& text, uint32_t& out) { return read_whole(text, 0, UINT32_MAX, out); }
 
     void place(const std::string& text, const std::vector<std::string>& args) {
         if (args.empty()) return fail("place needs a gauge name");
@@ -90,7 +85,7 @@ private:
         int window = 0;
         size_t i = 1;
         if (args.size() > 2 && args[1] == "window") {
-            if (!parse_int(args[2], window)) return fail("window ident \"" + args[2] + "\" is not a number");
+            if (!read_whole(args[2], INT32_MIN, INT32_MAX, window)) return fail("window ident " + problem_);
             i = 3;
         }
         if (i < args.size()) {
@@ -100,30 +95,31 @@ private:
             std::string rest = text.substr(at + 6);
             parameters = rest.empty() ? rest : rest.substr(1);
         }
-        std::string error;
-        if (host_.place(args[0], parameters, error, window) < 0) fail(error);
+        Diagnostics placing;
+        host_.place(args[0], parameters, placing, window);
+        result.merge(placing, source_, number_);
     }
 
     void set(const std::vector<std::string>& args) {
         uint32_t token = 0;
         double value = 0;
-        if (args.size() != 2 || !parse_u32(args[0], token) || !parse_number(args[1], value))
-            return fail("set needs TOKEN VALUE");
+        if (args.size() != 2 || !read_token(args[0], token) || !read_number(args[1], value))
+            return fail_usage("set needs TOKEN VALUE");
         if (!host_.aircraft().vars().set(token, value)) fail("unknown variable token " + args[0]);
     }
 
     void event(const std::vector<std::string>& args) {
         uint32_t id = 0, value = 0;
-        if (args.empty() || args.size() > 2 || !parse_u32(args[0], id) ||
-            (args.size() == 2 && !parse_u32(args[1], value)))
-            return fail("event needs ID [VALUE]");
+        if (args.empty() || args.size() > 2 || !read_token(args[0], id) ||
+            (args.size() == 2 && !read_token(args[1], value)))
+            return fail_usage("event needs ID [VALUE]");
         host_.host_event(id, value);
     }
 
     void frame(const std::vector<std::string>& args) {
         int count = 1;
-        if (args.size() > 1 || (args.size() == 1 && (!parse_int(args[0], count) || count < 0)))
-            return fail("frame takes an optional count");
+        if (args.size() > 1 || (args.size() == 1 && !read_whole(args[0], 0, kMaxFrames, count)))
+            return fail_usage("frame takes an optional count");
         for (int i = 0; i < count; ++i) {
             host_.aircraft().advance(FRAME_SECONDS);
             host_.frame_all();
@@ -132,7 +128,9 @@ private:
 
     void click(const std::vector<std::string>& args) {
         int x = 0, y = 0;
-        if (args.size() != 3 || !parse_int(args[1], x) || !parse_int(args[2], y)) return fail("click needs GAUGE X Y");
+        if (args.size() != 3 || !read_whole(args[1], -kMaxCoordinate, kMaxCoordinate, x) ||
+            !read_whole(args[2], -kMaxCoordinate, kMaxCoordinate, y))
+            return fail_usage("click needs GAUGE X Y");
         Placement* p = find_placement(host_, args[0]);
         if (!p) return fail("no placed gauge \"" + args[0] + "\"");
         if (!host_.click(p->id, x, y)) fail("click at " + args[1] + "," + args[2] + " hits nothing on " + args[0]);
@@ -147,8 +145,8 @@ private:
 
     void sleep(const std::vector<std::string>& args) {
         int ms = 0;
-        if (args.size() != 1 || !parse_int(args[0], ms) || ms < 0 || ms > 60000)
-            return fail("sleep needs a time in milliseconds (0 to 60000)");
+        if (args.size() != 1 || !read_whole(args[0], 0, kMaxSleepMs, ms))
+            return fail_usage("sleep needs a time in milliseconds (0 to 60000)");
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     }
 
@@ -156,13 +154,14 @@ private:
         if (args.size() == 3 && args[0] == "var") {
             uint32_t token = 0;
             double want = 0;
-            if (!parse_u32(args[1], token) || !parse_number(args[2], want)) return fail("expect var needs TOKEN VALUE");
+            if (!read_token(args[1], token) || !read_number(args[2], want))
+                return fail_usage("expect var needs TOKEN VALUE");
             const double got = host_.aircraft().vars().number(token);
             if (got != want) fail("variable " + args[1] + " is " + format_real(got) + ", expected " + args[2]);
         } else if (args.size() == 3 && args[0] == "window") {
             int ident = 0;
-            if (!parse_int(args[1], ident) || (args[2] != "open" && args[2] != "closed"))
-                return fail("expect window needs IDENT open|closed");
+            if (!read_whole(args[1], INT32_MIN, INT32_MAX, ident) || (args[2] != "open" && args[2] != "closed"))
+                return fail_usage("expect window needs IDENT open|closed");
             const bool open = host_.aircraft().window_open(ident);
             if (open != (args[2] == "open"))
                 fail("window " + args[1] + " is " + (open ? "open" : "closed") + ", expected " + args[2]);
@@ -174,10 +173,11 @@ private:
     void panel(const std::vector<std::string>& args) {
         if (args.size() != 1) return fail("panel needs FILE.cfg");
         const std::string path = beside_scenario(args[0]);
-        ConfigMessages messages;
-        PanelConfig config = read_panel_config(path, messages);
-        if (messages.ok()) place_panel(host_, config, messages);
-        for (const auto& error : messages.errors) fail(error);
+        Diagnostics reading;
+        PanelConfig config = read_panel_config(path, reading);
+        if (reading.ok()) place_panel(host_, config, reading);
+        result.merge(reading, source_, number_);
+        if (!reading.ok()) result.note(source_, number_, "in the panel this line places");
         // Pictures show the windows of every panel placed so far.
         if (!panel_) panel_ = std::make_unique<PanelConfig>();
         for (auto& window : config.windows) panel_->windows.push_back(std::move(window));
@@ -188,8 +188,10 @@ private:
             return fail("render needs FILE.png [night]");
         if (!hooks_.render) return;  // no renderer in this host
         const std::string path = hooks_.output_dir.empty() ? args[0] : hooks_.output_dir + "/" + args[0];
-        std::string error;
-        if (!hooks_.render(host_, panel_.get(), path, args.size() == 2, error)) fail(error);
+        Diagnostics drawing;
+        hooks_.render(host_, panel_.get(), path, args.size() == 2, drawing);
+        result.merge(drawing, source_, number_);
+        if (!drawing.ok()) result.note(source_, number_, "in the picture this line draws");
     }
 
     // A file named by the scenario: relative names are taken from the scenario's folder
@@ -205,6 +207,7 @@ private:
     const ScenarioHooks& hooks_;
     std::unique_ptr<PanelConfig> panel_;
     int number_ = 0;
+    std::string problem_;  // why the last number read was not one
 };
 
 }  // namespace
@@ -215,7 +218,9 @@ Placement* find_placement(PanelHost& host, const std::string& arg) {
     const auto hash = arg.find('#');
     if (hash != std::string::npos) {
         name = arg.substr(0, hash);
-        if (!parse_int(arg.substr(hash + 1), wanted) || wanted < 1) return nullptr;
+        const Parsed<long long> k = parse_whole(arg.substr(hash + 1), 1, INT_MAX);
+        if (!k.ok()) return nullptr;
+        wanted = static_cast<int>(k.value);
     }
     int seen = 0;
     for (const auto& p : host.placements())
@@ -223,8 +228,8 @@ Placement* find_placement(PanelHost& host, const std::string& arg) {
     return nullptr;
 }
 
-ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std::string& source,
-                            const ScenarioHooks& hooks) {
+Diagnostics run_scenario(PanelHost& host, const std::string& text, const std::string& source,
+                         const ScenarioHooks& hooks) {
     Runner runner(host, source, hooks);
     std::istringstream in(text);
     int number = 0;
@@ -232,9 +237,6 @@ ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std:
         if (!line.empty() && line.back() == '\r') line.pop_back();
         runner.line(line, ++number);
     }
-    for (const auto& fault : host.errors()) {
-        runner.result.ok = false;
-        runner.result.messages.push_back(source + ": module fault: " + fault);
-    }
+    for (const auto& fault : host.errors()) runner.result.error(source, 0, "module fault: " + fault);
     return runner.result;
 }

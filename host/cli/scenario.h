@@ -27,15 +27,18 @@
 #include <string>
 #include <vector>
 
+#include "host/base/diagnostics.h"
+
 class PanelHost;
 struct Placement;
 struct PanelConfig;
 
 // What the host running a scenario offers besides the gauges.
 struct ScenarioHooks {
-    // Draws the panel as it stands into a PNG file; false with error when that fails.
-    std::function<bool(PanelHost& host, const PanelConfig* panel, const std::string& path, bool night,
-                       std::string& error)>
+    // Draws the panel as it stands into a PNG file; adds an error when that fails, and
+    // notes (what was written).
+    std::function<void(PanelHost& host, const PanelConfig* panel, const std::string& path, bool night,
+                       Diagnostics& diagnostics)>
         render;
     std::string output_dir;  // where render lines write; empty: the current folder
 };
@@ -43,14 +46,11 @@ struct ScenarioHooks {
 // The placement a GAUGE argument names (NAME or NAME#K), or null.
 Placement* find_placement(PanelHost& host, const std::string& arg);
 
-struct ScenarioResult {
-    bool ok = true;
-    std::vector<std::string> messages;  // "FILE:LINE: what was wrong"
-};
-
-// Runs the scenario text on the host; source names the file in messages.
-ScenarioResult run_scenario(PanelHost& host, const std::string& text, const std::string& source,
-                            const ScenarioHooks& hooks = {});
+// Runs the scenario text on the host: the errors (a line that cannot be run, an
+// expectation not met, a module fault) and notes, each "SOURCE:LINE: what" where the
+// scenario is the place. Numbers are read with the host's one number grammar.
+Diagnostics run_scenario(PanelHost& host, const std::string& text, const std::string& source,
+                         const ScenarioHooks& hooks = {});
 
 // Seconds of scenario time one frame stands for.
 inline constexpr double FRAME_SECONDS = 1.0 / 18.0;

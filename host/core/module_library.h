@@ -6,13 +6,14 @@
 #include <memory>
 #include <string>
 
+#include "host/base/diagnostics.h"
 #include "sdk/records.h"
 
 class ModuleLibrary {
 public:
     // Loads the library at path and finds its Linkage and ImportTable records.
-    // Returns null and fills error (naming the file and what was missing) on failure.
-    static std::unique_ptr<ModuleLibrary> open(const std::string& path, std::string& error);
+    // Returns null and adds an error about the file (what was missing) on failure.
+    static std::unique_ptr<ModuleLibrary> open(const std::string& path, Diagnostics& diagnostics);
     ~ModuleLibrary();
     ModuleLibrary(const ModuleLibrary&) = delete;
     ModuleLibrary& operator=(const ModuleLibrary&) = delete;

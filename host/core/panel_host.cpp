@@ -20,12 +20,12 @@ PanelHost::~PanelHost() {
     }
 }
 
-bool PanelHost::load_module(const std::string& path, std::string& error) {
-    module_ = ModuleLibrary::open(path, error);
+bool PanelHost::load_module(const std::string& path, Diagnostics& diagnostics) {
+    module_ = ModuleLibrary::open(path, diagnostics);
     if (!module_) return false;
     ModuleImports* imports = module_->imports();
     if (imports->table_id != PANEL_SERVICES_ID) {
-        error = path + ": ImportTable does not ask for the panel service table";
+        diagnostics.error(path, 0, "ImportTable does not ask for the panel service table");
         module_.reset();
         return false;
     }
@@ -62,11 +62,11 @@ void collect(ElementHeader* element, std::vector<ElementState>& out) {
 
 }  // namespace
 
-int PanelHost::place(const std::string& name, const std::optional<std::string>& parameters, std::string& error,
+int PanelHost::place(const std::string& name, const std::optional<std::string>& parameters, Diagnostics& diagnostics,
                      int32_t window) {
     GaugeHeader* gauge = find_gauge(name);
     if (!gauge) {
-        error = "unknown gauge \"" + name + "\" (the module has no gauge of that name)";
+        diagnostics.error("unknown gauge \"" + name + "\" (the module has no gauge of that name)");
         return -1;
     }
     auto p = std::make_unique<Placement>();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/base/diagnostics.h"
 #include "host/core/element_kinds.h"
 #include "host/core/module_library.h"
 #include "host/sim/aircraft.h"
@@ -40,8 +41,9 @@ public:
     PanelHost(const PanelHost&) = delete;
     PanelHost& operator=(const PanelHost&) = delete;
 
-    // Loads the module, stores the service table into ImportTable, calls init.
-    bool load_module(const std::string& path, std::string& error);
+    // Loads the module, stores the service table into ImportTable, calls init. False,
+    // with an error about the file, when it is not a module this host can load.
+    bool load_module(const std::string& path, Diagnostics& diagnostics);
     const ModuleLibrary* module() const { return module_.get(); }
 
     // The gauge of the module's table with exactly this name, or null.
@@ -49,8 +51,9 @@ public:
     std::vector<GaugeHeader*> gauges() const;
 
     // Places a gauge (stores its parameter string, calls install). Returns the
-    // placement id, or -1 with error naming the unknown gauge.
-    int place(const std::string& name, const std::optional<std::string>& parameters, std::string& error,
+    // placement id, or -1 with an error (without a place: the caller knows the line)
+    // naming the unknown gauge.
+    int place(const std::string& name, const std::optional<std::string>& parameters, Diagnostics& diagnostics,
               int32_t window = 0);
     // Sends the update service and evaluates every element, for one placement or all.
     void frame(int id);

@@ -75,7 +75,9 @@ int numbered(const std::string& key, const std::string& prefix) {
 
 class Reader {
 public:
-    Reader(std::string source, ConfigMessages& messages) : messages_(messages) { panel_.source = std::move(source); }
+    Reader(std::string source, Diagnostics& diagnostics) : diagnostics_(diagnostics) {
+        panel_.source = std::move(source);
+    }
 
     void line(const std::string& raw, int number) {
         number_ = number;
@@ -111,9 +113,8 @@ private:
 
     static std::string two_digits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
-    std::string where(int line) const { return panel_.source + ":" + std::to_string(line) + ": "; }
-    void error(const std::string& what) { messages_.errors.push_back(where(number_) + what); }
-    void note(int line, const std::string& what) { messages_.notes.push_back(where(line) + what); }
+    void error(const std::string& what) { diagnostics_.error(panel_.source, number_, what); }
+    void note(int line, const std::string& what) { diagnostics_.note(panel_.source, line, what); }
 
     void section(const std::string& header) {
         if (header.back() != ']') {
@@ -259,7 +260,7 @@ private:
         window_->gauges.push_back(std::move(g));
     }
 
-    ConfigMessages& messages_;
+    Diagnostics& diagnostics_;
     PanelConfig panel_;
     std::map<int, PanelWindow> windows_;
     Section section_ = Section::None;
@@ -270,30 +271,30 @@ private:
 
 }  // namespace
 
-PanelConfig parse_panel_config(const std::string& text, const std::string& source, ConfigMessages& messages) {
-    Reader reader(source, messages);
+PanelConfig parse_panel_config(const std::string& text, const std::string& source, Diagnostics& diagnostics) {
+    Reader reader(source, diagnostics);
     std::istringstream in(text);
     int number = 0;
     for (std::string line; std::getline(in, line);) reader.line(line, ++number);
     return reader.finish();
 }
 
-PanelConfig read_panel_config(const std::string& path, ConfigMessages& messages) {
+PanelConfig read_panel_config(const std::string& path, Diagnostics& diagnostics) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        messages.errors.push_back(path + ": cannot open panel configuration");
+        diagnostics.error(path, 0, "cannot open panel configuration");
         PanelConfig empty;
         empty.source = path;
         return empty;
     }
     std::ostringstream text;
     text << in.rdbuf();
-    return parse_panel_config(text.str(), path, messages);
+    return parse_panel_config(text.str(), path, diagnostics);
 }
 
 int32_t window_ident(const PanelWindow& window) { return window.ident ? *window.ident : -1 - window.index; }
 
-bool place_panel(PanelHost& host, const PanelConfig& panel, ConfigMessages& messages) {
+bool place_panel(PanelHost& host, const PanelConfig& panel, Diagnostics& diagnostics) {
     const std::string ours = lower(MODULE_NAME);
     // Every window exists before any gauge is installed: a start command may close a
     // window that a later section declares.
@@ -302,18 +303,15 @@ bool place_panel(PanelHost& host, const PanelConfig& panel, ConfigMessages& mess
     for (const PanelWindow& window : panel.windows) {
         const int32_t ident = window_ident(window);
         for (const PanelGauge& gauge : window.gauges) {
-            const std::string where = panel.source + ":" + std::to_string(gauge.line) + ": ";
             if (lower(gauge.module) != ours) {
-                messages.notes.push_back(where + "gauge " + gauge.module + "!" + gauge.name +
-                                         " belongs to another module; not placed");
+                diagnostics.note(panel.source, gauge.line,
+                                 "gauge " + gauge.module + "!" + gauge.name + " belongs to another module; not placed");
                 continue;
             }
-            std::string error;
-            const int id = host.place(gauge.name, gauge.parameters, error, ident);
-            if (id < 0) {
-                messages.errors.push_back(where + error);
-                continue;
-            }
+            Diagnostics placing;
+            const int id = host.place(gauge.name, gauge.parameters, placing, ident);
+            diagnostics.merge(placing, panel.source, gauge.line);
+            if (id < 0) continue;
             Placement* p = host.placement(id);
             p->x = gauge.x;
             p->y = gauge.y;
@@ -321,5 +319,5 @@ bool place_panel(PanelHost& host, const PanelConfig& panel, ConfigMessages& mess
             p->h = gauge.h;
         }
     }
-    return messages.ok();
+    return diagnostics.ok();
 }

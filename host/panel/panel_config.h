@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "host/base/diagnostics.h"
+
 class PanelHost;
 
 struct PanelGauge {
@@ -62,18 +64,12 @@ struct PanelConfig {
     std::vector<PanelWindow> windows;  // by window number
 };
 
-// What went wrong ("FILE:LINE: what") and what is worth knowing without being wrong.
-struct ConfigMessages {
-    std::vector<std::string> errors;
-    std::vector<std::string> notes;
-    bool ok() const { return errors.empty(); }
-};
-
-// Reads panel.cfg text; source names the file in messages. The model holds every line
-// that could be read, also when there are errors.
-PanelConfig parse_panel_config(const std::string& text, const std::string& source, ConfigMessages& messages);
+// Reads panel.cfg text; source names the file in the errors and notes (what went wrong,
+// and what is worth knowing without being wrong). The model holds every line that could
+// be read, also when there are errors.
+PanelConfig parse_panel_config(const std::string& text, const std::string& source, Diagnostics& diagnostics);
 // Reads the file at path.
-PanelConfig read_panel_config(const std::string& path, ConfigMessages& messages);
+PanelConfig read_panel_config(const std::string& path, Diagnostics& diagnostics);
 
 // The ident a window is known by: its ident, or, for a window without one, a negative
 // number of its own (-1 - index) that no command can name.
@@ -85,5 +81,5 @@ inline constexpr const char* MODULE_NAME = "Tarvolen_Instr";
 // Declares every window open or closed by its visible flag, then places every gauge of
 // this module that the panel lists, window by window, with its window's ident, position,
 // size and parameters. Gauges of other modules are skipped with a note; a gauge
-// name the module does not have is an error. Returns messages.ok().
-bool place_panel(PanelHost& host, const PanelConfig& panel, ConfigMessages& messages);
+// name the module does not have is an error. Returns diagnostics.ok().
+bool place_panel(PanelHost& host, const PanelConfig& panel, Diagnostics& diagnostics);

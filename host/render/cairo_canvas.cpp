@@ -177,11 +177,11 @@ void CairoCanvas::text(const TextDraw& draw) {
     cairo_restore(cr_);
 }
 
-bool CairoCanvas::write_png(const std::string& path, std::string& error) {
+bool CairoCanvas::write_png(const std::string& path, Diagnostics& diagnostics) {
     cairo_surface_flush(target_);
     const cairo_status_t status = cairo_surface_write_to_png(target_, path.c_str());
     if (status == CAIRO_STATUS_SUCCESS) return true;
-    error = path + ": cannot write the picture (" + cairo_status_to_string(status) + ")";
+    diagnostics.error(path, 0, std::string("cannot write the picture (") + cairo_status_to_string(status) + ")");
     return false;
 }
 

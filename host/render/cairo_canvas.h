@@ -5,6 +5,7 @@
 #include <string>
 #include <tuple>
 
+#include "host/base/diagnostics.h"
 #include "host/render/canvas.h"
 
 typedef struct _cairo cairo_t;
@@ -29,8 +30,8 @@ public:
     void bitmap(const BitmapDraw& draw) override;
     void text(const TextDraw& draw) override;
 
-    // Writes the picture; false with error naming the file when that fails.
-    bool write_png(const std::string& path, std::string& error);
+    // Writes the picture; false with an error about the file when that fails.
+    bool write_png(const std::string& path, Diagnostics& diagnostics);
     // The picture as PNG bytes, appended to out; false when encoding fails.
     bool encode_png(std::string& out);
     // Makes the whole picture see-through again (a transparent canvas) or black.

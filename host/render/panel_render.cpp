@@ -36,18 +36,19 @@ RenderOutcome render_panel_png(PanelHost& host, const PanelConfig* panel, const 
                                const PaintOptions& options) {
     RenderOutcome outcome;
     if (!host.module()) {
-        outcome.error = "no module loaded";
+        outcome.diagnostics.error(path, 0, "no module loaded");
         return outcome;
     }
     ModuleBitmaps bitmaps(host.module()->instance());
     const std::vector<PanelWindowView> views = panel_views(host, panel);
     const PanelLayout layout = lay_out_panel(views, bitmaps);
     CairoCanvas canvas(layout.width, layout.height);
-    outcome.problems = paint_panel(views, layout, bitmaps, canvas, options);
-    for (const auto& problem : bitmaps.problems()) outcome.problems.push_back(problem);
+    for (const auto& problem : paint_panel(views, layout, bitmaps, canvas, options))
+        outcome.diagnostics.error(path, 0, problem);
+    for (const auto& problem : bitmaps.problems()) outcome.diagnostics.error(path, 0, problem);
     outcome.width = layout.width;
     outcome.height = layout.height;
     outcome.windows = static_cast<int>(views.size());
-    outcome.ok = canvas.write_png(path, outcome.error);
+    outcome.written = canvas.write_png(path, outcome.diagnostics);
     return outcome;
 }

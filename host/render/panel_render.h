@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/base/diagnostics.h"
 #include "host/panel/panel_config.h"
 #include "host/render/panel_picture.h"
 
@@ -15,9 +16,9 @@ class PanelHost;
 std::vector<PanelWindowView> panel_views(PanelHost& host, const PanelConfig* panel);
 
 struct RenderOutcome {
-    bool ok = false;
-    std::string error;                  // why no picture was written
-    std::vector<std::string> problems;  // what could not be drawn (missing bitmaps)
+    bool written = false;     // the picture file is there (perhaps with pictures missing)
+    Diagnostics diagnostics;  // about the file: why it was not written, what could not be
+                              // drawn (missing bitmaps); any error fails the drawing
     int width = 0, height = 0;
     int windows = 0;
 };

@@ -22,11 +22,11 @@ struct ExamplePanel {
     PanelConfig panel;
 
     explicit ExamplePanel(HostOptions options = {}) : host(options) {
-        std::string error;
-        if (!host.load_module(TARVOLEN_MODULE_PATH, error)) fail(error);
-        ConfigMessages messages;
+        Diagnostics error;
+        if (!host.load_module(TARVOLEN_MODULE_PATH, error)) fail(error.errors().front());
+        Diagnostics messages;
         panel = read_panel_config(TARVOLEN_SOURCE_DIR "/examples/panel.cfg", messages);
-        if (!place_panel(host, panel, messages)) fail(messages.errors.front());
+        if (!place_panel(host, panel, messages)) fail(messages.errors().front());
         for (const char* radio : {"Old_COM1", "Old_COM2", "Old_NAV1", "Old_NAV2"})
             host.click(host.placement(radio)->id, 20, 105);
         for (const char* radio : {"Old_ADF", "Old_XPDR"}) host.click(host.placement(radio)->id, 20, 100);

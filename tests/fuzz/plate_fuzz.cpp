@@ -16,9 +16,9 @@ namespace {
 PanelHost& loaded_host() {
     static PanelHost* host = [] {
         auto* made = new PanelHost;
-        std::string error;
+        Diagnostics error;
         if (!made->load_module(TARVOLEN_MODULE_PATH, error)) {
-            std::fprintf(stderr, "plate_fuzz: %s\n", error.c_str());
+            std::fprintf(stderr, "plate_fuzz: %s\n", error.errors().front().c_str());
             std::abort();
         }
         return made;
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     background_before.header.image_flags |= IMAGE_ON_SCREEN;
     plate_before.header.image_flags |= IMAGE_ON_SCREEN;
 
-    std::string error;
+    Diagnostics error;
     const int id = host.place("Registration", parameters, error);
     check(id >= 0, "the module has no Registration gauge");
     host.frame(id);

@@ -119,10 +119,10 @@ void run_gauge(PanelHost& host, int index, const std::string& text) {
     const Records before = Records::of(gauge);
     host.trace().clear();
 
-    std::string error;
+    Diagnostics error;
     const int first = host.place(name, text, error, kWindow);
     const int second = host.place(name, text, error, kWindow);
-    if (first < 0 || second < 0) fail(name, error);
+    if (first < 0 || second < 0) fail(name, error.errors().front());
     if (!host.click(first, kButtonX, kButtonY)) fail(name, "the button does not answer a click");
     for (const int id : {first, second}) {
         const Placement* p = host.placement(id);
@@ -146,8 +146,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // release it, and its coverage must stay where libFuzzer registered it.
     if (!dlopen(module_path().c_str(), RTLD_NOW | RTLD_LOCAL)) fail("module", dlerror());
     PanelHost host;
-    std::string error;
-    if (!host.load_module(module_path(), error)) fail("module", error);
+    Diagnostics error;
+    if (!host.load_module(module_path(), error)) fail("module", error.errors().front());
     for (int i = 0; i < kToggleCount; ++i) {
         const GaugeHeader* gauge = host.find_gauge(kToggleNames[i]);
         if (!gauge || !gauge->elements || !*gauge->elements || (*gauge->elements)->kind != ELEMENT_STATIC_IMAGE ||
@@ -163,8 +163,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto* chars = reinterpret_cast<const char*>(data);
     const std::string text(chars, strnlen(chars, size));
     PanelHost host;
-    std::string error;
-    if (!host.load_module(module_path(), error)) fail("module", error);
+    Diagnostics error;
+    if (!host.load_module(module_path(), error)) fail("module", error.errors().front());
     for (int i = 0; i < kToggleCount; ++i) run_gauge(host, i, text);
     return 0;
 }

@@ -9,36 +9,17 @@
 
 #include "host/panel/panel_config.h"
 #include "platform/platform.h"
+#include "tests/click_spots.h"
 #include "tests/heap/heap_probe.h"
 #include "tests/unit/host_fixture.h"
 
-namespace {
-
-struct Spot {
-    int x, y;
-};
-
-// The middle of every child rectangle that has a handler or an event, in face pixels.
-std::vector<Spot> click_spots(const GaugeHeader* gauge) {
-    std::vector<Spot> spots;
-    std::vector<Spot> open;
-    for (const MouseRect* r = gauge->mouse_rects; r && r->kind != MOUSE_END; ++r) {
-        const Spot base = open.empty() ? Spot{0, 0} : open.back();
-        if (r->kind == MOUSE_PARENT) open.push_back({base.x + r->box_x, base.y + r->box_y});
-        if (r->kind == MOUSE_PARENT_END && !open.empty()) open.pop_back();
-        if (r->kind == MOUSE_CHILD)
-            spots.push_back({base.x + r->box_x + r->box_w / 2, base.y + r->box_y + r->box_h / 2});
-    }
-    return spots;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 // The example panel placed on a host, the probe told who is who.
 void place_example_panel(PanelHost& host) {
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = read_panel_config(TARVOLEN_SOURCE_DIR "/examples/panel.cfg", messages);
-    ASSERT_TRUE(place_panel(host, panel, messages)) << messages.errors.front();
+    ASSERT_TRUE(place_panel(host, panel, messages)) << messages;
     host.frame_all();
     heap_probe::set_owners(host.module()->linkage(), reinterpret_cast<const void*>(&platform_find_resource),
                            reinterpret_cast<const void*>(&heap_probe::start));
@@ -100,7 +81,7 @@ TEST_F(ModuleHeap, ClickingEveryClickAreaOfThePanelAllocatesNothingInTheModule) 
 // frame of the whole panel asks nobody for memory, the radios switched on or off.
 TEST(HostHeap, FramesOfTheWholeExamplePanelWithTheTraceOffAllocateNothing) {
     PanelHost host(HostOptions{.trace = false});
-    std::string error;
+    Diagnostics error;
     ASSERT_TRUE(host.load_module(TARVOLEN_MODULE_PATH, error)) << error;
     place_example_panel(host);
     for (const int round : {0, 1}) {

@@ -21,6 +21,7 @@
 
 #include "host/core/panel_host.h"
 #include "host/panel/panel_config.h"
+#include "tests/click_spots.h"
 
 namespace {
 
@@ -66,24 +67,6 @@ long resident_kib() {
 long open_handles() { return 0; }
 #endif
 
-struct Spot {
-    int x, y;
-};
-
-// The middle of every child rectangle, in face pixels.
-std::vector<Spot> click_spots(const GaugeHeader* gauge) {
-    std::vector<Spot> spots;
-    std::vector<Spot> open;
-    for (const MouseRect* r = gauge->mouse_rects; r && r->kind != MOUSE_END; ++r) {
-        const Spot base = open.empty() ? Spot{0, 0} : open.back();
-        if (r->kind == MOUSE_PARENT) open.push_back({base.x + r->box_x, base.y + r->box_y});
-        if (r->kind == MOUSE_PARENT_END && !open.empty()) open.pop_back();
-        if (r->kind == MOUSE_CHILD)
-            spots.push_back({base.x + r->box_x + r->box_w / 2, base.y + r->box_y + r->box_h / 2});
-    }
-    return spots;
-}
-
 // What one cycle did: placements, clicks answered, and trace records by kind.
 struct CycleShape {
     int placed = 0;
@@ -93,9 +76,9 @@ struct CycleShape {
 };
 
 bool run_cycle(PanelHost& host, const PanelConfig& panel, const Options& options, CycleShape& shape) {
-    ConfigMessages messages;
+    Diagnostics messages;
     if (!place_panel(host, panel, messages)) {
-        std::fprintf(stderr, "soak: %s\n", messages.errors.front().c_str());
+        std::fprintf(stderr, "soak: %s\n", messages.errors().front().c_str());
         return false;
     }
     shape.placed = static_cast<int>(host.placements().size());
@@ -141,15 +124,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     PanelHost host;
-    std::string error;
+    Diagnostics error;
     if (!host.load_module(options.module, error)) {
-        std::fprintf(stderr, "soak: %s\n", error.c_str());
+        std::fprintf(stderr, "soak: %s\n", error.errors().front().c_str());
         return 1;
     }
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = read_panel_config(options.panel, messages);
     if (!messages.ok()) {
-        std::fprintf(stderr, "soak: %s\n", messages.errors.front().c_str());
+        std::fprintf(stderr, "soak: %s\n", messages.errors().front().c_str());
         return 1;
     }
     const int warm_up = options.cycles < 200 ? options.cycles / 2 : 100;

@@ -172,7 +172,7 @@ TEST_P(RadioHeadRecords, KnobCalibrationsRunDownTheVerticalThroughAPivot) {
 
 TEST(TransponderRecords, AllFourKnobsShareOneCalibrationUnderTheThousandsKnob) {
     PanelHost host;
-    std::string error;
+    Diagnostics error;
     ASSERT_TRUE(host.load_module(TARVOLEN_MODULE_PATH, error)) << error;
     std::set<const NonlinearityPoint*> tables;
     for (ElementHeader* e = *host.find_gauge("Old_XPDR")->elements; e; e = e->children ? e->children[0] : nullptr)

@@ -45,9 +45,9 @@ int luma(uint32_t rgb) {
 class ArtBackgrounds : public ::testing::Test {
 protected:
     void SetUp() override {
-        ConfigMessages messages;
+        Diagnostics messages;
         panel_ = read_panel_config(kExamples + "panel.cfg", messages);
-        ASSERT_TRUE(messages.ok()) << messages.errors.front();
+        ASSERT_TRUE(messages.ok()) << messages.errors().front();
     }
 
     const PanelWindow* window(int index) const {

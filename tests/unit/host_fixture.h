@@ -21,14 +21,14 @@ T held(T word) {
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string error;
+        Diagnostics error;
         ASSERT_TRUE(host.load_module(TARVOLEN_MODULE_PATH, error)) << error;
     }
 
     // Places a gauge and fails the test if the module has no such gauge.
     int place(const std::string& name, const std::optional<std::string>& parameters = std::nullopt,
               int32_t window = 0) {
-        std::string error;
+        Diagnostics error;
         const int id = host.place(name, parameters, error, window);
         EXPECT_GE(id, 0) << error;
         return id;

@@ -47,17 +47,20 @@ TEST_F(ModuleFrame, GaugeTableEndsWithNullAfterDistinctWellFormedGauges) {
 }
 
 TEST_F(ModuleFrame, UnknownGaugeNameIsAClearErrorNotAPlacement) {
-    std::string error;
+    Diagnostics error;
     EXPECT_EQ(host.place("No_Such_Gauge", std::nullopt, error), -1);
-    EXPECT_NE(error.find("No_Such_Gauge"), std::string::npos);
+    ASSERT_EQ(error.errors().size(), 1u);
+    EXPECT_NE(error.errors()[0].find("No_Such_Gauge"), std::string::npos);
     EXPECT_TRUE(host.placements().empty());
 }
 
 TEST(ModuleLoading, MissingLibraryNamesTheFile) {
     PanelHost host;
-    std::string error;
+    Diagnostics error;
     EXPECT_FALSE(host.load_module("/nonexistent/Tarvolen.so", error));
-    EXPECT_NE(error.find("/nonexistent/Tarvolen.so"), std::string::npos);
+    ASSERT_EQ(error.items().size(), 1u);
+    EXPECT_EQ(error.items()[0].file, "/nonexistent/Tarvolen.so");
+    EXPECT_EQ(error.errors()[0].rfind("/nonexistent/Tarvolen.so: cannot load module: ", 0), 0u) << error;
 }
 
 namespace {

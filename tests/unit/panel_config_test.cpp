@@ -47,22 +47,22 @@ VIEW_FORWARD_DIR=0.0, 0.0, 0.0
 gauge00=Tarvolen_Instr!Map_Toggle, 1, 2, 3, 4
 )";
 
-PanelConfig parse(const std::string& text, ConfigMessages& messages) {
+PanelConfig parse(const std::string& text, Diagnostics& messages) {
     return parse_panel_config(text, "panel.cfg", messages);
 }
 
 // The messages of a text that should hold exactly one error.
 std::string only_error(const std::string& text) {
-    ConfigMessages messages;
+    Diagnostics messages;
     parse(text, messages);
-    EXPECT_EQ(messages.errors.size(), 1u) << text;
-    return messages.errors.empty() ? "" : messages.errors.front();
+    EXPECT_EQ(messages.errors().size(), 1u) << text;
+    return messages.errors().empty() ? "" : messages.errors().front();
 }
 
 PanelGauge only_gauge(const std::string& gauge_line) {
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = parse("[Window00]\n" + gauge_line + "\n", messages);
-    EXPECT_TRUE(messages.ok()) << gauge_line << ": " << (messages.errors.empty() ? "" : messages.errors[0]);
+    EXPECT_TRUE(messages.ok()) << gauge_line << ": " << (messages.errors().empty() ? "" : messages.errors()[0]);
     if (panel.windows.size() != 1 || panel.windows[0].gauges.size() != 1) {
         ADD_FAILURE() << "no single gauge read from " << gauge_line;
         return {};
@@ -73,9 +73,9 @@ PanelGauge only_gauge(const std::string& gauge_line) {
 }  // namespace
 
 TEST(PanelConfigReader, ReadsWindowsWithTheirPlacesAndGauges) {
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = parse(kPanel, messages);
-    ASSERT_TRUE(messages.ok()) << messages.errors[0];
+    ASSERT_TRUE(messages.ok()) << messages;
     ASSERT_EQ(panel.windows.size(), 3u);
 
     const PanelWindow& main = panel.windows[0];
@@ -135,12 +135,12 @@ TEST(PanelConfigReader, WidthAndHeightMayBeLeftOutOrEmpty) {
 }
 
 TEST(PanelConfigReader, SectionsAndKeysIgnoreCaseAndUnknownOnesAreSkipped) {
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = parse(
         "stray=line before any section\n[WINDOW03]\nIDENT=gps_panel\nVisible=0\nbackground_color=0,0,0\n"
         "zoom=1.0\nGAUGE00=tarvolen_instr!GPS_Toggle, 1, 2\n[Color]\nDay=255,255,255\n",
         messages);
-    ASSERT_TRUE(messages.ok()) << messages.errors[0];
+    ASSERT_TRUE(messages.ok()) << messages;
     ASSERT_EQ(panel.windows.size(), 1u);
     EXPECT_EQ(panel.windows[0].index, 3);
     EXPECT_EQ(panel.windows[0].ident, 225);
@@ -172,27 +172,27 @@ TEST(PanelConfigReader, MistakesNameTheFileTheLineAndWhatWasWrong) {
 }
 
 TEST(PanelConfigReader, EveryMistakeIsReportedAndTheRestIsStillRead) {
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = parse(
         "[Window00]\nident=NOWHERE\ngauge00=T!A, x, 1\ngauge01=Tarvolen_Instr!GPS_Toggle, 1, 2\nvisible=2\n", messages);
-    EXPECT_EQ(messages.errors.size(), 3u);
+    EXPECT_EQ(messages.errors().size(), 3u);
     ASSERT_EQ(panel.windows.size(), 1u);
     EXPECT_EQ(panel.windows[0].gauges.size(), 1u);
 }
 
 TEST(PanelConfigReader, WindowWithoutTitleIsNoted) {
-    ConfigMessages messages;
+    Diagnostics messages;
     parse("[Window Titles]\nwindow00=Main\n[Window00]\n[Window01]\nident=50\n", messages);
     EXPECT_TRUE(messages.ok());
-    ASSERT_EQ(messages.notes.size(), 1u);
-    EXPECT_EQ(messages.notes[0].rfind("panel.cfg:4: [Window01] has no title", 0), 0u) << messages.notes[0];
+    ASSERT_EQ(messages.notes().size(), 1u);
+    EXPECT_EQ(messages.notes()[0].rfind("panel.cfg:4: note: [Window01] has no title", 0), 0u) << messages.notes()[0];
 }
 
 TEST(PanelConfigReader, MissingFileIsNamed) {
-    ConfigMessages messages;
+    Diagnostics messages;
     read_panel_config("/nonexistent/panel.cfg", messages);
-    ASSERT_EQ(messages.errors.size(), 1u);
-    EXPECT_NE(messages.errors[0].find("/nonexistent/panel.cfg"), std::string::npos);
+    ASSERT_EQ(messages.errors().size(), 1u);
+    EXPECT_NE(messages.errors()[0].find("/nonexistent/panel.cfg"), std::string::npos);
 }
 
 using PanelPlacing = ToggleTest;
@@ -200,10 +200,10 @@ using PanelPlacing = ToggleTest;
 TEST_F(PanelPlacing, WholePanelIsPlacedAndShowsWhichWindowsAreOpen) {
     const std::string path = testing::TempDir() + "tarvolen_panel_test.cfg";
     std::ofstream(path) << kPanel;
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = read_panel_config(path, messages);
-    ASSERT_TRUE(messages.ok()) << messages.errors[0];
-    EXPECT_TRUE(place_panel(host, panel, messages)) << messages.errors[0];
+    ASSERT_TRUE(messages.ok()) << messages;
+    EXPECT_TRUE(place_panel(host, panel, messages)) << messages;
     std::remove(path.c_str());
 
     // Three windows declared by their visible flags; four gauges of this module placed.
@@ -211,8 +211,9 @@ TEST_F(PanelPlacing, WholePanelIsPlacedAndShowsWhichWindowsAreOpen) {
     EXPECT_FALSE(host.aircraft().window_open(50));
     EXPECT_TRUE(host.aircraft().window_open(75));
     ASSERT_EQ(host.placements().size(), 4u);
-    ASSERT_EQ(messages.notes.size(), 1u);
-    EXPECT_NE(messages.notes[0].find(":16: gauge Other_Module!Clock belongs to another module"), std::string::npos);
+    ASSERT_EQ(messages.notes().size(), 1u);
+    EXPECT_NE(messages.notes()[0].find(":16: note: gauge Other_Module!Clock belongs to another module"),
+              std::string::npos);
 
     const Placement* gps = host.placement("GPS_Toggle");
     ASSERT_NE(gps, nullptr);
@@ -241,18 +242,18 @@ TEST_F(PanelPlacing, WholePanelIsPlacedAndShowsWhichWindowsAreOpen) {
 }
 
 TEST_F(PanelPlacing, UnknownGaugeOfThisModuleIsAnErrorWithItsLine) {
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = parse(
         "[Window00]\ngauge00=Tarvolen_Instr!Radio_Toggle, 1, 2\ngauge01=Tarvolen_Instr!GPS_Toggle, 1, 2\n", messages);
     ASSERT_TRUE(messages.ok());
     EXPECT_FALSE(place_panel(host, panel, messages));
-    ASSERT_EQ(messages.errors.size(), 1u);
-    EXPECT_EQ(messages.errors[0].rfind("panel.cfg:2: unknown gauge \"Radio_Toggle\"", 0), 0u) << messages.errors[0];
+    ASSERT_EQ(messages.errors().size(), 1u);
+    EXPECT_EQ(messages.errors()[0].rfind("panel.cfg:2: unknown gauge \"Radio_Toggle\"", 0), 0u) << messages;
     EXPECT_EQ(host.placements().size(), 1u);
 }
 
 TEST_F(PanelPlacing, WindowWithoutIdentGetsOneNoCommandCanName) {
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = parse("[Window04]\nvisible=1\ngauge00=Tarvolen_Instr!Close_Subpanel, 1, 2\n", messages);
     ASSERT_TRUE(place_panel(host, panel, messages));
     const int32_t ident = window_ident(panel.windows[0]);
@@ -263,7 +264,7 @@ TEST_F(PanelPlacing, WindowWithoutIdentGetsOneNoCommandCanName) {
 }
 
 TEST_F(PanelPlacing, StartCommandMayCloseAWindowThatALaterSectionDeclares) {
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = parse(
         "[Window00]\nident=0\ngauge00=Tarvolen_Instr!GPS_Toggle, 1, 2, 19, 19, aGPS_PANEL\n"
         "[Window01]\nident=GPS_PANEL\nvisible=1\n",
@@ -276,13 +277,14 @@ TEST_F(PanelPlacing, ScenarioPlacesAPanelFileBesideIt) {
     const std::string dir = testing::TempDir();
     std::ofstream(dir + "tarvolen_scenario_panel.cfg")
         << "[Window00]\nident=RADIO_STACK_PANEL\ngauge00=Tarvolen_Instr!Close_Subpanel, 1, 2\n";
-    const ScenarioResult result =
+    const Diagnostics result =
         run_scenario(host,
                      "panel tarvolen_scenario_panel.cfg\nexpect window 50 open\nclick Close_Subpanel 9 9\n"
                      "expect window 50 closed\npanel no_such_panel.cfg\n",
                      dir + "panel.scn");
     std::remove((dir + "tarvolen_scenario_panel.cfg").c_str());
-    ASSERT_EQ(result.messages.size(), 1u);
-    EXPECT_NE(result.messages[0].find("panel.scn:5: " + dir + "no_such_panel.cfg: cannot open"), std::string::npos)
-        << result.messages[0];
+    // The panel file's error, then where the scenario placed it.
+    ASSERT_EQ(result.items().size(), 2u) << result;
+    EXPECT_EQ(result.errors(), (std::vector<std::string>{dir + "no_such_panel.cfg: cannot open panel configuration"}));
+    EXPECT_EQ(result.notes(), (std::vector<std::string>{dir + "panel.scn:5: note: in the panel this line places"}));
 }

@@ -196,7 +196,7 @@ TEST_F(PanelPicture, VorCardTurnsWithTheCourseAndTheKnobTurnsWithIt) {
 }
 
 TEST_F(PanelPicture, OnlyOpenWindowsAreDrawnAndARadiosToggleOpensTheStack) {
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = parse_panel_config(
         "[Window Titles]\nwindow00=Main\nwindow01=Radios\n"
         "[Window00]\nsize_mm=100,50\nident=MAIN_PANEL\n"
@@ -204,7 +204,7 @@ TEST_F(PanelPicture, OnlyOpenWindowsAreDrawnAndARadiosToggleOpensTheStack) {
         "[Window01]\nsize_mm=260,150\nident=RADIO_STACK_PANEL\nvisible=0\n"
         "gauge00=Tarvolen_Instr!Old_COM1, 5, 5, 250\n",
         "test.cfg", messages);
-    ASSERT_TRUE(place_panel(host, panel, messages)) << messages.errors.front();
+    ASSERT_TRUE(place_panel(host, panel, messages)) << messages;
     auto drawn_windows = [&] {
         host.frame_all();
         RecordingCanvas recording;

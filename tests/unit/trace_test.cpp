@@ -92,7 +92,7 @@ TEST(TraceOff, AHostWithoutATraceRunsTheSameGaugesAndStillReportsFaults) {
     PanelHost* hosts[] = {&quiet, &traced};
     for (int h = 0; h < 2; ++h) {
         PanelHost& host = *hosts[h];
-        std::string error;
+        Diagnostics error;
         ASSERT_TRUE(host.load_module(TARVOLEN_MODULE_PATH, error)) << error;
         const int com1 = host.place("Old_COM1", std::nullopt, error);
         ASSERT_GE(com1, 0) << error;

@@ -4,17 +4,18 @@
 
 #include "host/core/module_library.h"
 
-std::unique_ptr<ModuleLibrary> ModuleLibrary::open(const std::string& path, std::string& error) {
+std::unique_ptr<ModuleLibrary> ModuleLibrary::open(const std::string& path, Diagnostics& diagnostics) {
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();
-        error = path + ": cannot load module: " + (why ? why : "unknown error");
+        diagnostics.error(path, 0, std::string("cannot load module: ") + (why ? why : "unknown error"));
         return nullptr;
     }
     auto* linkage = static_cast<ModuleLinkage*>(dlsym(handle, "Linkage"));
     auto* imports = static_cast<ModuleImports*>(dlsym(handle, "ImportTable"));
     if (!linkage || !imports) {
-        error = path + ": not a gauge module (no " + (linkage ? "ImportTable" : "Linkage") + " export)";
+        diagnostics.error(path, 0,
+                          std::string("not a gauge module (no ") + (linkage ? "ImportTable" : "Linkage") + " export)");
         dlclose(handle);
         return nullptr;
     }

@@ -3,16 +3,17 @@
 
 #include "host/core/module_library.h"
 
-std::unique_ptr<ModuleLibrary> ModuleLibrary::open(const std::string& path, std::string& error) {
+std::unique_ptr<ModuleLibrary> ModuleLibrary::open(const std::string& path, Diagnostics& diagnostics) {
     HMODULE handle = LoadLibraryA(path.c_str());
     if (!handle) {
-        error = path + ": cannot load module (error " + std::to_string(GetLastError()) + ")";
+        diagnostics.error(path, 0, "cannot load module (error " + std::to_string(GetLastError()) + ")");
         return nullptr;
     }
     auto* linkage = reinterpret_cast<ModuleLinkage*>(reinterpret_cast<void*>(GetProcAddress(handle, "Linkage")));
     auto* imports = reinterpret_cast<ModuleImports*>(reinterpret_cast<void*>(GetProcAddress(handle, "ImportTable")));
     if (!linkage || !imports) {
-        error = path + ": not a gauge module (no " + (linkage ? "ImportTable" : "Linkage") + " export)";
+        diagnostics.error(path, 0,
+                          std::string("not a gauge module (no ") + (linkage ? "ImportTable" : "Linkage") + " export)");
         FreeLibrary(handle);
         return nullptr;
     }

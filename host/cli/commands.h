@@ -1,0 +1,44 @@
+// The command line: one registration function per command, each in a file of its own,
+// adds its sub-command (options, help, action) to the app; run_command_line parses the
+// words, runs the action and prints its errors and notes. Exit codes: 0 done, 1 failed,
+// 2 wrong usage.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "host/base/diagnostics.h"
+
+namespace CLI {
+class App;
+}
+class PanelHost;
+
+inline constexpr int EXIT_DONE = 0;
+inline constexpr int EXIT_FAILED = 1;
+inline constexpr int EXIT_USAGE = 2;
+
+// What every command's action shares.
+struct CommandContext {
+    std::ostream& out;        // standard output: traces, dumps, lists
+    std::string module_path;  // --module, given before or after the sub-command
+    Diagnostics diagnostics;  // what the action reports; printed after it
+    int exit_code = EXIT_DONE;
+};
+
+void add_gauges_command(CLI::App& app, CommandContext& context);
+void add_dump_command(CLI::App& app, CommandContext& context);
+void add_run_command(CLI::App& app, CommandContext& context);
+void add_render_command(CLI::App& app, CommandContext& context);
+
+// Loads the module --module names into host; false, with the error in the context, when
+// it cannot be loaded.
+bool load_module(PanelHost& host, CommandContext& context);
+
+// Prints errors and notes, one a line: "FILE:LINE: what", "FILE:LINE: note: what", and
+// "panelhost: what" for those without a file.
+void print_diagnostics(const Diagnostics& diagnostics, std::ostream& err);
+
+// Runs the command line args (the words after the program's name). Returns the exit code.
+int run_command_line(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
