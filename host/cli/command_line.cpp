@@ -63,6 +63,7 @@ int run_command_line(const std::vector<std::string>& args, std::ostream& out, st
     add_run_command(app, context);
 #ifdef TARVOLEN_HAVE_RENDERER
     add_render_command(app, context);
+    add_serve_command(app, context);
 #else
     add_no_renderer_command(app, context);
 #endif

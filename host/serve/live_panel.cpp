@@ -8,11 +8,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/cli/scenario.h"
 #include "host/render/gauge_painter.h"
-#include "host/serve/panel_adapter.h"
 #include "host/sim/panel_windows.h"
 #include "host/sim/variables.h"
+#include "host/trace/json_writer.h"
+#include "sdk/ids.h"
 
 namespace {
 
@@ -115,11 +115,7 @@ LivePanel::~LivePanel() { close(); }
 
 bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
     host_ = std::make_unique<PanelHost>();
-    std::string error;
-    if (!host_->load_module(options.module_path, error)) {
-        diagnostics.error(error);
-        return false;
-    }
+    if (!host_->load_module(options.module_path, diagnostics)) return false;
     bitmaps_ = std::make_unique<ModuleBitmaps>(host_->module()->instance());
     if (!open_panel(*host_, options.panel_path, panel_, diagnostics)) return false;
     if (!options.scenario_path.empty()) {
@@ -129,6 +125,7 @@ bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
             return false;
         }
         scenario_source_ = options.scenario_path;
+        run_scenario_ = options.run_scenario;
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             scenario_lines_.push_back(line);
@@ -223,11 +220,11 @@ Reply LivePanel::window(int32_t ident, const std::string& action) {
                                    [ident](const PanelWindow& w) { return window_ident(w) == ident; });
     if (!known) return {404, "the panel has no window " + std::to_string(ident)};
     if (action == "open")
-        host_->host_event(EVENT_PANEL_OPEN, static_cast<uint32_t>(ident));
+        host_->host_event(EVENT_PANEL_WINDOW_OPEN, static_cast<uint32_t>(ident));
     else if (action == "close")
-        host_->host_event(EVENT_PANEL_CLOSE, static_cast<uint32_t>(ident));
+        host_->host_event(EVENT_PANEL_WINDOW_CLOSE, static_cast<uint32_t>(ident));
     else if (action == "toggle")
-        host_->host_event(EVENT_PANEL_TOGGLE, static_cast<uint32_t>(ident));
+        host_->host_event(EVENT_PANEL_WINDOW_TOGGLE, static_cast<uint32_t>(ident));
     else
         return {400, "a window is opened, closed or toggled"};
     after_input();
@@ -272,7 +269,7 @@ int LivePanel::tick() {
 void LivePanel::flight_frame() {
     ++frames_;
     if (scenario_next_ < scenario_lines_.size() || scenario_pending_frames_ > 0) return scenario_step();
-    host_->aircraft().advance(FRAME_SECONDS);
+    host_->aircraft().advance(LIVE_FRAME_SECONDS);
     host_->frame_all();
 }
 
@@ -297,12 +294,12 @@ void LivePanel::scenario_step() {
         } else if (command == "panel" || command == "render" || command == "sleep") {
             notes_.push_back(where + command + " passed over (the page shows the served panel, live)");
         } else {
-            for (auto& message : run_scenario_line(*host_, line, number, scenario_source_))
+            for (auto& message : run_scenario_line(run_scenario_, *host_, line, number, scenario_source_))
                 notes_.push_back(std::move(message));
         }
     }
     if (scenario_pending_frames_ > 0) --scenario_pending_frames_;
-    host_->aircraft().advance(FRAME_SECONDS);
+    host_->aircraft().advance(LIVE_FRAME_SECONDS);
     host_->frame_all();
 }
 
@@ -460,8 +457,8 @@ void LivePanel::snapshot(std::vector<PageMessage>& out) {
     out.push_back({"vars", vars_json()});
 }
 
-std::vector<const TraceEntry*> LivePanel::trace_after(uint64_t seq, const std::string& gauge, size_t limit) const {
-    std::vector<const TraceEntry*> found;
+std::vector<const TraceLine*> LivePanel::trace_after(uint64_t seq, const std::string& gauge, size_t limit) const {
+    std::vector<const TraceLine*> found;
     for (auto it = trace_.rbegin(); it != trace_.rend() && it->seq > seq && found.size() < limit; ++it)
         if (gauge.empty() || it->gauge == gauge) found.push_back(&*it);
     std::reverse(found.begin(), found.end());

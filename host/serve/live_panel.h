@@ -19,11 +19,13 @@
 #include "host/render/cairo_canvas.h"
 #include "host/render/module_bitmaps.h"
 #include "host/render/panel_picture.h"
+#include "host/serve/panel_adapter.h"
 
 struct LiveOptions {
     std::string panel_path;
     std::string scenario_path;  // empty: the simulated aircraft flies on its own
     std::string module_path;
+    ScenarioRunner run_scenario;  // runs the scenario's lines other than frame
 };
 
 // The answer to an input: an HTTP status and, for a refusal, why.
@@ -41,12 +43,15 @@ struct PageMessage {
 };
 
 // One line of the host's trace, numbered, with the gauge whose call it belongs to.
-struct TraceEntry {
+struct TraceLine {
     uint64_t seq = 0;
     std::string gauge;
     std::string json;
 };
 
+// Seconds of flight one frame stands for, and real frames a second.
+inline constexpr double LIVE_FRAME_SECONDS = 1.0 / 18.0;
+inline constexpr int LIVE_FRAMES_PER_SECOND = 18;
 // The flight speeds the page offers, in frames per real frame.
 inline constexpr double LIVE_MIN_SPEED = 0.25;
 inline constexpr double LIVE_MAX_SPEED = 16.0;
@@ -85,7 +90,7 @@ public:
     // Everything the page shows, for a tab that has just connected.
     void snapshot(std::vector<PageMessage>& out);
     // Trace lines after seq, of one gauge (empty: all), at most limit of the newest.
-    std::vector<const TraceEntry*> trace_after(uint64_t seq, const std::string& gauge, size_t limit) const;
+    std::vector<const TraceLine*> trace_after(uint64_t seq, const std::string& gauge, size_t limit) const;
     uint64_t last_trace_seq() const { return trace_.empty() ? 0 : trace_.back().seq; }
 
     // The click sound (the module's WAVE resource 10).
@@ -124,6 +129,7 @@ private:
     bool night_ = false;
 
     // The scenario, played line by line.
+    ScenarioRunner run_scenario_;
     std::string scenario_source_;
     std::vector<std::string> scenario_lines_;
     size_t scenario_next_ = 0;
@@ -145,7 +151,7 @@ private:
     int clicks_heard_ = 0;
     bool click_pending_ = false;
 
-    std::deque<TraceEntry> trace_;
+    std::deque<TraceLine> trace_;
     uint64_t trace_seq_ = 0;
     std::string trace_gauge_;  // the gauge the last named call belonged to
     std::vector<std::string> scratch_lines_;

@@ -1,38 +1,15 @@
-// The live page's calls into the panel reader, scenario runner, trace and platform.
+// The live page's calls into the panel reader, trace and platform.
 #include "host/serve/panel_adapter.h"
 
-#include "host/cli/scenario.h"
 #include "host/core/panel_host.h"
+#include "platform/platform.h"
 #include "platform/portable/backend.h"
-
-namespace {
-
-// clang-format off
-// The tooltips the `h` parameter command names (the module's table of help names).
-constexpr struct {
-    uint32_t help_id;
-    const char* name;
-} kHelpNames[] = {
-    // help id  name
-    {43910,     "TOGGLE_RADIO_WINDOW"},
-    {43911,     "TOGGLE_GPS_WINDOW"},
-    {43912,     "TOGGLE_THROTTLE_WINDOW"},
-    {43913,     "TOGGLE_COMPASS_WINDOW"},
-    {43914,     "TOGGLE_FUEL_WINDOW"},
-    {43915,     "TOGGLE_COLLECTIVE_WINDOW"},
-};
-// clang-format on
-static_assert(sizeof kHelpNames / sizeof kHelpNames[0] == 6);
-
-}  // namespace
+#include "sdk/ids.h"
 
 bool open_panel(PanelHost& host, const std::string& path, PanelConfig& panel, Diagnostics& diagnostics) {
-    ConfigMessages messages;
-    panel = read_panel_config(path, messages);
-    if (messages.ok()) place_panel(host, panel, messages);
-    for (const auto& note : messages.notes) diagnostics.note(note);
-    for (const auto& error : messages.errors) diagnostics.error(error);
-    return messages.ok();
+    panel = read_panel_config(path, diagnostics);
+    if (diagnostics.ok()) place_panel(host, panel, diagnostics);
+    return diagnostics.ok();
 }
 
 std::vector<PanelWindowView> open_window_views(PanelHost& host, const PanelConfig& panel) {
@@ -40,19 +17,23 @@ std::vector<PanelWindowView> open_window_views(PanelHost& host, const PanelConfi
 }
 
 void take_trace_lines(PanelHost& host, std::vector<std::string>& out) {
-    for (const auto& line : host.trace().lines()) out.push_back(line);
-    host.trace().clear();
+    Trace& trace = host.trace();
+    for (size_t i = 0; i < trace.size(); ++i) trace.write_line(i, out.emplace_back());
+    trace.clear();
 }
 
-std::vector<std::string> run_scenario_line(PanelHost& host, const std::string& line, int number,
-                                           const std::string& source) {
+std::vector<std::string> run_scenario_line(const ScenarioRunner& runner, PanelHost& host, const std::string& line,
+                                           int number, const std::string& source) {
     // Blank lines in front keep the runner's line numbers those of the file.
     const std::string text = std::string(static_cast<size_t>(number > 1 ? number - 1 : 0), '\n') + line;
-    ScenarioResult result = run_scenario(host, text, source);
+    const Diagnostics result = runner(host, text, source);
     // The runner ends with every fault the host has ever seen; those the caller reads.
+    const auto& items = result.items();
     const size_t faults = host.errors().size();
-    result.messages.resize(result.messages.size() >= faults ? result.messages.size() - faults : 0);
-    return result.messages;
+    const size_t kept = items.size() >= faults ? items.size() - faults : 0;
+    std::vector<std::string> messages;
+    for (size_t i = 0; i < kept; ++i) messages.push_back(items[i].str());
+    return messages;
 }
 
 std::string module_resource(PanelHost& host, uint16_t id, const char* type) {
@@ -71,7 +52,7 @@ std::string module_resource(PanelHost& host, uint16_t id, const char* type) {
 size_t sound_plays() { return backend_play_log().size(); }
 
 const char* help_name(uint32_t help_id) {
-    for (const auto& row : kHelpNames)
+    for (const HelpName& row : HELP_NAMES)
         if (row.help_id == help_id) return row.name;
     return nullptr;
 }

@@ -1,10 +1,11 @@
 // The live page's hold on the rest of the host: the few calls into the panel reader,
-// the scenario runner, the trace, the platform's resources and sound log that serve
-// uses, kept here so that changes to those rooms touch one small file.
+// the trace, the platform's resources and sound log that serve uses, kept here so that
+// changes to those rooms touch one small file.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,19 +15,23 @@
 
 class PanelHost;
 
+// Runs scenario text on a host (the command line's scenario runner, handed down so that
+// this room does not reach up into the command line).
+using ScenarioRunner = std::function<Diagnostics(PanelHost& host, const std::string& text, const std::string& source)>;
+
 // Reads a panel.cfg and places every gauge of it on the host. False when it has errors.
 bool open_panel(PanelHost& host, const std::string& path, PanelConfig& panel, Diagnostics& diagnostics);
 
 // The open windows as `render` lays them out, in the panel's window order.
 std::vector<PanelWindowView> open_window_views(PanelHost& host, const PanelConfig& panel);
 
-// Moves the host's trace lines (JSON objects) into out and empties the host's trace.
+// Appends the host's trace records (JSON objects) to out and empties the host's trace.
 void take_trace_lines(PanelHost& host, std::vector<std::string>& out);
 
 // Runs one line of a scenario (number: its line in the file, for messages). Module
 // faults are not repeated here: the caller reads them from the host.
-std::vector<std::string> run_scenario_line(PanelHost& host, const std::string& line, int number,
-                                           const std::string& source);
+std::vector<std::string> run_scenario_line(const ScenarioRunner& runner, PanelHost& host, const std::string& line,
+                                           int number, const std::string& source);
 
 // A resource of the loaded module (as the simulator reads the .gau's), or empty.
 std::string module_resource(PanelHost& host, uint16_t id, const char* type);
@@ -34,5 +39,5 @@ std::string module_resource(PanelHost& host, uint16_t id, const char* type);
 // How many times the module has started a sound playing since the program began.
 size_t sound_plays();
 
-// The name of a help id in the tooltip table the parameter commands know, or null.
+// The name of a help id in the module's table of tooltip names, or null.
 const char* help_name(uint32_t help_id);
