@@ -69,13 +69,29 @@ struct Form {
         for (const std::string* source : {&body, &query}) {
             const int n = mg_get_var(source->data(), source->size(), name, value, sizeof value);
             if (n >= 0) return std::string(value, static_cast<size_t>(n));
-            if (n == -2) return std::string(kMaxField + 1, '?');  // too long: fails every reader
         }
         return std::nullopt;
     }
 };
 
-// Reads the body; 0, or the status of the refusal already sent.
+// Whether every field of a query or body holds at most kMaxField bytes once decoded.
+bool fields_fit(const std::string& text) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('&', start);
+        if (end == std::string::npos) end = text.size();
+        const size_t length = end - start;  // the field's name and value, still encoded
+        if (length > 3 * kMaxField + 1) return false;
+        char decoded[kMaxField + 2];
+        if (length > kMaxField && mg_url_decode(text.data() + start, static_cast<int>(length), decoded,
+                                                static_cast<int>(sizeof decoded), 1) < 0)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+// Reads the query and the body; 0, or the status of the refusal already sent.
 int read_form(mg_connection* conn, Form& form) {
     const mg_request_info* info = mg_get_request_info(conn);
     if (info->query_string) form.query = info->query_string;
@@ -89,6 +105,8 @@ int read_form(mg_connection* conn, Form& form) {
         if (form.body.size() > static_cast<size_t>(SERVE_MAX_BODY))
             return refuse(conn, 413, "a body holds at most " + std::to_string(SERVE_MAX_BODY) + " bytes");
     }
+    if (!fields_fit(form.query) || !fields_fit(form.body))
+        return refuse(conn, 400, "a field holds at most " + std::to_string(kMaxField) + " bytes");
     return 0;
 }
 
@@ -154,7 +172,7 @@ int PreviewServer::State::handle(mg_connection* conn) {
         return refuse(conn, 405, "only /api/ takes a POST");
     }
     if (method != "GET" && method != "HEAD") return refuse(conn, 405, "the page answers GET and POST");
-    if (info->query_string) form.query = info->query_string;
+    if (const int refused = read_form(conn, form)) return refused;
     if (path == "/api/trace") return handle_trace(conn, form);
     if (path == "/click.wav") {
         std::lock_guard lock(mutex);
