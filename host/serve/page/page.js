@@ -5,7 +5,7 @@
 
 const CURSOR_INCREASE = 1, CURSOR_DECREASE = 2, CURSOR_BUTTON = 5;
 const MOUSE_REPEAT = 0x00200000;
-const REPEAT_DELAY_MS = 400, REPEAT_EVERY_MS = 120, TRACE_KEPT = 400;
+const REPEAT_DELAY_MS = 400, REPEAT_EVERY_MS = 120, TRACE_KEPT = 400, CONNECT_TIMEOUT_MS = 4000;
 
 const $ = (id) => document.getElementById(id);
 // What the page shows, also read by the browser test.
@@ -240,7 +240,10 @@ function handle(message) {
 
 function connect() {
   const socket = new WebSocket((location.protocol === "https:" ? "wss://" : "ws://") + location.host + "/ws");
+  // A handshake that hangs (a server going down as it answers) is given up and tried again.
+  const giveUp = setTimeout(() => socket.close(), CONNECT_TIMEOUT_MS);
   socket.onopen = () => {
+    clearTimeout(giveUp);
     page.pictures = {};  // a restarted server counts its versions afresh
     page.connected = true;
     page.connects += 1;
@@ -251,6 +254,7 @@ function connect() {
   };
   socket.onmessage = (event) => { for (const message of JSON.parse(event.data)) handle(message); };
   socket.onclose = () => {
+    clearTimeout(giveUp);
     page.connected = false;
     $("connection").textContent = "reconnecting…";
     $("connection").className = "down";
