@@ -32,8 +32,18 @@ public:
 
     // Writes the picture; false with an error about the file when that fails.
     bool write_png(const std::string& path, Diagnostics& diagnostics);
-    // The picture as PNG bytes, appended to out; false when encoding fails.
-    bool encode_png(std::string& out);
+    // The picture as PNG bytes (RGBA), appended to out; false when encoding fails. level:
+    // zlib's, 1 (fastest, what the live page sends) to 9 (smallest).
+    bool encode_png(std::string& out, int level = 1);
+    // A part of the picture the same way; false when the box is not inside it.
+    struct PixelBox {
+        int x = 0, y = 0, w = 0, h = 0;
+    };
+    bool encode_png(std::string& out, int level, PixelBox box);
+    int width() const;
+    int height() const;
+    // Row y of the picture: premultiplied ARGB pixels (for comparing two pictures).
+    const uint32_t* row(int y);
     // Makes the whole picture see-through again (a transparent canvas) or black.
     void clear();
     // The colour of one pixel of the picture, 0xRRGGBB (for tests).

@@ -22,6 +22,7 @@ constexpr uint64_t kVarsEvery = 6;
 // The most flight frames one real frame runs, whatever the speed.
 constexpr int kMostFramesPerTick = 16;
 constexpr size_t kNotesShown = 20;
+const std::string kNoGauge;
 
 std::string base64(const std::string& bytes) {
     static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -70,16 +71,6 @@ const TokenInfo* token_by_name(const std::string& name) {
     return nullptr;
 }
 
-// The gauge name a trace line names, or empty.
-std::string traced_gauge(const std::string& line) {
-    static constexpr char kKey[] = "\"gauge\":\"";
-    const auto at = line.find(kKey);
-    if (at == std::string::npos) return {};
-    const auto from = at + sizeof kKey - 1;
-    const auto to = line.find('"', from);
-    return to == std::string::npos ? std::string() : line.substr(from, to - from);
-}
-
 }  // namespace
 
 struct LivePanel::GaugeView {
@@ -97,7 +88,14 @@ struct LivePanel::GaugeView {
     uint64_t version = 0;
     bool unsent = false;
     std::unique_ptr<CairoCanvas> canvas;
+    // What the tabs have: the pixels of the newest version; the last change as a patch
+    // (the box of pixels that changed, as a PNG), and the whole picture, made when a new
+    // tab needs it.
+    std::vector<uint32_t> sent_pixels;
+    CairoCanvas::PixelBox patch;
+    std::string patch_base64;
     std::string png_base64;
+    bool whole_stale = true;
 };
 
 struct LivePanel::WindowPicture {
@@ -250,6 +248,7 @@ Reply LivePanel::flight(const std::string& action, double speed) {
 }
 
 void LivePanel::after_input() {
+    vars_due_ = true;
     host_->frame_all();
     take_trace();
 }
@@ -268,6 +267,7 @@ int LivePanel::tick() {
 
 void LivePanel::flight_frame() {
     ++frames_;
+    vars_due_ = true;
     if (scenario_next_ < scenario_lines_.size() || scenario_pending_frames_ > 0) return scenario_step();
     host_->aircraft().advance(LIVE_FRAME_SECONDS);
     host_->frame_all();
@@ -306,17 +306,44 @@ void LivePanel::scenario_step() {
 // ---------------------------------------------------------------------------------------
 // What changed.
 
+// 1 + the index in gauges_ of the gauge of this name, 0 for none; guess first.
+uint16_t LivePanel::gauge_number(std::string_view name, uint16_t guess) const {
+    if (guess > 0 && guess <= gauges_.size() && gauges_[guess - 1]->placement->name == name) return guess;
+    for (size_t i = 0; i < gauges_.size(); ++i)
+        if (gauges_[i]->placement->name == name) return static_cast<uint16_t>(i + 1);
+    return 0;
+}
+
 void LivePanel::take_trace() {
-    scratch_lines_.clear();
-    take_trace_lines(*host_, scratch_lines_);
-    for (auto& line : scratch_lines_) {
-        std::string gauge = traced_gauge(line);
-        if (!gauge.empty()) trace_gauge_ = gauge;
-        trace_.push_back({++trace_seq_, trace_gauge_, std::move(line)});
+    Trace& host_trace = host_->trace();
+    if (host_trace.size() == 0) return;
+    TraceBatch batch;
+    if (!spare_batches_.empty()) {
+        batch = std::move(spare_batches_.back());
+        spare_batches_.pop_back();
     }
-    // Calls after this batch (a host event from the page) belong to no gauge.
-    trace_gauge_.clear();
-    while (trace_.size() > LIVE_TRACE_KEPT) trace_.pop_front();
+    batch.records.clear();
+    std::swap(batch.records, host_trace);  // the host records into the emptied one next
+    batch.first_seq = trace_seq_ + 1;
+    batch.gauge.clear();
+    // A record naming a gauge belongs to it, and so do the calls after it (what the
+    // gauge's callback did) up to the next record naming one.
+    uint16_t current = 0;
+    for (size_t i = 0; i < batch.records.size(); ++i) {
+        const TraceRecord& record = batch.records.record(i);
+        for (int f = 0; f < record.count; ++f)
+            if (record.fields[f].type == TraceType::text && std::strcmp(record.fields[f].key, "gauge") == 0)
+                current = gauge_number(batch.records.text(record.fields[f]), current);
+        batch.gauge.push_back(current);
+    }
+    trace_seq_ += batch.records.size();
+    trace_kept_ += batch.records.size();
+    trace_.push_back(std::move(batch));
+    while (trace_kept_ - trace_.front().records.size() >= LIVE_TRACE_KEPT) {
+        trace_kept_ -= trace_.front().records.size();
+        spare_batches_.push_back(std::move(trace_.front()));
+        trace_.pop_front();
+    }
 }
 
 void LivePanel::lay_out() {
@@ -364,15 +391,52 @@ bool LivePanel::gauge_changed(GaugeView& view) {
     return true;
 }
 
+namespace {
+
+// The smallest box holding every pixel of the canvas that differs from before (the
+// canvas's size); the whole canvas when before is not that size, empty when none differ.
+CairoCanvas::PixelBox changed_box(CairoCanvas& canvas, const std::vector<uint32_t>& before) {
+    const int w = canvas.width(), h = canvas.height();
+    if (before.size() != static_cast<size_t>(w) * static_cast<size_t>(h)) return {0, 0, w, h};
+    int left = w, right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* now = canvas.row(y);
+        const uint32_t* then = before.data() + static_cast<ptrdiff_t>(y) * w;
+        if (std::memcmp(now, then, static_cast<size_t>(w) * sizeof(uint32_t)) == 0) continue;
+        if (top < 0) top = y;
+        bottom = y;
+        int x0 = 0, x1 = w - 1;
+        while (now[x0] == then[x0]) ++x0;
+        while (now[x1] == then[x1]) --x1;
+        left = std::min(left, x0);
+        right = std::max(right, x1);
+    }
+    if (top < 0) return {};
+    return {left, top, right - left + 1, bottom - top + 1};
+}
+
+}  // namespace
+
 void LivePanel::draw_gauge(GaugeView& view) {
     if (!view.canvas) view.canvas = std::make_unique<CairoCanvas>(view.width, view.height, CairoCanvas::Transparent{});
-    view.canvas->clear();
-    GaugePainter painter(*bitmaps_, *view.canvas, {.night = night_});
+    CairoCanvas& canvas = *view.canvas;
+    canvas.clear();
+    GaugePainter painter(*bitmaps_, canvas, {.night = night_});
     painter.paint(*view.placement, 0, 0);
-    std::string png;
-    view.canvas->encode_png(png);
-    view.png_base64 = base64(png);
     view.has_picture = true;
+    const CairoCanvas::PixelBox box = changed_box(canvas, view.sent_pixels);
+    if (box.w == 0) return;  // new element states, the same pixels: nothing to send
+    const int w = canvas.width(), h = canvas.height();
+    view.sent_pixels.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+    for (int y = 0; y < h; ++y)
+        std::memcpy(view.sent_pixels.data() + static_cast<ptrdiff_t>(y) * w, canvas.row(y),
+                    static_cast<size_t>(w) * sizeof(uint32_t));
+    std::string png;
+    canvas.encode_png(png, 1, box);
+    view.patch = box;
+    view.patch_base64 = base64(png);
+    view.whole_stale = box.w != w || box.h != h;
+    if (!view.whole_stale) view.png_base64 = view.patch_base64;
     ++view.version;
     view.unsent = true;
 }
@@ -427,14 +491,16 @@ void LivePanel::collect(std::vector<PageMessage>& out) {
     for (auto& g : gauges_) {
         if (!g->shown) continue;
         if (gauge_changed(*g)) draw_gauge(*g);
-        if (g->unsent) out.push_back({"g:" + std::to_string(g->placement->id), gauge_json(*g)}), g->unsent = false;
+        if (g->unsent)
+            out.push_back({"g:" + std::to_string(g->placement->id), gauge_json(*g, false)}), g->unsent = false;
     }
     std::string state = state_json();
     if (state != last_state_) {
         out.push_back({"state", state});
         last_state_ = std::move(state);
     }
-    if (!playing_ || frames_ % kVarsEvery == 0) {
+    if (vars_due_ && (!playing_ || frames_ % kVarsEvery == 0)) {
+        vars_due_ = false;
         std::string vars = vars_json();
         if (vars != last_vars_) {
             out.push_back({"vars", vars});
@@ -452,17 +518,24 @@ void LivePanel::snapshot(std::vector<PageMessage>& out) {
     for (auto& [ident, picture] : window_pictures_)
         out.push_back({"w:" + std::to_string(ident), window_json(*picture)});
     for (auto& g : gauges_)
-        if (g->shown && g->has_picture) out.push_back({"g:" + std::to_string(g->placement->id), gauge_json(*g)});
+        if (g->shown && g->version > 0) out.push_back({"g:" + std::to_string(g->placement->id), gauge_json(*g, true)});
     out.push_back({"state", last_state_});
     out.push_back({"vars", vars_json()});
 }
 
-std::vector<const TraceLine*> LivePanel::trace_after(uint64_t seq, const std::string& gauge, size_t limit) const {
-    std::vector<const TraceLine*> found;
-    for (auto it = trace_.rbegin(); it != trace_.rend() && it->seq > seq && found.size() < limit; ++it)
-        if (gauge.empty() || it->gauge == gauge) found.push_back(&*it);
-    std::reverse(found.begin(), found.end());
-    return found;
+std::vector<TraceLine> LivePanel::trace_after(uint64_t seq, const std::string& gauge, size_t limit) const {
+    std::vector<TraceLine> found;
+    for (auto batch = trace_.rbegin(); batch != trace_.rend() && found.size() < limit; ++batch) {
+        for (size_t i = batch->records.size(); i-- > 0 && found.size() < limit;) {
+            const uint64_t number = batch->first_seq + i;
+            if (number <= seq) return std::vector<TraceLine>(found.rbegin(), found.rend());
+            const uint16_t owner = batch->gauge[i];
+            const std::string& name = owner ? gauges_[owner - 1]->placement->name : kNoGauge;
+            if (!gauge.empty() && name != gauge) continue;
+            found.push_back({number, name, batch->records.line(i)});
+        }
+    }
+    return std::vector<TraceLine>(found.rbegin(), found.rend());
 }
 
 int LivePanel::close() {
@@ -509,9 +582,18 @@ std::string LivePanel::layout_json() const {
     return json + "]}";
 }
 
-std::string LivePanel::gauge_json(const GaugeView& view) const {
+std::string LivePanel::gauge_json(GaugeView& view, bool whole) {
+    if (whole && view.whole_stale) {
+        std::string png;
+        view.canvas->encode_png(png, 1);
+        view.png_base64 = base64(png);
+        view.whole_stale = false;
+    }
+    const bool patch = !whole && view.whole_stale;
     return "{\"type\":\"gauge\",\"id\":" + std::to_string(view.placement->id) +
-           ",\"v\":" + std::to_string(view.version) + ",\"png\":\"" + view.png_base64 + "\"}";
+           ",\"v\":" + std::to_string(view.version) + ",\"whole\":" + (patch ? "false" : "true") +
+           ",\"x\":" + std::to_string(patch ? view.patch.x : 0) + ",\"y\":" + std::to_string(patch ? view.patch.y : 0) +
+           ",\"png\":\"" + (patch ? view.patch_base64 : view.png_base64) + "\"}";
 }
 
 std::string LivePanel::window_json(const WindowPicture& picture) const {

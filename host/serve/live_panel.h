@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/base/diagnostics.h"
@@ -20,6 +21,7 @@
 #include "host/render/module_bitmaps.h"
 #include "host/render/panel_picture.h"
 #include "host/serve/panel_adapter.h"
+#include "host/trace/trace.h"
 
 struct LiveOptions {
     std::string panel_path;
@@ -90,8 +92,8 @@ public:
     // Everything the page shows, for a tab that has just connected.
     void snapshot(std::vector<PageMessage>& out);
     // Trace lines after seq, of one gauge (empty: all), at most limit of the newest.
-    std::vector<const TraceLine*> trace_after(uint64_t seq, const std::string& gauge, size_t limit) const;
-    uint64_t last_trace_seq() const { return trace_.empty() ? 0 : trace_.back().seq; }
+    std::vector<TraceLine> trace_after(uint64_t seq, const std::string& gauge, size_t limit) const;
+    uint64_t last_trace_seq() const { return trace_seq_; }
 
     // The click sound (the module's WAVE resource 10).
     const std::string& click_sound() const { return click_wav_; }
@@ -106,6 +108,7 @@ private:
     void scenario_step();
     void after_input();
     void take_trace();
+    uint16_t gauge_number(std::string_view name, uint16_t guess) const;
     void lay_out();
     bool gauge_changed(GaugeView& view);
     void draw_gauge(GaugeView& view);
@@ -113,7 +116,8 @@ private:
     std::string layout_json() const;
     std::string state_json() const;
     std::string vars_json() const;
-    std::string gauge_json(const GaugeView& view) const;
+    // A gauge's newest picture: whole, or (for tabs that have the version before) the patch.
+    std::string gauge_json(GaugeView& view, bool whole);
     std::string window_json(const WindowPicture& picture) const;
 
     std::unique_ptr<PanelHost> host_;
@@ -151,8 +155,16 @@ private:
     int clicks_heard_ = 0;
     bool click_pending_ = false;
 
-    std::deque<TraceLine> trace_;
+    // The trace, kept as the host recorded it (JSON is made only for a tab that asks):
+    // batches taken from the host's trace, each record with the gauge it belongs to.
+    struct TraceBatch {
+        Trace records;
+        uint64_t first_seq = 0;       // the number of its first record
+        std::vector<uint16_t> gauge;  // per record: 1 + the index in gauges_, 0 for none
+    };
+    std::deque<TraceBatch> trace_;
+    std::vector<TraceBatch> spare_batches_;  // emptied batches, their memory kept
+    size_t trace_kept_ = 0;                  // records in trace_
     uint64_t trace_seq_ = 0;
-    std::string trace_gauge_;  // the gauge the last named call belonged to
-    std::vector<std::string> scratch_lines_;
+    bool vars_due_ = true;  // a variable may have changed since the last vars message
 };

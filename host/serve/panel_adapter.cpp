@@ -1,4 +1,4 @@
-// The live page's calls into the panel reader, trace and platform.
+// The live page's calls into the panel reader and the platform.
 #include "host/serve/panel_adapter.h"
 
 #include "host/core/panel_host.h"
@@ -14,12 +14,6 @@ bool open_panel(PanelHost& host, const std::string& path, PanelConfig& panel, Di
 
 std::vector<PanelWindowView> open_window_views(PanelHost& host, const PanelConfig& panel) {
     return panel_views(host, &panel);
-}
-
-void take_trace_lines(PanelHost& host, std::vector<std::string>& out) {
-    Trace& trace = host.trace();
-    for (size_t i = 0; i < trace.size(); ++i) trace.write_line(i, out.emplace_back());
-    trace.clear();
 }
 
 std::vector<std::string> run_scenario_line(const ScenarioRunner& runner, PanelHost& host, const std::string& line,

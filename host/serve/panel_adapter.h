@@ -1,5 +1,5 @@
 // The live page's hold on the rest of the host: the few calls into the panel reader,
-// the trace, the platform's resources and sound log that serve uses, kept here so that
+// the platform's resources and sound log that serve uses, kept here so that
 // changes to those rooms touch one small file.
 #pragma once
 
@@ -24,9 +24,6 @@ bool open_panel(PanelHost& host, const std::string& path, PanelConfig& panel, Di
 
 // The open windows as `render` lays them out, in the panel's window order.
 std::vector<PanelWindowView> open_window_views(PanelHost& host, const PanelConfig& panel);
-
-// Appends the host's trace records (JSON objects) to out and empties the host's trace.
-void take_trace_lines(PanelHost& host, std::vector<std::string>& out);
 
 // Runs one line of a scenario (number: its line in the file, for messages). Module
 // faults are not repeated here: the caller reads them from the host.

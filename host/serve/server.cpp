@@ -240,8 +240,8 @@ int PreviewServer::State::handle_trace(mg_connection* conn, const Form& form) {
         std::lock_guard lock(mutex);
         const auto lines = panel.trace_after(static_cast<uint64_t>(after.value), gauge, kTraceLimit);
         for (size_t i = 0; i < lines.size(); ++i)
-            json += std::string(i ? "," : "") + "{\"seq\":" + std::to_string(lines[i]->seq) +
-                    ",\"gauge\":" + json_quote(lines[i]->gauge) + ",\"call\":" + lines[i]->json + "}";
+            json += std::string(i ? "," : "") + "{\"seq\":" + std::to_string(lines[i].seq) +
+                    ",\"gauge\":" + json_quote(lines[i].gauge) + ",\"call\":" + lines[i].json + "}";
         json += "],\"last\":" + std::to_string(panel.last_trace_seq()) + "}";
     }
     return respond(conn, 200, "application/json", json);

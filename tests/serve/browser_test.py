@@ -66,7 +66,7 @@ def click_face(driver, name, x, y):
     """A real mouse click at pixel (x, y) of the gauge's face."""
     gid = gauge_id(driver, name)
     g = page(driver, "livePage.layout.gauges.find(g => g.id === %d)" % gid)
-    img = driver.find_element(By.CSS_SELECTOR, 'img.gauge[data-id="%d"]' % gid)
+    img = driver.find_element(By.CSS_SELECTOR, 'canvas.gauge[data-id="%d"]' % gid)
     # Selenium's offsets are from the element's centre, in CSS pixels.
     dx = (x + 0.5) * g["w"] / g["fw"] - g["w"] / 2
     dy = (y + 0.5) * g["h"] / g["fh"] - g["h"] / 2
@@ -92,7 +92,7 @@ def main():
         wait_for(driver, "livePage.layout.gauges.some(g => g.name === 'Old_COM1')", "COM1 on the page")
         print("Radios_Toggle opened the radio stack: windows", open_idents(driver))
         # The new layout keeps the pictures of the gauges that did not change.
-        wait_for(driver, "Object.values(livePage.gauges).every(img => img.src.startsWith('data:image/png'))",
+        wait_for(driver, "Object.values(livePage.gauges).every(c => Number(c.dataset.v) > 0)",
                  "every gauge to have its picture after the new layout")
 
         # COM1 on (its ON label), then its MHz knob: the picture's version goes up.
@@ -101,10 +101,10 @@ def main():
         click_face(driver, "Old_COM1", 20, 105)
         wait_for(driver, "livePage.clicksHeard > 0", "the click of the ON switch")
         before = version(driver, com1)
-        before_src = page(driver, "livePage.gauges[%d].src" % com1)
+        before_src = page(driver, "livePage.gauges[%d].toDataURL()" % com1)
         click_face(driver, "Old_COM1", 105, 75)
         wait_for(driver, "Number(livePage.gauges[%d].dataset.v) > %d" % (com1, before), "COM1's new picture")
-        assert page(driver, "livePage.gauges[%d].src" % com1) != before_src, "the picture itself changed"
+        assert page(driver, "livePage.gauges[%d].toDataURL()" % com1) != before_src, "the picture itself changed"
         print("COM1 knob: picture version", before, "->", version(driver, com1))
         print("clicks heard", page(driver, "livePage.clicksHeard"), "played", page(driver, "livePage.clicksPlayed"))
 

@@ -115,6 +115,16 @@ TEST_F(LivePanelTest, OnlyTheChangedGaugeTravels) {
     const Batch turned = collect();
     EXPECT_EQ(turned.gauges(), std::vector<int>{kCom1});
     EXPECT_GT(version_of(turned, kCom1), before);
+    // What travels is the box round the drum that turned; a new tab gets the whole face.
+    const json patch = turned.of_type("gauge")[0];
+    EXPECT_EQ(patch["whole"], false);
+    EXPECT_GT(patch["x"].get<int>() + patch["y"].get<int>(), 0);
+    json whole;
+    for (const json& g : snapshot().of_type("gauge"))
+        if (g["id"] == kCom1) whole = g;
+    EXPECT_EQ(whole["whole"], true);
+    EXPECT_EQ(whole["v"], patch["v"]);
+    EXPECT_LT(patch["png"].get<std::string>().size() * 2, whole["png"].get<std::string>().size());
 }
 
 TEST_F(LivePanelTest, WindowsOpenFromTheToggleAndTheList) {
@@ -252,10 +262,10 @@ TEST_F(LivePanelTest, TraceIsKeptByGaugeAndEveryGaugeIsKilledOnClose) {
     // The toggle's own records, and the calls it made (its event, the window opening).
     const auto lines = panel.trace_after(before, "Radios_Toggle", 100);
     std::vector<std::string> ops;
-    for (const TraceLine* line : lines) {
-        EXPECT_GT(line->seq, before);
-        EXPECT_EQ(line->gauge, "Radios_Toggle");
-        ops.push_back(json::parse(line->json)["op"]);
+    for (const TraceLine& line : lines) {
+        EXPECT_GT(line.seq, before);
+        EXPECT_EQ(line.gauge, "Radios_Toggle");
+        ops.push_back(json::parse(line.json)["op"]);
     }
     EXPECT_NE(std::find(ops.begin(), ops.end(), "send_event"), ops.end());
     EXPECT_NE(std::find(ops.begin(), ops.end(), "window"), ops.end());

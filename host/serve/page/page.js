@@ -10,7 +10,7 @@ const REPEAT_DELAY_MS = 400, REPEAT_EVERY_MS = 120, TRACE_KEPT = 400, CONNECT_TI
 const $ = (id) => document.getElementById(id);
 // What the page shows, also read by the browser test.
 const page = {
-  connected: false, connects: 0, layout: null, gauges: {}, windows: {}, pictures: {},
+  connected: false, connects: 0, layout: null, gauges: {}, windows: {}, pictures: {}, canvases: {},
   clicksHeard: 0, clicksPlayed: 0, state: null, vars: [], traceLast: 0, traceShown: 0,
 };
 window.livePage = page;
@@ -32,7 +32,9 @@ async function post(what, fields) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Pictures and the mouse.
+// Pictures and the mouse. Each gauge is a canvas kept across layouts: the server sends
+// its whole picture once, then the boxes of pixels that changed, each with the next
+// version number, applied in order.
 
 function facePoint(gauge, img, event) {
   const box = img.getBoundingClientRect();
@@ -61,8 +63,9 @@ function stopRepeat() {
   repeat = null;
 }
 
-function wireGauge(img, gauge) {
+function wireGauge(img) {
   img.addEventListener("mousemove", (event) => {
+    const gauge = img.gauge;
     const p = facePoint(gauge, img, event);
     const spot = gauge.spots.find((s) => inside(s, p));
     img.style.cursor = cursorFor(spot);
@@ -72,6 +75,7 @@ function wireGauge(img, gauge) {
   img.addEventListener("mousedown", (event) => {
     if (event.button !== 0) return;
     event.preventDefault();
+    const gauge = img.gauge;
     const p = facePoint(gauge, img, event);
     const spot = gauge.spots.find((s) => inside(s, p));
     const click = () => post("click", { gauge: gauge.id, x: p.x, y: p.y });
@@ -105,18 +109,23 @@ function showLayout(layout) {
     showPicture(img, page.pictures["w" + area.ident]);
   }
   for (const gauge of layout.gauges) {
-    const img = document.createElement("img");
-    img.className = "gauge";
-    img.dataset.id = gauge.id;
-    img.dataset.name = gauge.name;
-    img.dataset.v = "0";
-    img.alt = gauge.name;
-    Object.assign(img.style, { left: gauge.x + "px", top: gauge.y + "px", width: gauge.w + "px",
-                               height: gauge.h + "px" });
-    wireGauge(img, gauge);
-    panel.append(img);
-    page.gauges[gauge.id] = img;
-    showPicture(img, page.pictures["g" + gauge.id]);
+    let canvas = page.canvases[gauge.id];
+    if (!canvas || canvas.width !== gauge.w || canvas.height !== gauge.h) {
+      canvas = document.createElement("canvas");
+      canvas.className = "gauge";
+      canvas.dataset.id = gauge.id;
+      canvas.dataset.name = gauge.name;
+      canvas.dataset.v = "0";
+      canvas.width = gauge.w;
+      canvas.height = gauge.h;
+      canvas.queue = Promise.resolve();
+      wireGauge(canvas);
+      page.canvases[gauge.id] = canvas;
+    }
+    canvas.gauge = gauge;
+    Object.assign(canvas.style, { left: gauge.x + "px", top: gauge.y + "px" });
+    panel.append(canvas);
+    page.gauges[gauge.id] = canvas;
   }
   const list = $("windows");
   list.replaceChildren();
@@ -143,6 +152,25 @@ function keepPicture(key, img, message) {
   const kept = page.pictures[key];
   if (!kept || kept.v <= message.v) page.pictures[key] = message;
   showPicture(img, page.pictures[key]);
+}
+
+function pngBlob(base64) {
+  const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+  return new Blob([bytes], { type: "image/png" });
+}
+
+function showGauge(message) {
+  const canvas = page.canvases[message.id];
+  if (!canvas) return;
+  canvas.queue = canvas.queue.then(async () => {
+    const have = Number(canvas.dataset.v);
+    if (message.whole ? message.v <= have : message.v !== have + 1) return;  // old, or not ours to patch
+    const picture = await createImageBitmap(pngBlob(message.png));
+    const context = canvas.getContext("2d");
+    context.clearRect(message.x, message.y, picture.width, picture.height);
+    context.drawImage(picture, message.x, message.y);
+    canvas.dataset.v = message.v;
+  }).catch(() => {});
 }
 
 function showPicture(img, message) {
@@ -230,7 +258,7 @@ function handle(message) {
   switch (message.type) {
     case "layout": showLayout(message); break;
     case "window": keepPicture("w" + message.ident, page.windows[message.ident], message); break;
-    case "gauge": keepPicture("g" + message.id, page.gauges[message.id], message); break;
+    case "gauge": showGauge(message); break;
     case "state": showState(message); break;
     case "vars": showVars(message.vars); break;
     case "click": heardClick(message); break;
@@ -245,6 +273,7 @@ function connect() {
   socket.onopen = () => {
     clearTimeout(giveUp);
     page.pictures = {};  // a restarted server counts its versions afresh
+    page.canvases = {};
     page.connected = true;
     page.connects += 1;
     $("connection").textContent = "live";
