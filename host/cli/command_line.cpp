@@ -14,9 +14,10 @@ const char* const kDescription =
     "simulator does, runs scenarios and draws panels.";
 
 #ifndef TARVOLEN_HAVE_RENDERER
-// This build draws nothing; `render` says so instead of being an unknown command.
-void add_no_renderer_command(CLI::App& app, CommandContext& context) {
-    CLI::App* command = app.add_subcommand("render", "not in this build (use the Linux panelhost)");
+// This build draws nothing; `render` and `check` (which reads bitmaps with the renderer's
+// reader) say so instead of being unknown commands.
+void add_no_renderer_command(CLI::App& app, CommandContext& context, const std::string& name) {
+    CLI::App* command = app.add_subcommand(name, "not in this build (use the Linux panelhost)");
     command->allow_extras()->callback([&context] {
         context.diagnostics.error("this build has no renderer (use the Linux panelhost)");
         context.exit_code = EXIT_USAGE;
@@ -63,9 +64,11 @@ int run_command_line(const std::vector<std::string>& args, std::ostream& out, st
     add_run_command(app, context);
 #ifdef TARVOLEN_HAVE_RENDERER
     add_render_command(app, context);
+    add_check_command(app, context);
     add_serve_command(app, context);
 #else
-    add_no_renderer_command(app, context);
+    add_no_renderer_command(app, context, "render");
+    add_no_renderer_command(app, context, "check");
 #endif
     std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes the words last first
     try {

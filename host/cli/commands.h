@@ -31,6 +31,7 @@ void add_gauges_command(CLI::App& app, CommandContext& context);
 void add_dump_command(CLI::App& app, CommandContext& context);
 void add_run_command(CLI::App& app, CommandContext& context);
 void add_render_command(CLI::App& app, CommandContext& context);
+void add_check_command(CLI::App& app, CommandContext& context);
 void add_serve_command(CLI::App& app, CommandContext& context);
 
 // Loads the module --module names into host; false, with the error in the context, when

@@ -12,6 +12,8 @@ namespace {
 
 constexpr long long kMaxFrames = 1000000;
 constexpr long long kMaxCoordinate = 1000000;  // a point of a gauge's face, either way
+constexpr long long kSmallestScreen = 64, kLargestScreen = 8192;
+constexpr double kSmallestScale = 0.05, kLargestScale = 8.0;
 
 // A token by number or by its name in the host's table; empty when found.
 std::string read_token(const std::string& text, uint32_t& token) {
@@ -50,14 +52,21 @@ bool drive(PanelHost& host, const RenderOptions& options, Diagnostics& diagnosti
     return host.errors().empty();
 }
 
-void draw(PanelHost& host, const PanelConfig* panel, const std::string& path, bool night, Diagnostics& diagnostics) {
-    const RenderOutcome outcome = render_panel_png(host, panel, path, {.night = night});
+void draw_picture(PanelHost& host, const PanelConfig* panel, const std::string& path, const PictureOptions& options,
+                  Diagnostics& diagnostics) {
+    const RenderOutcome outcome = render_panel_png(host, panel, path, options);
     diagnostics.merge(outcome.diagnostics);
     if (!outcome.written) return;
     diagnostics.note(path, 0,
                      "wrote " + std::to_string(outcome.width) + " x " + std::to_string(outcome.height) + " pixels, " +
                          std::to_string(outcome.windows) + (outcome.windows == 1 ? " window" : " windows") +
-                         (night ? ", night" : ""));
+                         (options.paint.night ? ", night" : ""));
+}
+
+void draw(PanelHost& host, const PanelConfig* panel, const std::string& path, bool night, Diagnostics& diagnostics) {
+    PictureOptions options;
+    options.paint.night = night;
+    draw_picture(host, panel, path, options, diagnostics);
 }
 
 }  // namespace
@@ -87,13 +96,46 @@ std::string read_click(const std::string& text, RenderOptions::Click& out) {
     return {};
 }
 
+std::string read_screen(const std::string& text, Size& out) {
+    const auto x = text.find('x');
+    if (x == std::string::npos) return "needs WIDTHxHEIGHT, got \"" + text + "\"";
+    const Parsed<long long> w = parse_whole(text.substr(0, x), kSmallestScreen, kLargestScreen);
+    const Parsed<long long> h = parse_whole(text.substr(x + 1), kSmallestScreen, kLargestScreen);
+    if (!w.ok() || !h.ok()) return "WIDTHxHEIGHT: " + (w.ok() ? h.problem : w.problem);
+    out = {static_cast<int>(w.value), static_cast<int>(h.value)};
+    return {};
+}
+
+std::string read_windows(const std::string& text, WindowChoice& out) {
+    out = {};
+    if (text == "visible") return {};
+    if (text == "all") return out.kind = WindowChoice::Kind::all, std::string();
+    out.kind = WindowChoice::Kind::list;
+    std::string::size_type start = 0;
+    for (;;) {
+        const auto comma = text.find(',', start);
+        const std::string name = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (name.empty()) return "is visible, all or a list of idents and titles (A,B,...), got \"" + text + "\"";
+        out.names.push_back(name);
+        if (comma == std::string::npos) return {};
+        start = comma + 1;
+    }
+}
+
 int render_panel(const RenderOptions& options, const std::string& module_path, Diagnostics& diagnostics) {
     PanelHost host(HostOptions{.trace = false});  // the picture is the output, not the trace
     if (!host.load_module(module_path, diagnostics)) return EXIT_FAILED;
     const PanelConfig panel = read_panel_config(options.panel, diagnostics);
+    if (diagnostics.ok() && panel.windows.empty())
+        diagnostics.error(
+            panel.source, 0,
+            "no 2D panel window ([WindowNN] with a title in [Window Titles])" +
+                std::string(panel.virtual_cockpits ? "; the file has only virtual cockpit sections" : "") +
+                ": there is nothing to draw");
     if (diagnostics.ok()) place_panel(host, panel, diagnostics);
+    if (diagnostics.ok()) note_other_modules(panel, options.verbose, diagnostics);
     if (!diagnostics.ok() || !drive(host, options, diagnostics)) return EXIT_FAILED;
-    draw(host, &panel, options.out, options.night, diagnostics);
+    draw_picture(host, &panel, options.out, options.picture, diagnostics);
     return diagnostics.ok() ? EXIT_DONE : EXIT_FAILED;
 }
 
@@ -101,8 +143,9 @@ void add_render_command(CLI::App& app, CommandContext& context) {
     auto options = std::make_shared<RenderOptions>();
     CLI::App* command = app.add_subcommand("render", "Place a panel.cfg's gauges, set, click, run frames, draw a PNG");
     command->footer(
-        "Runs one frame after the sets, one after each click and N more, then draws every open\n"
-        "window of the panel side by side, each titled. TOKEN: a number or a name of\n"
+        "Runs one frame after the sets, one after each click and N more, then draws the chosen\n"
+        "windows: on a sheet, side by side, each titled, or on the screen, each where the panel\n"
+        "puts it. Gauges of other modules are drawn as placeholders. TOKEN: a number or a name of\n"
         "host/sim/tokens.cpp. GAUGE: a gauge name (its first placement) or NAME#K. X,Y: pixels\n"
         "of the gauge's face bitmap. Numbers: decimal (120, -3.5) or hexadecimal (0x2175).");
     command->add_option("PANEL", options->panel, "the panel.cfg to place")->required();
@@ -113,7 +156,38 @@ void add_render_command(CLI::App& app, CommandContext& context) {
         ->type_name("GAUGE@X,Y");
     add_whole_option(*command, "--frames", options->frames, 1, kMaxFrames, "frames to run at the end (1/18 s each)")
         ->default_str("1");
-    command->add_flag("--night", options->night, "dim everything that is not lit");
+    command->add_flag("--night", options->picture.paint.night, "dim everything that is not lit");
+    command
+        ->add_option_function<std::string>(
+            "--layout", [options](const std::string& text) { options->picture.screen_layout = text == "screen"; },
+            "sheet: the windows side by side, each titled (the default); screen: where the panel puts them")
+        ->check(CLI::IsMember({"sheet", "screen"}));
+    command
+        ->add_option_function<std::string>(
+            "--screen", [options](const std::string& text) { read_screen(text, options->picture.screen); },
+            "the screen's pixels, for --layout screen and the choice of background bitmaps (default 1024x768)")
+        ->check(reader_check(read_screen))
+        ->type_name("WxH");
+    command
+        ->add_option_function<std::string>(
+            "--windows", [options](const std::string& text) { read_windows(text, options->picture.windows); },
+            "visible: those open (the default); all; or a list of idents, names and titles")
+        ->check(reader_check(read_windows))
+        ->type_name("visible|all|A,B,...");
+    command
+        ->add_option_function<std::string>(
+            "--scale", [options](const std::string& text) { options->picture.scale = parse_number(text).value; },
+            "the sheet's pixels per window pixel (0.05 to 8, default 1)")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                const Parsed<double> scale = parse_number(text);
+                if (!scale.ok()) return scale.problem;
+                if (scale.value >= kSmallestScale && scale.value <= kLargestScale) return std::string();
+                return "\"" + text + "\" is out of range (0.05 to 8)";
+            },
+            ""))
+        ->type_name("F");
+    command->add_flag("--verbose", options->verbose, "a note for every gauge of another module");
     command->callback(
         [options, &context] { context.exit_code = render_panel(*options, context.module_path, context.diagnostics); });
 }

@@ -178,8 +178,12 @@ private:
         if (reading.ok()) place_panel(host_, config, reading);
         result.merge(reading, source_, number_);
         if (!reading.ok()) result.note(source_, number_, "in the panel this line places");
-        // Pictures show the windows of every panel placed so far.
-        if (!panel_) panel_ = std::make_unique<PanelConfig>();
+        // Pictures show the windows of every panel placed so far, with the backgrounds
+        // found beside the first.
+        if (!panel_) {
+            panel_ = std::make_unique<PanelConfig>();
+            panel_->source = config.source;
+        }
         for (auto& window : config.windows) panel_->windows.push_back(std::move(window));
     }
 

@@ -24,6 +24,7 @@ struct Placement {
     std::string name;
     std::optional<std::vector<char>> parameters;  // NUL-terminated; absent = no string
     int32_t window = 0;                           // ident of the panel window holding it
+    int panel_window = -1;                        // its number (NN of [WindowNN]); -1: none
     int x = 0, y = 0, w = 0, h = 0;               // where the panel puts it, in panel pixels
     std::vector<ElementState> elements;           // the element tree in drawing order, bindings resolved
     bool installed = false;

@@ -1,4 +1,4 @@
-// Reading panel.cfg into the panel model, and placing a whole panel on a host.
+// Reading panel.cfg text into the panel model.
 #include "host/panel/panel_config.h"
 
 #include <algorithm>
@@ -6,72 +6,27 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
-#include "host/core/panel_host.h"
+#include "host/panel/text.h"
 #include "sdk/ids.h"
 
 namespace {
 
 constexpr int kGaugeFields = 5;  // MODULE!GAUGE, X, Y, W, H; the parameters follow
 
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
+std::string two_digits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
-std::string trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-// The text before a "//" comment.
-std::string uncommented(const std::string& text) { return text.substr(0, text.find("//")); }
-
-bool parse_int(const std::string& field, int& out) {
-    const std::string text = trim(field);
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || value < INT_MIN || value > INT_MAX) return false;
-    out = static_cast<int>(value);
-    return true;
-}
-
-bool parse_real(const std::string& field, double& out) {
-    const std::string text = trim(field);
-    if (text.empty()) return false;
-    char* end = nullptr;
-    out = std::strtod(text.c_str(), &end);
-    return *end == '\0' && std::isfinite(out);
-}
-
-std::vector<std::string> split_commas(const std::string& text) {
-    std::vector<std::string> fields;
-    std::string::size_type start = 0;
-    for (;;) {
-        const auto comma = text.find(',', start);
-        fields.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        if (comma == std::string::npos) return fields;
-        start = comma + 1;
-    }
-}
-
-// "windowNN" / "gaugeNN" style names: the number behind prefix, or -1.
-int numbered(const std::string& key, const std::string& prefix) {
-    if (key.size() <= prefix.size() || key.compare(0, prefix.size(), prefix) != 0) return -1;
-    const std::string digits = key.substr(prefix.size());
-    if (digits.size() > 4 ||
-        !std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
-        return -1;
-    return std::atoi(digits.c_str());
-}
+// Bytes a panel.cfg text never holds: control characters other than tab, CR, LF and
+// the old end-of-file mark.
+bool binary_byte(unsigned char c) { return c < 0x20 && c != '\t' && c != '\r' && c != '\n' && c != 0x1A; }
 
 class Reader {
 public:
@@ -83,13 +38,13 @@ public:
         number_ = number;
         std::string text = raw;
         if (!text.empty() && text.back() == '\r') text.pop_back();
-        const std::string bare = trim(uncommented(text));
-        if (bare.empty()) return;
-        if (bare.front() == '[') return section(bare);
-        if (section_ == Section::None || section_ == Section::Other) return;  // not ours: ignored
+        const std::string bare = trim(text);
+        if (bare.empty() || bare.compare(0, 2, "//") == 0 || bare.front() == ';') return;
+        if (bare.front() == '[') return section(trim(uncommented(bare)));
+        if (section_ == Section::None || section_ == Section::Other) return;  // not drawn: passed over
         const auto equals = text.find('=');
         if (equals == std::string::npos || equals > text.find("//"))
-            return error("expected KEY=VALUE, found \"" + bare + "\"");
+            return note(number_, "not KEY=VALUE, passed over: \"" + trim(uncommented(bare)) + "\"");
         const std::string key = lower(trim(text.substr(0, equals)));
         const std::string value = text.substr(equals + 1);
         if (section_ == Section::Titles)
@@ -99,19 +54,41 @@ public:
     }
 
     PanelConfig finish() {
-        for (auto& [index, window] : windows_) {
-            if (window.line > 0 && has_titles_ && window.title.empty())
-                note(window.line, "[Window" + two_digits(index) +
-                                      "] has no title in [Window Titles]; the simulator would not open it");
-            panel_.windows.push_back(std::move(window));
+        if (!has_titles_) {
+            for (auto& [index, window] : sections_) panel_.windows.push_back(std::move(window));
+            return std::move(panel_);
+        }
+        int created = 0;  // windows 00 .. created-1 have titles
+        while (titles_.count(created)) ++created;
+        for (auto& [index, title] : titles_) {
+            if (index >= created) continue;
+            auto found = sections_.find(index);
+            if (found == sections_.end()) {
+                note(title.line, "Window" + two_digits(index) + " has a title but no [Window" + two_digits(index) +
+                                     "] section: no window");
+                continue;
+            }
+            found->second.title = title.text;
+            panel_.windows.push_back(std::move(found->second));
+        }
+        for (const auto& [index, window] : sections_) {
+            if (index < created) continue;
+            const std::string name = "[Window" + two_digits(index) + "]";
+            if (titles_.count(index))
+                note(window.line, name + " is not created: the numbering in [Window Titles] breaks at Window" +
+                                      two_digits(created) + ", and the simulator creates no window behind it");
+            else
+                note(window.line, name + " has no title in [Window Titles]; the simulator does not create it");
         }
         return std::move(panel_);
     }
 
 private:
     enum class Section { None, Titles, Window, Other };
-
-    static std::string two_digits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+    struct Title {
+        std::string text;
+        int line = 0;
+    };
 
     void error(const std::string& what) { diagnostics_.error(panel_.source, number_, what); }
     void note(int line, const std::string& what) { diagnostics_.note(panel_.source, line, what); }
@@ -122,61 +99,70 @@ private:
             return error("section header \"" + header + "\" lacks its closing ']'");
         }
         const std::string name = lower(trim(header.substr(1, header.size() - 2)));
+        section_ = Section::Other;
         if (name == "window titles") {
             section_ = Section::Titles;
             has_titles_ = true;
             return;
         }
+        if (numbered(name, "vcockpit") >= 0) ++panel_.virtual_cockpits;
         const int index = numbered(name, "window");
-        if (index < 0) {
-            section_ = Section::Other;
-            return;
-        }
+        if (index < 0) return;
+        auto [found, fresh] = sections_.try_emplace(index);
+        if (!fresh)
+            return note(number_, "[Window" + two_digits(index) + "] given again (first at line " +
+                                     std::to_string(found->second.line) + "); this one is passed over");
         section_ = Section::Window;
-        window_ = &window(index);
-        if (window_->line > 0)
-            error("[Window" + two_digits(index) + "] given twice (first at line " + std::to_string(window_->line) +
-                  ")");
+        window_ = &found->second;
+        window_->index = index;
         window_->line = number_;
-    }
-
-    PanelWindow& window(int index) {
-        PanelWindow& w = windows_[index];
-        w.index = index;
-        return w;
     }
 
     void title(const std::string& key, const std::string& value) {
         const int index = numbered(key, "window");
-        if (index < 0) return;  // not a window title: ignored
-        window(index).title = trim(uncommented(value));
+        if (index < 0) return;  // not a window title: passed over
+        titles_.try_emplace(index, Title{trim(uncommented(value)), number_});
     }
 
     void window_key(const std::string& key, const std::string& raw) {
         if (numbered(key, "gauge") >= 0) return gauge(numbered(key, "gauge"), key, raw);
         const std::string value = trim(uncommented(raw));
         if (key == "size_mm")
-            size_mm(value);
+            pair_of_ints(key, value, false, window_->size_mm_w, window_->size_mm_h);
+        else if (key == "pixel_size")
+            pair_of_ints(key, value, true, window_->pixel_w, window_->pixel_h);
         else if (key == "position")
             position(value);
         else if (key == "window_pos")
-            fraction(key, value, window_->window_pos);
+            fraction(key, value, false, window_->window_pos);
         else if (key == "window_size")
-            fraction(key, value, window_->window_size);
+            fraction(key, value, true, window_->window_size);
         else if (key == "visible")
-            visible(value);
+            flag(key, value, window_->visible);
+        else if (key == "nomenu")
+            flag(key, value, window_->nomenu);
         else if (key == "ident")
             ident(value);
+        else if (key == "zorder")
+            whole(key, value, window_->zorder);
+        else if (key == "background_color")
+            colour(value);
+        else if (key == "file" || key == "file_1024")
+            bitmap_name(value, key == "file" ? window_->file : window_->file_1024);
+        else if (key == "type")
+            window_->type = value;
     }
 
-    void size_mm(const std::string& value) {
+    // W[,H] in whole units, H optional unless both are needed.
+    void pair_of_ints(const std::string& key, const std::string& value, bool both, int& w, int& h) {
         const auto fields = split_commas(value);
-        int w = 0, h = 0;
-        if (fields.size() > 2 || !parse_int(fields[0], w) || (fields.size() == 2 && !parse_int(fields[1], h)) ||
-            w < 0 || h < 0)
-            return error("size_mm \"" + value + "\" is not WIDTH[,HEIGHT] in whole millimetres");
-        window_->size_mm_w = w;
-        window_->size_mm_h = h;
+        int a = 0, b = 0;
+        if (fields.size() > 2 || (both && fields.size() != 2) || !parse_int(fields[0], a) ||
+            (fields.size() == 2 && !parse_int(fields[1], b)) || a < 0 || b < 0)
+            return error(key + " \"" + value + "\" is not " + (both ? "WIDTH,HEIGHT" : "WIDTH[,HEIGHT]") +
+                         " in whole units");
+        w = a;
+        h = b;
     }
 
     void position(const std::string& value) {
@@ -185,17 +171,25 @@ private:
         window_->position = n;
     }
 
-    void fraction(const std::string& key, const std::string& value, std::optional<ScreenFraction>& out) {
+    void fraction(const std::string& key, const std::string& value, bool width_alone,
+                  std::optional<ScreenFraction>& out) {
         const auto fields = split_commas(value);
         ScreenFraction f;
-        if (fields.size() != 2 || !parse_real(fields[0], f.x) || !parse_real(fields[1], f.y))
-            return error(key + " \"" + value + "\" is not X,Y (two decimal numbers)");
+        const bool one = width_alone && fields.size() == 1;
+        if ((fields.size() != 2 && !one) || !parse_real(fields[0], f.x) || (!one && !parse_real(fields[1], f.y)) ||
+            f.x < 0 || f.y < 0)
+            return error(key + " \"" + value + "\" is not " + (width_alone ? "W[,H]" : "X,Y") +
+                         " (decimal fractions of the screen)");
         out = f;
     }
 
-    void visible(const std::string& value) {
-        if (value != "0" && value != "1") return error("visible \"" + value + "\" is not 0 or 1");
-        window_->visible = value == "1";
+    void flag(const std::string& key, const std::string& value, bool& out) {
+        if (value != "0" && value != "1") return error(key + " \"" + value + "\" is not 0 or 1");
+        out = value == "1";
+    }
+
+    void whole(const std::string& key, const std::string& value, int& out) {
+        if (!parse_int(value, out)) error(key + " \"" + value + "\" is not a whole number");
     }
 
     void ident(const std::string& value) {
@@ -204,19 +198,45 @@ private:
             window_->ident = n;
             return;
         }
-        for (const PanelWindowName& row : PANEL_WINDOW_NAMES) {
-            if (lower(value) == lower(row.name)) {
-                window_->ident = row.window;
-                return;
-            }
+        if (const auto known = known_window_ident(value)) {
+            window_->ident = *known;
+            return;
         }
-        error("ident \"" + value + "\" is neither a number nor a known window name");
+        if (value.empty()) return error("ident is empty");
+        window_->ident_name = value;
+        note(number_, "ident " + value +
+                          " is not a window name of this module: a window of its own, which no command can "
+                          "open or close by number");
+    }
+
+    void colour(const std::string& value) {
+        const auto fields = split_commas(value);
+        int rgb[3] = {0, 0, 0};
+        bool ok = fields.size() == 3;
+        for (size_t i = 0; ok && i < 3; ++i) ok = parse_int(fields[i], rgb[i]) && rgb[i] >= 0 && rgb[i] <= 255;
+        if (!ok) return note(number_, "background_color \"" + value + "\" is not R,G,B (0 to 255), passed over");
+        window_->background_color =
+            static_cast<uint32_t>(rgb[0]) << 16 | static_cast<uint32_t>(rgb[1]) << 8 | static_cast<uint32_t>(rgb[2]);
+    }
+
+    void bitmap_name(const std::string& value, std::optional<BitmapName>& out) {
+        if (!value.empty()) out = BitmapName{value, number_};
     }
 
     // gaugeNN=MODULE!GAUGE, X, Y[, W[, H[, PARAMETERS]]]
     void gauge(int index, const std::string& key, const std::string& raw) {
-        std::string fields_text = raw;
-        std::optional<std::string> parameters;
+        const std::string what = key + ": ";
+        const auto comment = raw.find("//");
+        const std::string full = trim(raw.substr(0, std::min(raw.find(','), comment)));
+        const auto bang = full.find('!');
+        if (bang == std::string::npos || bang == 0 || bang + 1 == full.size())
+            return error(what + "expected MODULE!GAUGE, found \"" + full + "\"");
+        PanelGauge g;
+        g.index = index;
+        g.module = trim(full.substr(0, bang));
+        g.name = trim(full.substr(bang + 1));
+        g.line = number_;
+        const bool ours = is_module_gauge(g);
         // The comma that ends the fifth field, if there is one: the parameters follow it.
         std::string::size_type comma = std::string::npos, from = 0;
         for (int i = 0; i < kGaugeFields; ++i) {
@@ -224,45 +244,44 @@ private:
             if (comma == std::string::npos) break;
             from = comma + 1;
         }
-        const auto comment = raw.find("//");
-        if (comment != std::string::npos && (comma == std::string::npos || comment < comma)) {
+        std::string fields_text = raw;
+        if (comment != std::string::npos && (comma == std::string::npos || comment < comma || !ours)) {
             fields_text = raw.substr(0, comment);
+            if (comma != std::string::npos && comma < comment) {
+                fields_text = raw.substr(0, comma);
+                g.parameters = trim(raw.substr(comma + 1, comment - comma - 1));
+            }
         } else if (comma != std::string::npos) {
             fields_text = raw.substr(0, comma);
-            parameters = trim(raw.substr(comma + 1));
+            g.parameters = trim(raw.substr(comma + 1));
         }
         const auto fields = split_commas(fields_text);
-        const std::string what = key + ": ";
-        const std::string full = trim(fields[0]);
-        const auto bang = full.find('!');
-        if (bang == std::string::npos || bang == 0 || bang + 1 == full.size())
-            return error(what + "expected MODULE!GAUGE, found \"" + full + "\"");
-        if (fields.size() < 3) return error(what + "missing comma: the line needs at least MODULE!GAUGE, X, Y");
-        PanelGauge g;
-        g.index = index;
-        g.module = trim(full.substr(0, bang));
-        g.name = trim(full.substr(bang + 1));
-        g.parameters = std::move(parameters);
-        g.line = number_;
+        // Another module's line the simulator cannot read is its author's business.
+        auto fault = [&](const std::string& why) {
+            ours ? error(what + why) : note(number_, what + why + ", passed over");
+        };
+        if (fields.size() < 3) return fault("missing comma: the line needs at least MODULE!GAUGE, X, Y");
         static const char* const kNames[] = {"", "x", "y", "width", "height"};
         int* const slots[] = {nullptr, &g.x, &g.y, &g.w, &g.h};
         for (size_t i = 1; i < fields.size(); ++i) {
             const bool optional = i >= 3;
             if (optional && trim(fields[i]).empty()) continue;
             if (!parse_int(fields[i], *slots[i]))
-                return error(what + std::string(kNames[i]) + " \"" + trim(fields[i]) + "\" is not a whole number");
+                return fault(std::string(kNames[i]) + " \"" + trim(fields[i]) + "\" is not a whole number");
             if (optional && *slots[i] < 0)
-                return error(what + std::string(kNames[i]) + " " + trim(fields[i]) + " is negative");
+                return fault(std::string(kNames[i]) + " " + trim(fields[i]) + " is negative");
         }
         for (const PanelGauge& other : window_->gauges)
             if (other.index == index)
-                return error(what + "given twice in this window (first at line " + std::to_string(other.line) + ")");
+                return note(number_, what + "given twice in this window (first at line " + std::to_string(other.line) +
+                                         "); the simulator shows the first only");
         window_->gauges.push_back(std::move(g));
     }
 
     Diagnostics& diagnostics_;
     PanelConfig panel_;
-    std::map<int, PanelWindow> windows_;
+    std::map<int, PanelWindow> sections_;
+    std::map<int, Title> titles_;
     Section section_ = Section::None;
     PanelWindow* window_ = nullptr;
     bool has_titles_ = false;
@@ -273,51 +292,72 @@ private:
 
 PanelConfig parse_panel_config(const std::string& text, const std::string& source, Diagnostics& diagnostics) {
     Reader reader(source, diagnostics);
-    std::istringstream in(text);
-    int number = 0;
-    for (std::string line; std::getline(in, line);) reader.line(line, ++number);
+    size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // UTF-8 byte-order mark
+    for (int number = 1; at < text.size(); ++number) {
+        const size_t end = std::min(text.find('\n', at), text.size());
+        if (end - at > MAX_LINE) {
+            diagnostics.error(source, number,
+                              "line longer than " + std::to_string(MAX_LINE) + " characters: not a panel.cfg text");
+            break;
+        }
+        const std::string line = text.substr(at, end - at);
+        const auto odd = std::find_if(line.begin(), line.end(), [](unsigned char c) { return binary_byte(c); });
+        if (odd != line.end()) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(*odd));
+            diagnostics.error(source, number, std::string("holds the byte ") + hex + ": not a panel.cfg text");
+            break;
+        }
+        reader.line(line, number);
+        at = end + 1;
+    }
     return reader.finish();
 }
 
 PanelConfig read_panel_config(const std::string& path, Diagnostics& diagnostics) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        diagnostics.error(path, 0, "cannot open panel configuration");
-        PanelConfig empty;
-        empty.source = path;
+    PanelConfig empty;
+    empty.source = path;
+    std::error_code code;
+    const auto status = std::filesystem::status(path, code);
+    if (code || !std::filesystem::exists(status)) {
+        diagnostics.error(path, 0, "cannot open panel configuration: no such file");
         return empty;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parse_panel_config(text.str(), path, diagnostics);
+    if (!std::filesystem::is_regular_file(status)) {
+        diagnostics.error(path, 0, "is not a file (a panel configuration is a panel.cfg file)");
+        return empty;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string text(MAX_FILE + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad() || (!in && !in.eof())) {
+        diagnostics.error(path, 0, "cannot read panel configuration");
+        return empty;
+    }
+    text.resize(static_cast<size_t>(in.gcount()));
+    if (text.size() > MAX_FILE) {
+        diagnostics.error(path, 0, "larger than " + std::to_string(MAX_FILE >> 20) + " MB: not a panel.cfg text");
+        return empty;
+    }
+    return parse_panel_config(text, path, diagnostics);
+}
+
+std::optional<int32_t> known_window_ident(const std::string& name) {
+    for (const PanelWindowName& row : PANEL_WINDOW_NAMES)
+        if (lower(name) == lower(row.name)) return row.window;
+    return std::nullopt;
+}
+
+std::optional<int32_t> window_name_at(const std::string& text) {
+    for (const PanelWindowName& row : PANEL_WINDOW_NAMES)
+        if (text.compare(0, std::strlen(row.name), row.name) == 0) return row.window;
+    return std::nullopt;
 }
 
 int32_t window_ident(const PanelWindow& window) { return window.ident ? *window.ident : -1 - window.index; }
 
-bool place_panel(PanelHost& host, const PanelConfig& panel, Diagnostics& diagnostics) {
-    const std::string ours = lower(MODULE_NAME);
-    // Every window exists before any gauge is installed: a start command may close a
-    // window that a later section declares.
-    for (const PanelWindow& window : panel.windows)
-        host.aircraft().declare_window(window_ident(window), window.visible);
-    for (const PanelWindow& window : panel.windows) {
-        const int32_t ident = window_ident(window);
-        for (const PanelGauge& gauge : window.gauges) {
-            if (lower(gauge.module) != ours) {
-                diagnostics.note(panel.source, gauge.line,
-                                 "gauge " + gauge.module + "!" + gauge.name + " belongs to another module; not placed");
-                continue;
-            }
-            Diagnostics placing;
-            const int id = host.place(gauge.name, gauge.parameters, placing, ident);
-            diagnostics.merge(placing, panel.source, gauge.line);
-            if (id < 0) continue;
-            Placement* p = host.placement(id);
-            p->x = gauge.x;
-            p->y = gauge.y;
-            p->w = gauge.w;
-            p->h = gauge.h;
-        }
-    }
-    return diagnostics.ok();
+std::string window_label(const PanelWindow& window) {
+    return window.title.empty() ? "Window" + std::to_string(window.index) : window.title;
 }
+
+bool is_module_gauge(const PanelGauge& gauge) { return lower(gauge.module) == lower(MODULE_NAME); }

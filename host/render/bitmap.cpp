@@ -28,7 +28,7 @@ struct DibLayout {
 
 // Reads the info header at dib (offset into data) and works out where palette and
 // pixels lie. file_offset is the pixel offset a file header gave, or 0.
-bool read_layout(const uint8_t* data, size_t size, size_t dib, size_t file_offset, DibLayout& layout,
+bool read_layout(const uint8_t* data, size_t size, size_t dib, size_t file_offset, size_t max_pixels, DibLayout& layout,
                  std::string& error) {
     if (size < dib + 40) return error = "bitmap header is cut short", false;
     const uint32_t header_size = le32(data + dib);
@@ -44,6 +44,10 @@ bool read_layout(const uint8_t* data, size_t size, size_t dib, size_t file_offse
         return error = "unsupported bit depth " + std::to_string(layout.bits), false;
     if (width <= 0 || width > MAX_SIDE || height == 0 || height < -MAX_SIDE || height > MAX_SIDE)
         return error = "bitmap size out of range", false;
+    if (static_cast<size_t>(width) * static_cast<size_t>(height < 0 ? -height : height) > max_pixels)
+        return error = "bitmap of " + std::to_string(width) + " x " + std::to_string(height < 0 ? -height : height) +
+                       " pixels is larger than " + std::to_string(max_pixels) + " pixels",
+               false;
     layout.width = width;
     layout.top_down = height < 0;
     layout.height = height < 0 ? -height : height;
@@ -82,7 +86,7 @@ uint32_t pixel(const uint8_t* data, const DibLayout& layout, const uint8_t* row,
 
 }  // namespace
 
-bool decode_bmp(const uint8_t* data, size_t size, Bitmap& out, std::string& error) {
+bool decode_bmp(const uint8_t* data, size_t size, Bitmap& out, std::string& error, size_t max_pixels) {
     if (!data) return error = "no bitmap data", false;
     size_t dib = 0, file_offset = 0;
     if (size >= 2 && data[0] == 'B' && data[1] == 'M') {
@@ -91,7 +95,7 @@ bool decode_bmp(const uint8_t* data, size_t size, Bitmap& out, std::string& erro
         file_offset = le32(data + 10);
     }
     DibLayout layout;
-    if (!read_layout(data, size, dib, file_offset, layout, error)) return false;
+    if (!read_layout(data, size, dib, file_offset, max_pixels, layout, error)) return false;
     out.width = layout.width;
     out.height = layout.height;
     out.pixels.assign(static_cast<size_t>(layout.width) * static_cast<size_t>(layout.height), 0);

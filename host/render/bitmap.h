@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// The largest picture decode_bmp takes unless told otherwise: 16384 x 16384.
+inline constexpr size_t BMP_MAX_PIXELS = size_t{16384} * 16384;
+
 // A decoded picture: rows top to bottom, each pixel 0x00RRGGBB.
 struct Bitmap {
     int width = 0;
@@ -22,8 +25,9 @@ struct Bitmap {
 // Decodes uncompressed BMP data: 1, 4 and 8 bits per pixel with a palette, 24 and 32
 // bits per pixel; bottom-up or top-down rows. The data may start with the 14-byte file
 // header ("BM") or directly with the info header, as a bitmap resource does. On
-// failure returns false and says what was wrong in error.
-bool decode_bmp(const uint8_t* data, size_t size, Bitmap& out, std::string& error);
+// failure returns false and says what was wrong in error. A picture of more than
+// max_pixels pixels is refused before anything is allocated.
+bool decode_bmp(const uint8_t* data, size_t size, Bitmap& out, std::string& error, size_t max_pixels = BMP_MAX_PIXELS);
 
 // Where the renderer finds a bitmap by its resource id.
 class BitmapSource {

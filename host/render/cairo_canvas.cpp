@@ -94,16 +94,20 @@ cairo_surface_t* CairoCanvas::surface_for(const Bitmap& bitmap, bool black_trans
 void CairoCanvas::begin_window(const WindowFrame& window) {
     const Rect& a = window.area;
     cairo_save(cr_);
-    cairo_select_font_face(cr_, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_set_font_size(cr_, 13.0);
-    cairo_set_source_rgb(cr_, 0.78, 0.78, 0.74);
-    cairo_move_to(cr_, a.x + 2, a.y - 6);
-    const std::string label = window.title.empty() ? "window " + std::to_string(window.ident) : window.title;
-    cairo_show_text(cr_, label.c_str());
+    if (window.titled) {
+        cairo_select_font_face(cr_, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+        cairo_set_font_size(cr_, 13.0);
+        cairo_set_source_rgb(cr_, 0.78, 0.78, 0.74);
+        cairo_move_to(cr_, a.x + 2, a.y - 6);
+        const std::string label = window.title.empty() ? "window " + std::to_string(window.ident) : window.title;
+        cairo_show_text(cr_, label.c_str());
+    }
     cairo_rectangle(cr_, a.x, a.y, a.w, a.h);
     cairo_clip(cr_);
-    set_colour(cr_, window.background, window.dim);
-    cairo_paint(cr_);
+    if (window.fill) {
+        set_colour(cr_, window.background, window.dim);
+        cairo_paint(cr_);
+    }
 }
 
 void CairoCanvas::end_window() { cairo_restore(cr_); }
@@ -175,6 +179,37 @@ void CairoCanvas::text(const TextDraw& draw) {
     set_colour(cr_, draw.colour, draw.dim);
     cairo_move_to(cr_, x, baseline);
     cairo_show_text(cr_, draw.text.c_str());
+    cairo_restore(cr_);
+}
+
+void CairoCanvas::placeholder(const PlaceholderDraw& draw) {
+    constexpr double kMarker = 6.0;
+    const Rect& b = draw.box;
+    cairo_save(cr_);
+    cairo_set_line_width(cr_, 1.0);
+    if (draw.marker) {
+        cairo_set_source_rgb(cr_, 1.0, 0.78, 0.2);
+        cairo_move_to(cr_, b.x - kMarker, b.y);
+        cairo_line_to(cr_, b.x + kMarker, b.y);
+        cairo_move_to(cr_, b.x, b.y - kMarker);
+        cairo_line_to(cr_, b.x, b.y + kMarker);
+        cairo_stroke(cr_);
+    } else {
+        cairo_rectangle(cr_, b.x + 0.5, b.y + 0.5, std::max(b.w - 1, 0.0), std::max(b.h - 1, 0.0));
+        cairo_set_source_rgba(cr_, 0.55, 0.55, 0.6, 0.35);
+        cairo_fill_preserve(cr_);
+        const double dash = 4.0;
+        cairo_set_dash(cr_, &dash, 1, 0);
+        cairo_set_source_rgb(cr_, 1.0, 0.78, 0.2);
+        cairo_stroke(cr_);
+        cairo_rectangle(cr_, b.x, b.y, b.w, b.h);
+        cairo_clip(cr_);
+    }
+    cairo_select_font_face(cr_, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr_, 11.0);
+    cairo_set_source_rgb(cr_, 1.0, 0.9, 0.6);
+    cairo_move_to(cr_, draw.marker ? b.x + kMarker + 2 : b.x + 3, draw.marker ? b.y - 2 : b.y + 13);
+    cairo_show_text(cr_, draw.label.c_str());
     cairo_restore(cr_);
 }
 

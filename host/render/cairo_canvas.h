@@ -29,6 +29,7 @@ public:
     void end_gauge() override;
     void bitmap(const BitmapDraw& draw) override;
     void text(const TextDraw& draw) override;
+    void placeholder(const PlaceholderDraw& draw) override;
 
     // Writes the picture; false with an error about the file when that fails.
     bool write_png(const std::string& path, Diagnostics& diagnostics);

@@ -20,6 +20,8 @@ struct WindowFrame {
     Rect area;                       // canvas pixels
     uint32_t background = 0x303030;  // 0xRRGGBB
     bool dim = false;                // night: the window background is dimmed too
+    bool titled = true;              // the title is written in the band above the area
+    bool fill = true;                // the area is filled with the background colour
 };
 
 // One placed gauge: canvas pixels = origin + face pixels * scale.
@@ -57,6 +59,14 @@ struct TextDraw {
     bool dim = false;
 };
 
+// A gauge of another module, which the host cannot draw: its box with its name in it,
+// or, where the panel gives it no size, a marker at its place.
+struct PlaceholderDraw {
+    std::string label;  // MODULE!GAUGE
+    Rect box;           // canvas pixels; w and h 0 for a marker at (x, y)
+    bool marker = false;
+};
+
 class Canvas {
 public:
     virtual ~Canvas() = default;
@@ -66,6 +76,7 @@ public:
     virtual void end_gauge() = 0;
     virtual void bitmap(const BitmapDraw& draw) = 0;
     virtual void text(const TextDraw& draw) = 0;
+    virtual void placeholder(const PlaceholderDraw& draw) = 0;
 };
 
 // Height of the band above a window's area where a canvas may write its title.

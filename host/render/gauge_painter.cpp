@@ -92,7 +92,7 @@ bool GaugePainter::face_size(const Placement& placement, int& width, int& height
     return true;
 }
 
-void GaugePainter::paint(const Placement& placement, double x, double y) {
+void GaugePainter::paint(const Placement& placement, double x, double y, double window_sx, double window_sy) {
     current_ = &placement;
     GaugeFrame frame;
     frame.name = placement.name;
@@ -103,6 +103,8 @@ void GaugePainter::paint(const Placement& placement, double x, double y) {
         frame.scale_x = static_cast<double>(placement.w) / face_w;
         frame.scale_y = placement.h > 0 ? static_cast<double>(placement.h) / face_h : frame.scale_x;
     }
+    frame.scale_x *= window_sx;
+    frame.scale_y *= window_sy;
     canvas_.begin_gauge(frame);
     for (const ElementState& state : placement.elements)
         if (const ElementKind* kind = find_element_kind(state.element->kind)) kind->paint(*this, state);

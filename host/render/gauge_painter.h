@@ -63,8 +63,9 @@ public:
     // Face size of a gauge in pixels (its root bitmap), or 0 x 0 if unknown.
     bool face_size(const Placement& placement, int& width, int& height);
     // Draws a placement whose face's top-left corner lands at (x, y) on the canvas,
-    // scaled to the width (and height, if given) the panel gives it.
-    void paint(const Placement& placement, double x, double y);
+    // scaled to the width (and height, if given) the panel gives it, and then by the
+    // window's scale (canvas pixels per unit of its size_mm).
+    void paint(const Placement& placement, double x, double y, double window_sx = 1.0, double window_sy = 1.0);
 
     // Bitmaps that were asked for and not found, as "gauge NAME: no bitmap ID".
     const std::vector<std::string>& problems() const { return problems_; }

@@ -1,6 +1,7 @@
-// Drawing what a panel shows at this moment into one PNG file: every open window of the
-// panel configuration with the gauges placed on it, or, for gauges placed without a
-// panel, each gauge in a window of its own.
+// Drawing what a panel shows at this moment into one PNG file: the chosen windows of
+// the panel configuration in the sheet or the screen layout, with their backgrounds,
+// the gauges placed on them and other modules' gauges as placeholders; or, for gauges
+// placed without a panel, each gauge in a window of its own.
 #pragma once
 
 #include <string>
@@ -8,21 +9,52 @@
 
 #include "host/base/diagnostics.h"
 #include "host/panel/panel_config.h"
+#include "host/render/panel_bitmaps.h"
 #include "host/render/panel_picture.h"
 
 class PanelHost;
 
-// The windows to draw, in the panel's window order; only those the aircraft has open.
-std::vector<PanelWindowView> panel_views(PanelHost& host, const PanelConfig* panel);
+// Which windows a picture shows: those open now (as the panel loads, or as clicks left
+// them), all of them, or those a list names (by ident number, window name, ident name,
+// title or WindowNN, without regard to case).
+struct WindowChoice {
+    enum class Kind { visible, all, list };
+    Kind kind = Kind::visible;
+    std::vector<std::string> names;
+};
+
+struct PictureOptions {
+    PaintOptions paint;
+    bool screen_layout = false;  // false: the sheet
+    Size screen{1024, 768};      // the screen's pixels (and which background bitmaps)
+    WindowChoice windows;
+    double scale = 1.0;  // the sheet's pixels per window pixel
+};
+
+// The panel's windows the choice takes, in the panel's order; false with error for a
+// name of the list that no window has.
+bool choose_windows(PanelHost& host, const PanelConfig& panel, const WindowChoice& choice,
+                    std::vector<const PanelWindow*>& chosen, std::string& error);
+
+// The views of the chosen windows (without a panel: every placement in a window of its
+// own). faces gives the gauges' face sizes; backgrounds may be null.
+std::vector<PanelWindowView> panel_views(PanelHost& host, const PanelConfig* panel, BitmapSource& faces,
+                                         const PanelBackgrounds* backgrounds = nullptr,
+                                         const std::vector<const PanelWindow*>* chosen = nullptr,
+                                         const PictureOptions& options = {});
+
+// The largest picture drawn, on either side.
+inline constexpr int MAX_PICTURE_SIDE = 20000;
 
 struct RenderOutcome {
     bool written = false;     // the picture file is there (perhaps with pictures missing)
-    Diagnostics diagnostics;  // about the file: why it was not written, what could not be
-                              // drawn (missing bitmaps); any error fails the drawing
+    Diagnostics diagnostics;  // why it was not written, what could not be drawn (missing
+                              // bitmaps: errors, which fail the drawing), what is worth knowing
+                              // (missing backgrounds, nothing open: notes)
     int width = 0, height = 0;
     int windows = 0;
 };
 
 // Draws the host's current state (its last frame) with the module's own bitmaps.
 RenderOutcome render_panel_png(PanelHost& host, const PanelConfig* panel, const std::string& path,
-                               const PaintOptions& options);
+                               const PictureOptions& options);

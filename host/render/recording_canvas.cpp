@@ -36,6 +36,27 @@ void RecordingCanvas::text(const TextDraw& text) {
     draws_.push_back(draw);
 }
 
+void RecordingCanvas::placeholder(const PlaceholderDraw& placeholder) {
+    RecordedDraw draw;
+    draw.kind = RecordedDraw::Kind::Placeholder;
+    draw.placeholder = placeholder;
+    draws_.push_back(draw);
+}
+
+std::vector<PlaceholderDraw> RecordingCanvas::placeholders() const {
+    std::vector<PlaceholderDraw> out;
+    for (const auto& draw : draws_)
+        if (draw.kind == RecordedDraw::Kind::Placeholder) out.push_back(draw.placeholder);
+    return out;
+}
+
+std::vector<WindowFrame> RecordingCanvas::windows() const {
+    std::vector<WindowFrame> out;
+    for (const auto& draw : draws_)
+        if (draw.kind == RecordedDraw::Kind::Window) out.push_back(draw.window);
+    return out;
+}
+
 std::vector<BitmapDraw> RecordingCanvas::bitmaps(uint32_t id) const {
     std::vector<BitmapDraw> out;
     for (const auto& draw : draws_)
@@ -82,6 +103,11 @@ std::string RecordingCanvas::describe() const {
                 std::snprintf(line, sizeof line, "  text \"%s\" in %g,%g %gx%g font %s colour %06x%s\n",
                               draw.text.text.c_str(), draw.text.box.x, draw.text.box.y, draw.text.box.w,
                               draw.text.box.h, draw.text.font.c_str(), draw.text.colour, draw.text.dim ? " dim" : "");
+                break;
+            case RecordedDraw::Kind::Placeholder:
+                std::snprintf(line, sizeof line, "  placeholder \"%s\" at %g,%g %gx%g%s\n",
+                              draw.placeholder.label.c_str(), draw.placeholder.box.x, draw.placeholder.box.y,
+                              draw.placeholder.box.w, draw.placeholder.box.h, draw.placeholder.marker ? " marker" : "");
                 break;
         }
         out += line;

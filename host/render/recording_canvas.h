@@ -8,13 +8,14 @@
 #include "host/render/canvas.h"
 
 struct RecordedDraw {
-    enum class Kind { Window, Gauge, Bitmap, Text };
+    enum class Kind { Window, Gauge, Bitmap, Text, Placeholder };
     Kind kind = Kind::Bitmap;
     std::string gauge;  // the gauge being drawn (empty for windows)
     WindowFrame window;
     GaugeFrame frame;
     BitmapDraw bitmap;  // bitmap pointer is cleared: only the id is kept
     TextDraw text;
+    PlaceholderDraw placeholder;
 };
 
 class RecordingCanvas : public Canvas {
@@ -25,12 +26,15 @@ public:
     void end_gauge() override { gauge_.clear(); }
     void bitmap(const BitmapDraw& draw) override;
     void text(const TextDraw& draw) override;
+    void placeholder(const PlaceholderDraw& draw) override;
 
     const std::vector<RecordedDraw>& draws() const { return draws_; }
     // The bitmap primitives with this id, in drawing order.
     std::vector<BitmapDraw> bitmaps(uint32_t id) const;
     std::vector<BitmapDraw> all_bitmaps() const;
     std::vector<TextDraw> texts() const;
+    std::vector<PlaceholderDraw> placeholders() const;
+    std::vector<WindowFrame> windows() const;
     void clear() { draws_.clear(); }
     // One line per primitive, for failure messages.
     std::string describe() const;

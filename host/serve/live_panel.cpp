@@ -22,6 +22,8 @@ constexpr uint64_t kVarsEvery = 6;
 // The most flight frames one real frame runs, whatever the speed.
 constexpr int kMostFramesPerTick = 16;
 constexpr size_t kNotesShown = 20;
+// The screen the page stands for, for the windows' background bitmaps (file_1024=).
+constexpr int kScreenWidth = 1024;
 const std::string kNoGauge;
 
 std::string base64(const std::string& bytes) {
@@ -79,6 +81,7 @@ struct LivePanel::GaugeView {
     int width = 1, height = 1;   // the picture's pixels, as the panel places it
     bool shown = false;          // in an open window
     double x = 0, y = 0;         // where the picture lies in the panel picture
+    double sx = 1, sy = 1;       // the window's pixels per unit of gauge position
     std::string rects_json;      // click spots and tooltips, in face pixels
     std::vector<double> drawn;   // the element states the picture shows
     std::string drawn_text;
@@ -116,6 +119,7 @@ bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
     if (!host_->load_module(options.module_path, diagnostics)) return false;
     bitmaps_ = std::make_unique<ModuleBitmaps>(host_->module()->instance());
     if (!open_panel(*host_, options.panel_path, panel_, diagnostics)) return false;
+    backgrounds_ = std::make_unique<PanelBackgrounds>(panel_, kScreenWidth, diagnostics);
     if (!options.scenario_path.empty()) {
         std::ifstream in(options.scenario_path, std::ios::binary);
         if (!in) {
@@ -137,9 +141,6 @@ bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
         auto view = std::make_unique<GaugeView>();
         view->placement = p.get();
         sizes.face_size(*p, view->face_w, view->face_h);
-        const double scale = p->w > 0 && view->face_w > 0 ? static_cast<double>(p->w) / view->face_w : 1.0;
-        view->width = std::max(1, p->w > 0 ? p->w : view->face_w);
-        view->height = std::max(1, p->h > 0 ? p->h : static_cast<int>(std::ceil(view->face_h * scale)));
         std::string spots, helps;
         std::vector<std::pair<int, int>> open;
         for (const MouseRect* rect = p->gauge->mouse_rects; rect && rect->kind != MOUSE_END; ++rect) {
@@ -347,15 +348,17 @@ void LivePanel::take_trace() {
 }
 
 void LivePanel::lay_out() {
-    views_ = open_window_views(*host_, panel_);
+    views_ = open_window_views(*host_, panel_, *bitmaps_, *backgrounds_);
     layout_ = lay_out_panel(views_, *bitmaps_);
     for (auto& g : gauges_) g->shown = false;
     std::map<int32_t, std::unique_ptr<WindowPicture>> pictures;
     for (size_t i = 0; i < views_.size() && i < layout_.areas.size(); ++i) {
         const Rect& area = layout_.areas[i];
+        const double sx = views_[i].units_w > 0 ? area.w / views_[i].units_w : 1.0;
+        const double sy = views_[i].units_h > 0 ? area.h / views_[i].units_h : 1.0;
         for (const Placement* p : views_[i].gauges)
             for (auto& g : gauges_)
-                if (g->placement == p) g->shown = true, g->x = area.x + p->x, g->y = area.y + p->y;
+                if (g->placement == p) place_view(*g, area.x + p->x * sx, area.y + p->y * sy, sx, sy);
         auto& picture = pictures[views_[i].ident];
         auto old = window_pictures_.find(views_[i].ident);
         picture = old != window_pictures_.end() ? std::move(old->second) : std::make_unique<WindowPicture>();
@@ -368,6 +371,28 @@ void LivePanel::lay_out() {
     window_pictures_ = std::move(pictures);
     ++layout_version_;
     layout_dirty_ = true;
+}
+
+void LivePanel::place_view(GaugeView& view, double x, double y, double sx, double sy) {
+    const Placement& p = *view.placement;
+    const double scale = p.w > 0 && view.face_w > 0 ? static_cast<double>(p.w) / view.face_w : 1.0;
+    const double units_w = p.w > 0 ? p.w : view.face_w;
+    const double units_h = p.h > 0 ? p.h : view.face_h * scale;
+    const int width = std::max(1, static_cast<int>(std::ceil(units_w * sx)));
+    const int height = std::max(1, static_cast<int>(std::ceil(units_h * sy)));
+    if (width != view.width || height != view.height || sx != view.sx || sy != view.sy) {
+        // A new size: the picture is drawn again, and travels whole.
+        view.canvas.reset();
+        view.sent_pixels.clear();
+        view.has_picture = false;
+    }
+    view.shown = true;
+    view.x = x;
+    view.y = y;
+    view.sx = sx;
+    view.sy = sy;
+    view.width = width;
+    view.height = height;
 }
 
 bool LivePanel::gauge_changed(GaugeView& view) {
@@ -422,7 +447,7 @@ void LivePanel::draw_gauge(GaugeView& view) {
     CairoCanvas& canvas = *view.canvas;
     canvas.clear();
     GaugePainter painter(*bitmaps_, canvas, {.night = night_});
-    painter.paint(*view.placement, 0, 0);
+    painter.paint(*view.placement, 0, 0, view.sx, view.sy);
     view.has_picture = true;
     const CairoCanvas::PixelBox box = changed_box(canvas, view.sent_pixels);
     if (box.w == 0) return;  // new element states, the same pixels: nothing to send
@@ -444,14 +469,16 @@ void LivePanel::draw_gauge(GaugeView& view) {
 void LivePanel::draw_window(WindowPicture& picture) {
     const int band = static_cast<int>(WINDOW_TITLE_BAND);
     CairoCanvas canvas(picture.width, picture.height + band);
-    WindowFrame frame;
-    frame.title = picture.view.title;
-    frame.ident = picture.view.ident;
-    frame.area = {0, WINDOW_TITLE_BAND, static_cast<double>(picture.width), static_cast<double>(picture.height)};
-    frame.background = picture.view.background;
-    frame.dim = night_;
-    canvas.begin_window(frame);
-    canvas.end_window();
+    // The window as render draws it (title, background, other modules' placeholders),
+    // without the gauges: those lie over it, each a picture of its own.
+    PanelWindowView bare = picture.view;
+    bare.gauges.clear();
+    PanelLayout alone;
+    alone.width = picture.width;
+    alone.height = picture.height + band;
+    alone.areas = {{0, WINDOW_TITLE_BAND, static_cast<double>(picture.width), static_cast<double>(picture.height)}};
+    alone.order = {0};
+    paint_panel({bare}, alone, *bitmaps_, canvas, {.night = night_});
     std::string png;
     canvas.encode_png(png);
     picture.png_base64 = base64(png);

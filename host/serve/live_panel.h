@@ -110,6 +110,7 @@ private:
     void take_trace();
     uint16_t gauge_number(std::string_view name, uint16_t guess) const;
     void lay_out();
+    void place_view(GaugeView& view, double x, double y, double sx, double sy);
     bool gauge_changed(GaugeView& view);
     void draw_gauge(GaugeView& view);
     void draw_window(WindowPicture& picture);
@@ -123,6 +124,7 @@ private:
     std::unique_ptr<PanelHost> host_;
     PanelConfig panel_;
     std::unique_ptr<ModuleBitmaps> bitmaps_;
+    std::unique_ptr<PanelBackgrounds> backgrounds_;
     std::string click_wav_;
 
     // The flight clock.

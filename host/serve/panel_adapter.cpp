@@ -12,8 +12,12 @@ bool open_panel(PanelHost& host, const std::string& path, PanelConfig& panel, Di
     return diagnostics.ok();
 }
 
-std::vector<PanelWindowView> open_window_views(PanelHost& host, const PanelConfig& panel) {
-    return panel_views(host, &panel);
+std::vector<PanelWindowView> open_window_views(PanelHost& host, const PanelConfig& panel, BitmapSource& faces,
+                                               const PanelBackgrounds& backgrounds) {
+    std::vector<const PanelWindow*> open;
+    std::string unused;
+    choose_windows(host, panel, {}, open, unused);  // the open ones: no list that could fail
+    return panel_views(host, &panel, faces, &backgrounds, &open);
 }
 
 std::vector<std::string> run_scenario_line(const ScenarioRunner& runner, PanelHost& host, const std::string& line,

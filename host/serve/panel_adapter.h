@@ -23,7 +23,8 @@ using ScenarioRunner = std::function<Diagnostics(PanelHost& host, const std::str
 bool open_panel(PanelHost& host, const std::string& path, PanelConfig& panel, Diagnostics& diagnostics);
 
 // The open windows as `render` lays them out, in the panel's window order.
-std::vector<PanelWindowView> open_window_views(PanelHost& host, const PanelConfig& panel);
+std::vector<PanelWindowView> open_window_views(PanelHost& host, const PanelConfig& panel, BitmapSource& faces,
+                                               const PanelBackgrounds& backgrounds);
 
 // Runs one line of a scenario (number: its line in the file, for messages). Module
 // faults are not repeated here: the caller reads them from the host.

@@ -7,7 +7,10 @@
 #include <civetweb.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <future>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -40,6 +43,7 @@ const char* status_text(int status) {
         case 409: return "Conflict";
         case 413: return "Content Too Large";
         case 422: return "Unprocessable Content";
+        case 503: return "Service Unavailable";
         default: return "Error";
     }
 }
@@ -136,6 +140,11 @@ struct PreviewServer::State {
     std::string address;
     int port = 0;
     bool stopped = false;
+    std::string click_sound;  // copied at start: served by the workers
+    std::mutex jobs_mutex;    // jobs, stopping
+    std::condition_variable jobs_ready;
+    std::deque<std::function<void()>> jobs;
+    bool stopping = false;
 
     // The messages of what changed, to every tab. Holds the mutex.
     void push_changes() {
@@ -148,6 +157,38 @@ struct PreviewServer::State {
         if (changes.empty()) return;
         const std::string batch = json_batch(changes);
         for (mg_connection* tab : tabs) mg_websocket_write(tab, MG_WEBSOCKET_OPCODE_TEXT, batch.data(), batch.size());
+    }
+
+    // Runs job on the clock thread, the one thread that touches the panel (civetweb's
+    // workers have small stacks, too small for fontconfig's first font lookup), with the
+    // mutex held; false, without running it, once the server is stopping.
+    bool on_clock(const std::function<void()>& job) {
+        std::promise<void> done;
+        {
+            std::lock_guard lock(jobs_mutex);
+            if (stopping) return false;
+            jobs.push_back([&] {
+                job();
+                done.set_value();
+            });
+        }
+        jobs_ready.notify_one();
+        done.get_future().wait();
+        return true;
+    }
+    // On the clock thread: the jobs waiting.
+    void run_jobs() {
+        for (;;) {
+            std::function<void()> job;
+            {
+                std::lock_guard lock(jobs_mutex);
+                if (jobs.empty()) return;
+                job = std::move(jobs.front());
+                jobs.pop_front();
+            }
+            std::lock_guard lock(mutex);
+            job();
+        }
     }
 
     int handle(mg_connection* conn);
@@ -175,9 +216,8 @@ int PreviewServer::State::handle(mg_connection* conn) {
     if (const int refused = read_form(conn, form)) return refused;
     if (path == "/api/trace") return handle_trace(conn, form);
     if (path == "/click.wav") {
-        std::lock_guard lock(mutex);
-        if (panel.click_sound().empty()) return refuse(conn, 404, "the module has no click sound");
-        return respond(conn, 200, "audio/wav", panel.click_sound());
+        if (click_sound.empty()) return refuse(conn, 404, "the module has no click sound");
+        return respond(conn, 200, "audio/wav", click_sound);
     }
     const std::string name = path == "/" ? "index.html" : path.substr(1);
     for (size_t i = 0; i < EMBEDDED_PAGE_FILE_COUNT; ++i)
@@ -187,8 +227,7 @@ int PreviewServer::State::handle(mg_connection* conn) {
 }
 
 int PreviewServer::State::handle_input(mg_connection* conn, const std::string& what, const Form& form) {
-    Reply reply;
-    std::lock_guard lock(mutex);
+    std::function<Reply()> act;  // the input, run on the clock thread
     if (what == "click") {
         const bool at_panel = form.has("px");
         const auto x = whole_field(form, at_panel ? "px" : "x", -1000000, 1000000);
@@ -196,21 +235,22 @@ int PreviewServer::State::handle_input(mg_connection* conn, const std::string& w
         const auto gauge = at_panel ? Parsed<long long>{} : whole_field(form, "gauge", 0, 1000000);
         for (const auto* field : {&x, &y, &gauge})
             if (!field->ok()) return refuse(conn, 400, field->problem);
-        reply = at_panel
-                    ? panel.click_at(static_cast<int>(x.value), static_cast<int>(y.value))
-                    : panel.click(static_cast<int>(gauge.value), static_cast<int>(x.value), static_cast<int>(y.value));
+        const int px = static_cast<int>(x.value), py = static_cast<int>(y.value), id = static_cast<int>(gauge.value);
+        act = [this, at_panel, px, py, id] { return at_panel ? panel.click_at(px, py) : panel.click(id, px, py); };
     } else if (what == "var") {
         const auto name = form.get("name"), value = form.get("value");
         if (!name || !value) return refuse(conn, 400, "needs name and value");
-        reply = panel.set_variable(*name, *value);
+        act = [this, name = *name, value = *value] { return panel.set_variable(name, value); };
     } else if (what == "window") {
         const auto ident = whole_field(form, "ident", INT32_MIN, INT32_MAX);
         if (!ident.ok()) return refuse(conn, 400, ident.problem);
-        reply = panel.window(static_cast<int32_t>(ident.value), form.get("action").value_or("toggle"));
+        act = [this, ident = static_cast<int32_t>(ident.value), action = form.get("action").value_or("toggle")] {
+            return panel.window(ident, action);
+        };
     } else if (what == "night") {
         const auto on = whole_field(form, "on", 0, 1);
         if (!on.ok()) return refuse(conn, 400, on.problem);
-        reply = panel.set_night(on.value == 1);
+        act = [this, night = on.value == 1] { return panel.set_night(night); };
     } else if (what == "flight") {
         double speed = 0.0;
         if (const auto text = form.get("speed")) {
@@ -219,15 +259,17 @@ int PreviewServer::State::handle_input(mg_connection* conn, const std::string& w
             speed = parsed.value;
             if (speed == 0.0) return refuse(conn, 422, "the speed goes from 0.25 to 16");
         }
-        reply = panel.flight(form.get("action").value_or(""), speed);
+        act = [this, speed, action = form.get("action").value_or("")] { return panel.flight(action, speed); };
     } else {
         return refuse(conn, 404, "no input " + json_quote(what.substr(0, 40)));
     }
-    if (!reply.ok()) {
+    Reply reply;
+    const bool ran = on_clock([&] {
+        reply = act();
         push_changes();  // a refused click may still have traced calls
-        return refuse(conn, reply.status, reply.reason);
-    }
-    push_changes();
+    });
+    if (!ran) return refuse(conn, 503, "the server is stopping");
+    if (!reply.ok()) return refuse(conn, reply.status, reply.reason);
     return respond(conn, 200, "application/json", "{\"ok\":true}");
 }
 
@@ -236,14 +278,14 @@ int PreviewServer::State::handle_trace(mg_connection* conn, const Form& form) {
     if (!after.ok()) return refuse(conn, 400, after.problem);
     const std::string gauge = form.get("gauge").value_or("");
     std::string json = "{\"lines\":[";
-    {
-        std::lock_guard lock(mutex);
+    const bool ran = on_clock([&] {
         const auto lines = panel.trace_after(static_cast<uint64_t>(after.value), gauge, kTraceLimit);
         for (size_t i = 0; i < lines.size(); ++i)
             json += std::string(i ? "," : "") + "{\"seq\":" + std::to_string(lines[i].seq) +
                     ",\"gauge\":" + json_quote(lines[i].gauge) + ",\"call\":" + lines[i].json + "}";
         json += "],\"last\":" + std::to_string(panel.last_trace_seq()) + "}";
-    }
+    });
+    if (!ran) return refuse(conn, 503, "the server is stopping");
     return respond(conn, 200, "application/json", json);
 }
 
@@ -259,14 +301,15 @@ int on_ws_connect(const mg_connection*, void*) { return 0; }
 
 void on_ws_ready(mg_connection* conn, void*) {
     PreviewServer::State& state = *state_of(conn);
-    std::lock_guard lock(state.mutex);
-    state.push_changes();  // the other tabs first get what is new
-    std::vector<PageMessage> all;
-    state.panel.snapshot(all);
-    all.push_back({"", "{\"type\":\"trace\",\"last\":" + std::to_string(state.panel.last_trace_seq()) + "}"});
-    const std::string batch = json_batch(all);
-    mg_websocket_write(conn, MG_WEBSOCKET_OPCODE_TEXT, batch.data(), batch.size());
-    state.tabs.insert(conn);
+    state.on_clock([&] {
+        state.push_changes();  // the other tabs first get what is new
+        std::vector<PageMessage> all;
+        state.panel.snapshot(all);
+        all.push_back({"", "{\"type\":\"trace\",\"last\":" + std::to_string(state.panel.last_trace_seq()) + "}"});
+        const std::string batch = json_batch(all);
+        mg_websocket_write(conn, MG_WEBSOCKET_OPCODE_TEXT, batch.data(), batch.size());
+        state.tabs.insert(conn);
+    });
 }
 
 // The page sends nothing over its socket but pings; inputs are POSTs.
@@ -291,6 +334,9 @@ bool PreviewServer::start(const ServeOptions& options, Diagnostics& diagnostics)
         return false;
     }
     if (!state_->panel.open(options.live, diagnostics)) return false;
+    state_->click_sound = state_->panel.click_sound();
+    std::vector<PageMessage> first;
+    state_->panel.collect(first);  // every picture drawn once, before any tab asks
     mg_init_library(0);
     const bool v6 = options.listen.find(':') != std::string::npos;
     const std::string ports = (v6 ? "[" + options.listen + "]" : options.listen) + ":" + std::to_string(options.port);
@@ -337,23 +383,33 @@ int PreviewServer::port() const { return state_->port; }
 void PreviewServer::run(const std::atomic<bool>& stop) {
     using Clock = std::chrono::steady_clock;
     const auto frame = std::chrono::microseconds(1000000 / LIVE_FRAMES_PER_SECOND);
-    auto next = Clock::now();
+    auto next = Clock::now() + frame;
     while (!stop.load()) {
-        next += frame;
+        {
+            std::unique_lock lock(state_->jobs_mutex);
+            state_->jobs_ready.wait_until(lock, next, [this] { return !state_->jobs.empty(); });
+        }
+        state_->run_jobs();
+        const auto now = Clock::now();
+        if (now < next) continue;
         {
             std::lock_guard lock(state_->mutex);
             if (state_->panel.tick() > 0) state_->push_changes();
         }
-        const auto now = Clock::now();
-        if (next < now) next = now;  // a slow frame is not made up for by a burst
-        std::this_thread::sleep_until(next);
+        next += frame;
+        if (next < now) next = now + frame;  // a slow frame is not made up for by a burst
     }
 }
 
 int PreviewServer::stop() {
     if (state_->stopped || !state_->context) return 0;
     state_->stopped = true;
-    mg_stop(state_->context);  // closes every tab and joins the workers
+    {
+        std::lock_guard lock(state_->jobs_mutex);
+        state_->stopping = true;
+    }
+    state_->run_jobs();        // the inputs that came before the stop
+    mg_stop(state_->context);  // closes every tab and joins the workers  // closes every tab and joins the workers
     state_->context = nullptr;
     mg_exit_library();
     return state_->panel.close();

@@ -68,12 +68,12 @@ BENCHMARK(FrameWithTraceOff)->Unit(benchmark::kMicrosecond);
 void FrameWithDrawing(benchmark::State& state) {
     ExamplePanel example;
     ModuleBitmaps bitmaps(example.host.module()->instance());
-    const auto views = panel_views(example.host, &example.panel);
+    const auto views = panel_views(example.host, &example.panel, bitmaps);
     const PanelLayout layout = lay_out_panel(views, bitmaps);
     CairoCanvas canvas(layout.width, layout.height);
     for (auto _ : state) {
         example.frame();
-        paint_panel(panel_views(example.host, &example.panel), layout, bitmaps, canvas, {});
+        paint_panel(panel_views(example.host, &example.panel, bitmaps), layout, bitmaps, canvas, {});
         example.host.trace().clear();
     }
     state.counters["pixels"] = static_cast<double>(layout.width) * layout.height;

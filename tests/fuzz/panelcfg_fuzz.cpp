@@ -20,10 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     size_t lines = 1;
     for (const char c : text) lines += c == '\n' ? 1 : 0;
-    ConfigMessages messages;
+    Diagnostics messages;
     const PanelConfig panel = parse_panel_config(text, "fuzz.cfg", messages);
-    for (const std::string& error : messages.errors)
-        if (error.rfind("fuzz.cfg", 0) != 0) fail("an error that does not name the file: " + error);
+    for (const Diagnostic& item : messages.items()) {
+        if (item.file != "fuzz.cfg") fail("a message that does not name the file: " + item.str());
+        if (item.line <= 0 || static_cast<size_t>(item.line) > lines) fail("a message on no line: " + item.str());
+    }
     for (const PanelWindow& window : panel.windows) {
         if (window.line < 0 || static_cast<size_t>(window.line) > lines) fail("a window on no line of the input");
         for (const PanelGauge& gauge : window.gauges)

@@ -208,7 +208,7 @@ TEST_F(PanelPicture, OnlyOpenWindowsAreDrawnAndARadiosToggleOpensTheStack) {
     auto drawn_windows = [&] {
         host.frame_all();
         RecordingCanvas recording;
-        const auto views = panel_views(host, &panel);
+        const auto views = panel_views(host, &panel, *bitmaps);
         paint_panel(views, lay_out_panel(views, *bitmaps), *bitmaps, recording, {});
         std::string titles;
         for (const auto& d : recording.draws())

@@ -28,18 +28,15 @@ const Seat kMainSeats[] = {
     {"Registration", 690, 40, 290, "40", "", Recess::plate, ""},
     {"Radios_Toggle", 20, 260, 38, "110", "", Recess::socket, "RADIOS"},
     {"Compass_Toggle", 70, 260, 38, "140", "", Recess::socket, "COMPASS"},
-    {"GPS_Toggle", 120, 260, 38, "120", "", Recess::socket, "GPS"},
-    {"Throttle_Toggle", 170, 260, 38, "130", "", Recess::socket, "THROTTLE"},
-    {"Nav_Instruments_Toggle", 220, 260, 38, "180", "", Recess::socket, "NAV"},
-    {"Left_Taxi_Toggle", 270, 260, 38, "160", "", Recess::socket, "TAXI L"},
-    {"Right_Taxi_Toggle", 320, 260, 38, "170", "", Recess::socket, "TAXI R"},
-    {"Seat_Up_Toggle", 370, 260, 38, "90", "", Recess::socket, "SEAT UP"},
-    {"Seat_Down_Toggle", 420, 260, 38, "100", "", Recess::socket, "SEAT DN"},
-    {"Map_Toggle", 470, 260, 38, "60", "", Recess::socket, "MAP"},
-    {"Kneeboard_Toggle", 520, 260, 38, "50", "", Recess::socket, "KNEEBOARD"},
-    {"ATC_Toggle", 570, 260, 38, "70", "", Recess::socket, "ATC"},
+    {"Left_Taxi_Toggle", 120, 260, 38, "160", "", Recess::socket, "TAXI L"},
+    {"Right_Taxi_Toggle", 170, 260, 38, "170", "", Recess::socket, "TAXI R"},
+    {"Seat_Up_Toggle", 220, 260, 38, "90", "", Recess::socket, "SEAT UP"},
+    {"Seat_Down_Toggle", 270, 260, 38, "100", "", Recess::socket, "SEAT DN"},
+    {"Map_Toggle", 320, 260, 38, "60", "", Recess::socket, "MAP"},
+    {"Kneeboard_Toggle", 370, 260, 38, "50", "", Recess::socket, "KNEEBOARD"},
+    {"ATC_Toggle", 420, 260, 38, "70", "", Recess::socket, "ATC"},
 };
-static_assert(sizeof(kMainSeats) / sizeof(kMainSeats[0]) == 3 + 1 + 12, "three instruments, the plate, 12 toggles");
+static_assert(sizeof(kMainSeats) / sizeof(kMainSeats[0]) == 3 + 1 + 9, "three instruments, the plate, 9 toggles");
 
 // Radio stack window (520 x 640): two columns of four heads and the close button.
 const Seat kRadioSeats[] = {
@@ -52,7 +49,7 @@ const Seat kRadioSeats[] = {
     {"Old_XPDR", 265, 160, 250, "1000", "", Recess::flange, ""},
     {"Old_COM", 265, 310, 250, "380", "", Recess::flange, ""},
     {"Old_NAV", 265, 460, 250, "1060", "", Recess::flange, ""},
-    {"Close_Subpanel", 241, 606, 38, "150", "", Recess::socket, ""},
+    {"Close_Subpanel", 241, 598, 38, "150", "", Recess::socket, ""},
 };
 static_assert(sizeof(kRadioSeats) / sizeof(kRadioSeats[0]) == 8 + 1, "eight radio heads and the close button");
 
@@ -548,7 +545,7 @@ void main_panel_background(cairo_t* cr, const Sheet& s) {
         for (double y : {plate.y + 10, plate.y + plate.h - 10}) shock_mount(cr, x, y);
 
     // the group of buttons in an engraved frame
-    groove(cr, Box{10, 251, 608, 69}, 5);
+    groove(cr, Box{10, 251, 458, 69}, 5);
     for (const Seat& seat : kMainSeats) {
         recess(cr, seat, 13);
         if (!*seat.label) continue;

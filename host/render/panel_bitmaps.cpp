@@ -1,0 +1,89 @@
+// Finding and reading the background bitmaps of panel windows.
+#include "host/render/panel_bitmaps.h"
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "host/panel/geometry.h"
+#include "host/panel/text.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The entry of folder whose name equals part without regard to case (an exact match
+// first); empty when none.
+fs::path entry_in(const fs::path& folder, const std::string& part) {
+    std::error_code code;
+    if (fs::exists(folder / part, code)) return folder / part;
+    const std::string wanted = lower(part);
+    for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code))
+        if (lower(it->path().filename().string()) == wanted) return it->path();
+    return {};
+}
+
+}  // namespace
+
+std::string find_beside(const std::string& panel_path, const std::string& name) {
+    fs::path at = fs::path(panel_path).parent_path();
+    if (at.empty()) at = ".";
+    std::string part;
+    const std::string text = name + "/";
+    for (const char c : text) {
+        if (c != '/' && c != '\\') {
+            part += c;
+            continue;
+        }
+        if (part.empty() || part == ".") {
+            part.clear();
+            continue;
+        }
+        at = part == ".." ? at / ".." : entry_in(at, part);
+        if (at.empty()) return "";
+        part.clear();
+    }
+    std::error_code code;
+    return fs::is_regular_file(at, code) ? at.string() : "";
+}
+
+bool read_bmp_file(const std::string& path, Bitmap& out, std::string& error) {
+    std::error_code code;
+    const auto size = fs::file_size(path, code);
+    if (code) return error = "cannot read it", false;
+    if (size > BACKGROUND_MAX_BYTES)
+        return error = "larger than " + std::to_string(BACKGROUND_MAX_BYTES >> 20) + " MB", false;
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> data(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    if (!in) return error = "cannot read it", false;
+    return decode_bmp(data.data(), data.size(), out, error, BACKGROUND_MAX_PIXELS);
+}
+
+PanelBackgrounds::PanelBackgrounds(const PanelConfig& panel, int screen_width, Diagnostics& diagnostics) {
+    for (const PanelWindow& window : panel.windows) {
+        const BitmapName* name = background_name(window, screen_width);
+        if (!name) continue;
+        const std::string path = find_beside(panel.source, name->name);
+        if (path.empty()) {
+            diagnostics.note(panel.source, name->line,
+                             "background bitmap \"" + name->name + "\" not found beside the panel.cfg; " +
+                                 window_label(window) + " is drawn without it");
+            continue;
+        }
+        Bitmap bitmap;
+        std::string error;
+        if (!read_bmp_file(path, bitmap, error)) {
+            diagnostics.note(
+                panel.source, name->line,
+                "background bitmap " + path + ": " + error + "; " + window_label(window) + " is drawn without it");
+            continue;
+        }
+        bitmaps_[window.index] = std::move(bitmap);
+    }
+}
+
+const Bitmap* PanelBackgrounds::find(int window_index) const {
+    const auto it = bitmaps_.find(window_index);
+    return it == bitmaps_.end() ? nullptr : &it->second;
+}
