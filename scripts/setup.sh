@@ -16,7 +16,7 @@ fi
 for p in cmake g++ ninja-build pkg-config clang libclang-rt-14-dev libcli11-dev \
   libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev zlib1g-dev libcivetweb-dev fonts-liberation2 fontconfig \
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev \
-  wine wine32:i386 zip clang-format nlohmann-json3-dev jq \
+  wine wine32:i386 zip unzip clang-format nlohmann-json3-dev jq python3 \
   chromium chromium-driver python3-selenium; do
   have "$p" || need+=("$p")
 done

@@ -41,6 +41,11 @@ bool drive(PanelHost& host, const RenderOptions& options, Diagnostics& diagnosti
             diagnostics.error("--click " + click.text + ": no gauge \"" + click.gauge + "\" on the panel");
             return false;
         }
+        if (host.hidden(*p)) {
+            diagnostics.error("--click " + click.text + ": " + click.gauge + " is in window " +
+                              std::to_string(p->window) + ", which is closed");
+            return false;
+        }
         if (!host.click(p->id, click.x, click.y)) {
             diagnostics.error("--click " + click.text + ": hits no click area of " + click.gauge);
             return false;
@@ -77,6 +82,7 @@ std::string read_setting(const std::string& text, RenderOptions::Setting& out) {
     if (std::string problem = read_token(text.substr(0, eq), out.token); !problem.empty()) return problem;
     const Parsed<double> value = parse_number(text.substr(eq + 1));
     if (!value.ok()) return value.problem;
+    if (std::string problem = check_setting(*find_token(out.token), value.value); !problem.empty()) return problem;
     out.value = value.value;
     return {};
 }

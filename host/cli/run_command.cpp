@@ -1,5 +1,6 @@
 // `panelhost run`: a scenario, its trace on standard output.
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -18,25 +19,55 @@ struct RunOptions {
     std::string out_dir;  // where render lines write; empty: the current folder
 };
 
+constexpr std::uintmax_t kMaxScenarioBytes = 4u << 20;
+
+// The scenario's text; false with the error when the path is not a readable scenario
+// file (missing, a folder, a device, larger than any scenario).
+bool read_scenario(const std::string& path, std::string& text, Diagnostics& diagnostics) {
+    std::error_code code;
+    const auto status = std::filesystem::status(path, code);
+    if (code || !std::filesystem::exists(status))
+        return diagnostics.error(path, 0, "cannot open scenario: no such file"), false;
+    if (!std::filesystem::is_regular_file(status))
+        return diagnostics.error(path, 0, "is not a file (a scenario is a text file of lines)"), false;
+    if (std::filesystem::file_size(path, code) > kMaxScenarioBytes)
+        return diagnostics.error(path, 0, "larger than 4 MB: not a scenario"), false;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream read;
+    read << in.rdbuf();
+    if (!in) return diagnostics.error(path, 0, "cannot read scenario"), false;
+    text = read.str();
+    return true;
+}
+
 void run(const RunOptions& options, CommandContext& context) {
-    std::ifstream in(options.scenario, std::ios::binary);
-    if (!in) {
-        context.diagnostics.error(options.scenario, 0, "cannot open scenario");
+    std::string text;
+    if (!read_scenario(options.scenario, text, context.diagnostics)) {
         context.exit_code = EXIT_FAILED;
         return;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
     PanelHost host;
     if (!load_module(host, context)) return;
 #ifdef TARVOLEN_HAVE_RENDERER
-    const ScenarioHooks hooks = renderer_hooks(options.out_dir);
+    ScenarioHooks hooks = renderer_hooks(options.out_dir);
 #else
     ScenarioHooks hooks;  // this build draws nothing: render lines are passed over
     hooks.output_dir = options.out_dir;
 #endif
-    const Diagnostics result = run_scenario(host, text.str(), options.scenario, hooks);
-    context.out << host.trace().joined();
+    // The trace goes out as it grows, so a long flight holds no more than a frame of it.
+    std::string lines;
+    hooks.flush = [&context, &lines](PanelHost& running) {
+        Trace& trace = running.trace();
+        for (size_t i = 0; i < trace.size(); ++i) {
+            trace.write_line(i, lines);
+            lines += '\n';
+        }
+        context.out << lines;
+        lines.clear();
+        trace.clear();
+    };
+    const Diagnostics result = run_scenario(host, text, options.scenario, hooks);
+    hooks.flush(host);
     context.diagnostics.merge(result);
     if (!result.ok()) context.exit_code = EXIT_FAILED;
 }

@@ -54,6 +54,14 @@ public:
             render(args);
         else
             fail("unknown command \"" + command + "\"");
+        report_faults();
+        if (hooks_.flush) hooks_.flush(host_);
+    }
+
+    // Module faults since the last report, at the line that caused them.
+    void report_faults() {
+        const auto& faults = host_.errors();
+        for (; faults_reported_ < faults.size(); ++faults_reported_) fail("module fault: " + faults[faults_reported_]);
     }
 
     Diagnostics result;
@@ -105,7 +113,10 @@ private:
         double value = 0;
         if (args.size() != 2 || !read_token(args[0], token) || !read_number(args[1], value))
             return fail_usage("set needs TOKEN VALUE");
-        if (!host_.aircraft().vars().set(token, value)) fail("unknown variable token " + args[0]);
+        const TokenInfo* info = find_token(token);
+        if (!info) return fail("unknown variable token " + args[0]);
+        if (std::string problem = check_setting(*info, value); !problem.empty()) return fail(problem);
+        host_.aircraft().vars().set(token, value);
     }
 
     void event(const std::vector<std::string>& args) {
@@ -113,16 +124,21 @@ private:
         if (args.empty() || args.size() > 2 || !read_token(args[0], id) ||
             (args.size() == 2 && !read_token(args[1], value)))
             return fail_usage("event needs ID [VALUE]");
-        host_.host_event(id, value);
+        if (!host_.host_event(id, value)) fail("unknown event " + args[0] + " (no simulated system takes it)");
     }
 
     void frame(const std::vector<std::string>& args) {
         int count = 1;
         if (args.size() > 1 || (args.size() == 1 && !read_whole(args[0], 0, kMaxFrames, count)))
             return fail_usage("frame takes an optional count");
+        if (frames_run_ + count > MAX_SCENARIO_FRAMES)
+            return fail("frame " + std::to_string(count) + ": the scenario would run more than " +
+                        std::to_string(MAX_SCENARIO_FRAMES) + " frames in all");
+        frames_run_ += count;
         for (int i = 0; i < count; ++i) {
             host_.aircraft().advance(FRAME_SECONDS);
             host_.frame_all();
+            if (hooks_.flush) hooks_.flush(host_);
         }
     }
 
@@ -133,6 +149,7 @@ private:
             return fail_usage("click needs GAUGE X Y");
         Placement* p = find_placement(host_, args[0]);
         if (!p) return fail("no placed gauge \"" + args[0] + "\"");
+        if (host_.hidden(*p)) return fail(args[0] + " is in window " + std::to_string(p->window) + ", which is closed");
         if (!host_.click(p->id, x, y)) fail("click at " + args[1] + "," + args[2] + " hits nothing on " + args[0]);
     }
 
@@ -212,6 +229,8 @@ private:
     std::unique_ptr<PanelConfig> panel_;
     int number_ = 0;
     std::string problem_;  // why the last number read was not one
+    size_t faults_reported_ = 0;
+    long long frames_run_ = 0;
 };
 
 }  // namespace
@@ -241,6 +260,5 @@ Diagnostics run_scenario(PanelHost& host, const std::string& text, const std::st
         if (!line.empty() && line.back() == '\r') line.pop_back();
         runner.line(line, ++number);
     }
-    for (const auto& fault : host.errors()) runner.result.error(source, 0, "module fault: " + fault);
     return runner.result;
 }

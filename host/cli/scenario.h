@@ -41,16 +41,22 @@ struct ScenarioHooks {
                        Diagnostics& diagnostics)>
         render;
     std::string output_dir;  // where render lines write; empty: the current folder
+    // Called after every frame and every line: a caller that streams the trace writes
+    // and clears it here, so a long scenario does not hold it all.
+    std::function<void(PanelHost& host)> flush;
 };
 
 // The placement a GAUGE argument names (NAME or NAME#K), or null.
 Placement* find_placement(PanelHost& host, const std::string& arg);
 
 // Runs the scenario text on the host: the errors (a line that cannot be run, an
-// expectation not met, a module fault) and notes, each "SOURCE:LINE: what" where the
-// scenario is the place. Numbers are read with the host's one number grammar.
+// expectation not met, a module fault, at the line where it happened) and notes, each
+// "SOURCE:LINE: what" where the scenario is the place. A scenario runs at most
+// MAX_SCENARIO_FRAMES frames in all. Numbers are read with the host's one number grammar.
 Diagnostics run_scenario(PanelHost& host, const std::string& text, const std::string& source,
                          const ScenarioHooks& hooks = {});
+
+inline constexpr long long MAX_SCENARIO_FRAMES = 1000000;  // 15 hours at 18 a second
 
 // Seconds of scenario time one frame stands for.
 inline constexpr double FRAME_SECONDS = 1.0 / 18.0;

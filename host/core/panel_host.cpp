@@ -166,9 +166,13 @@ void PanelHost::evaluate_element(Placement& p, ElementState& state) {
     }
 }
 
+bool PanelHost::hidden(const Placement& placement) const {
+    return placement.panel_window >= 0 && aircraft_.window_closed(placement.window);
+}
+
 bool PanelHost::click(int id, int x, int y, uint32_t mouse_flags) {
     Placement* p = placement(id);
-    if (!p || !p->gauge->mouse_rects) return false;
+    if (!p || !p->gauge->mouse_rects || hidden(*p)) return false;
     struct Origin {
         int x, y;
     };
@@ -186,7 +190,7 @@ bool PanelHost::click(int id, int x, int y, uint32_t mouse_flags) {
             if (!inside || (rect->mouse_flags & mouse_flags) == 0) continue;
             trace_.add("click").text("gauge", p->name).num("x", x).num("y", y).num("rect", index);
             if (rect->event_id) {
-                host_event(rect->event_id, 0);
+                if (!host_event(rect->event_id, 0)) fault("unknown event " + std::to_string(rect->event_id));
             } else if (rect->handler) {
                 prepare(*p);
                 ActiveHost active(this);
@@ -238,9 +242,9 @@ void PanelHost::service_send_event(uint32_t event_id, uint32_t value) {
     if (!aircraft_.carry_out(event_id, value)) fault("unknown event " + std::to_string(event_id));
 }
 
-void PanelHost::host_event(uint32_t event_id, uint32_t value) {
+bool PanelHost::host_event(uint32_t event_id, uint32_t value) {
     trace_.add("host_event").num("id", event_id).num("value", value);
-    if (!aircraft_.carry_out(event_id, value)) fault("unknown event " + std::to_string(event_id));
+    return aircraft_.carry_out(event_id, value);
 }
 
 void PanelHost::service_read_var(ModuleVar* var) {

@@ -60,8 +60,12 @@ public:
     void frame(int id);
     void frame_all();
     // A click at (x, y) in pixels of the gauge's face. Returns false if no child
-    // rectangle is hit.
+    // rectangle is hit, or the gauge's window is closed (the pilot cannot see it, so
+    // the simulator gives it no clicks).
     bool click(int id, int x, int y, uint32_t mouse_flags = MOUSE_LEFT_CLICK);
+    // The placement is in a window of a panel and that window is closed now (a gauge
+    // placed without a panel is always on screen).
+    bool hidden(const Placement& placement) const;
     // Calls kill and forgets the placement.
     void remove(int id);
 
@@ -81,8 +85,9 @@ public:
     void service_close_panel_window(int32_t window);
     void service_unexpected(int index);
 
-    // Events the host sends on its own (mouse rectangles with an event id, scenario).
-    void host_event(uint32_t event_id, uint32_t value);
+    // Events the host sends on its own (mouse rectangles with an event id, scenario);
+    // false for an event no simulated system takes (the caller says whose fault it is).
+    bool host_event(uint32_t event_id, uint32_t value);
     void fault(const std::string& what);
 
 private:

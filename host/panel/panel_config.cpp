@@ -41,11 +41,17 @@ public:
         const std::string bare = trim(text);
         if (bare.empty() || bare.compare(0, 2, "//") == 0 || bare.front() == ';') return;
         if (bare.front() == '[') return section(trim(uncommented(bare)));
-        if (section_ == Section::None || section_ == Section::Other) return;  // not drawn: passed over
         const auto equals = text.find('=');
-        if (equals == std::string::npos || equals > text.find("//"))
+        const std::string key = equals == std::string::npos ? std::string() : lower(trim(text.substr(0, equals)));
+        // A gauge line where no window holds it is placed nowhere; say so, as its author
+        // meant it to show (other sections' lines are theirs and not drawn).
+        if (section_ == Section::None || section_ == Section::Titles || section_ == Section::Unread) {
+            if (key.compare(0, 5, "gauge") == 0)
+                return note(number_, key + " is outside any [WindowNN] section: the simulator places it nowhere");
+        }
+        if (section_ == Section::None || section_ == Section::Other || section_ == Section::Unread) return;
+        if (equals == std::string::npos || equals > text.find("//") || key.empty())
             return note(number_, "not KEY=VALUE, passed over: \"" + trim(uncommented(bare)) + "\"");
-        const std::string key = lower(trim(text.substr(0, equals)));
         const std::string value = text.substr(equals + 1);
         if (section_ == Section::Titles)
             title(key, value);
@@ -84,7 +90,9 @@ public:
     }
 
 private:
-    enum class Section { None, Titles, Window, Other };
+    // Other: a section of another kind (views, colours, virtual cockpits), read and not
+    // drawn; Unread: a header that names no section the simulator knows.
+    enum class Section { None, Titles, Window, Other, Unread };
     struct Title {
         std::string text;
         int line = 0;
@@ -107,6 +115,12 @@ private:
         }
         if (numbered(name, "vcockpit") >= 0) ++panel_.virtual_cockpits;
         const int index = numbered(name, "window");
+        if (name.empty() || (index < 0 && name.compare(0, 6, "window") == 0)) {
+            section_ = Section::Unread;
+            return note(number_, "section [" + trim(header.substr(1, header.size() - 2)) +
+                                     "] is not a window the simulator knows ([WindowNN], NN a number from 00); "
+                                     "its lines are passed over");
+        }
         if (index < 0) return;
         auto [found, fresh] = sections_.try_emplace(index);
         if (!fresh)
@@ -126,6 +140,8 @@ private:
 
     void window_key(const std::string& key, const std::string& raw) {
         if (numbered(key, "gauge") >= 0) return gauge(numbered(key, "gauge"), key, raw);
+        if (key.compare(0, 5, "gauge") == 0)
+            return note(number_, key + " is not gaugeNN (NN a number): the simulator passes the line over");
         const std::string value = trim(uncommented(raw));
         if (key == "size_mm")
             pair_of_ints(key, value, false, window_->size_mm_w, window_->size_mm_h);
@@ -161,6 +177,8 @@ private:
             (fields.size() == 2 && !parse_int(fields[1], b)) || a < 0 || b < 0)
             return error(key + " \"" + value + "\" is not " + (both ? "WIDTH,HEIGHT" : "WIDTH[,HEIGHT]") +
                          " in whole units");
+        if (a < 1 || a > MAX_UNITS || b > MAX_UNITS || (both && b < 1))
+            return error(key + " \"" + value + "\": each side is 1 to " + std::to_string(MAX_UNITS));
         w = a;
         h = b;
     }
@@ -198,6 +216,9 @@ private:
             window_->ident = n;
             return;
         }
+        const bool digits = !value.empty() && value.find_first_not_of("+-0123456789") == std::string::npos &&
+                            value.find_first_of("0123456789") != std::string::npos;
+        if (digits) return error("ident " + value + " is out of range (a window number fits in 32 bits)");
         if (const auto known = known_window_ident(value)) {
             window_->ident = *known;
             return;
@@ -270,6 +291,9 @@ private:
                 return fault(std::string(kNames[i]) + " \"" + trim(fields[i]) + "\" is not a whole number");
             if (optional && *slots[i] < 0)
                 return fault(std::string(kNames[i]) + " " + trim(fields[i]) + " is negative");
+            if (*slots[i] < -MAX_UNITS || *slots[i] > MAX_UNITS)
+                return fault(std::string(kNames[i]) + " " + trim(fields[i]) + " is out of range (-" +
+                             std::to_string(MAX_UNITS) + " to " + std::to_string(MAX_UNITS) + ")");
         }
         for (const PanelGauge& other : window_->gauges)
             if (other.index == index)

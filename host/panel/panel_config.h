@@ -102,6 +102,9 @@ PanelConfig parse_panel_config(const std::string& text, const std::string& sourc
 PanelConfig read_panel_config(const std::string& path, Diagnostics& diagnostics);
 
 inline constexpr size_t MAX_LINE = 4096;
+// The largest size_mm side and gauge position or size, in window units: far beyond any
+// panel, and small enough that no layout sum overflows.
+inline constexpr int MAX_UNITS = 100000;
 inline constexpr size_t MAX_FILE = 4u << 20;
 
 // The ident a window is known by: its ident, or, for a window without one (or with a

@@ -2,6 +2,8 @@
 // asked, dimmed for night), turned and clipped with the cairo transform.
 #include "host/render/cairo_canvas.h"
 
+#include "host/base/utf8.h"
+
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 #include <zlib.h>
@@ -91,37 +93,71 @@ cairo_surface_t* CairoCanvas::surface_for(const Bitmap& bitmap, bool black_trans
     return surface;
 }
 
+void CairoCanvas::recover() {
+    const cairo_status_t status = cairo_status(cr_);
+    if (status == CAIRO_STATUS_SUCCESS) return;
+    std::string where = window_ ? "window \"" + utf8_text(window_->title) + "\"" : std::string("the picture");
+    if (gauge_) where += ", gauge " + gauge_->name;
+    problems_.push_back(where + ": cairo drew nothing of one part (" + cairo_status_to_string(status) + ")");
+    cairo_destroy(cr_);
+    cr_ = cairo_create(target_);
+    if (window_) enter_window();
+    if (gauge_) enter_gauge();
+}
+
+void CairoCanvas::enter_window() {
+    const Rect& a = window_->area;
+    cairo_save(cr_);
+    cairo_rectangle(cr_, a.x, a.y, a.w, a.h);
+    cairo_clip(cr_);
+}
+
+void CairoCanvas::enter_gauge() {
+    cairo_save(cr_);
+    cairo_translate(cr_, gauge_->x, gauge_->y);
+    cairo_scale(cr_, gauge_->scale_x, gauge_->scale_y);
+}
+
 void CairoCanvas::begin_window(const WindowFrame& window) {
     const Rect& a = window.area;
-    cairo_save(cr_);
     if (window.titled) {
+        cairo_save(cr_);
         cairo_select_font_face(cr_, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
         cairo_set_font_size(cr_, 13.0);
         cairo_set_source_rgb(cr_, 0.78, 0.78, 0.74);
         cairo_move_to(cr_, a.x + 2, a.y - 6);
         const std::string label = window.title.empty() ? "window " + std::to_string(window.ident) : window.title;
-        cairo_show_text(cr_, label.c_str());
+        cairo_show_text(cr_, utf8_text(label).c_str());
+        cairo_restore(cr_);
     }
-    cairo_rectangle(cr_, a.x, a.y, a.w, a.h);
-    cairo_clip(cr_);
+    window_ = window;
+    recover();
+    enter_window();
     if (window.fill) {
         set_colour(cr_, window.background, window.dim);
         cairo_paint(cr_);
     }
+    recover();
 }
 
-void CairoCanvas::end_window() { cairo_restore(cr_); }
+void CairoCanvas::end_window() {
+    cairo_restore(cr_);
+    window_.reset();
+    recover();
+}
 
 void CairoCanvas::begin_gauge(const GaugeFrame& gauge) {
-    cairo_save(cr_);
-    cairo_translate(cr_, gauge.x, gauge.y);
-    cairo_scale(cr_, gauge.scale_x, gauge.scale_y);
+    gauge_ = gauge;
+    enter_gauge();
     scale_ = std::min(gauge.scale_x, gauge.scale_y);
+    recover();
 }
 
 void CairoCanvas::end_gauge() {
     cairo_restore(cr_);
+    gauge_.reset();
     scale_ = 1.0;
+    recover();
 }
 
 void CairoCanvas::bitmap(const BitmapDraw& draw) {
@@ -140,9 +176,11 @@ void CairoCanvas::bitmap(const BitmapDraw& draw) {
     cairo_pattern_set_filter(cairo_get_source(cr_), exact ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
     cairo_paint(cr_);
     cairo_restore(cr_);
+    recover();
 }
 
 void CairoCanvas::text(const TextDraw& draw) {
+    const std::string shown = utf8_text(draw.text);
     const Rect& box = draw.box;
     cairo_save(cr_);
     cairo_rectangle(cr_, box.x, box.y, box.w, box.h);
@@ -158,11 +196,11 @@ void CairoCanvas::text(const TextDraw& draw) {
     double size = box.h * 0.8;
     cairo_set_font_size(cr_, size);
     cairo_text_extents_t extents;
-    cairo_text_extents(cr_, draw.text.c_str(), &extents);
+    cairo_text_extents(cr_, shown.c_str(), &extents);
     if (extents.x_advance > box.w * 0.96 && extents.x_advance > 0) {
         size *= box.w * 0.96 / extents.x_advance;
         cairo_set_font_size(cr_, size);
-        cairo_text_extents(cr_, draw.text.c_str(), &extents);
+        cairo_text_extents(cr_, shown.c_str(), &extents);
     }
     cairo_font_extents_t font;
     cairo_font_extents(cr_, &font);
@@ -178,8 +216,9 @@ void CairoCanvas::text(const TextDraw& draw) {
         baseline = box.y + box.h - font.descent;
     set_colour(cr_, draw.colour, draw.dim);
     cairo_move_to(cr_, x, baseline);
-    cairo_show_text(cr_, draw.text.c_str());
+    cairo_show_text(cr_, shown.c_str());
     cairo_restore(cr_);
+    recover();
 }
 
 void CairoCanvas::placeholder(const PlaceholderDraw& draw) {
@@ -209,8 +248,9 @@ void CairoCanvas::placeholder(const PlaceholderDraw& draw) {
     cairo_set_font_size(cr_, 11.0);
     cairo_set_source_rgb(cr_, 1.0, 0.9, 0.6);
     cairo_move_to(cr_, draw.marker ? b.x + kMarker + 2 : b.x + 3, draw.marker ? b.y - 2 : b.y + 13);
-    cairo_show_text(cr_, draw.label.c_str());
+    cairo_show_text(cr_, utf8_text(draw.label).c_str());
     cairo_restore(cr_);
+    recover();
 }
 
 bool CairoCanvas::write_png(const std::string& path, Diagnostics& diagnostics) {

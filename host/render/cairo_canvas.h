@@ -2,8 +2,10 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "host/base/diagnostics.h"
 #include "host/render/canvas.h"
@@ -49,12 +51,24 @@ public:
     void clear();
     // The colour of one pixel of the picture, 0xRRGGBB (for tests).
     uint32_t pixel(int x, int y);
+    // What cairo refused to draw (a value out of its range, say), one line each: the
+    // window or gauge and cairo's reason. The drawing went on after each.
+    const std::vector<std::string>& problems() const { return problems_; }
 
 private:
     cairo_surface_t* surface_for(const Bitmap& bitmap, bool black_transparent, bool dim);
+    // After every drawing call: when cairo has gone into its error state (where it draws
+    // nothing more), notes the problem and starts a fresh context in the same window
+    // and gauge, so the rest of the picture is still drawn.
+    void recover();
+    void enter_window();
+    void enter_gauge();
 
     cairo_surface_t* target_;
     cairo_t* cr_;
     std::map<std::tuple<const Bitmap*, bool, bool>, cairo_surface_t*> surfaces_;
-    double scale_ = 1.0;  // the current gauge's scale, for choosing the filter
+    double scale_ = 1.0;                 // the current gauge's scale, for choosing the filter
+    std::optional<WindowFrame> window_;  // the window and gauge being drawn, to recover into
+    std::optional<GaugeFrame> gauge_;
+    std::vector<std::string> problems_;
 };

@@ -142,6 +142,7 @@ RenderOutcome render_panel_png(PanelHost& host, const PanelConfig* panel, const 
     for (const auto& problem : paint_panel(views, layout, bitmaps, canvas, options.paint))
         outcome.diagnostics.error(path, 0, problem);
     for (const auto& problem : bitmaps.problems()) outcome.diagnostics.error(path, 0, problem);
+    for (const auto& problem : canvas.problems()) outcome.diagnostics.error(path, 0, problem);
     outcome.width = layout.width;
     outcome.height = layout.height;
     outcome.windows = static_cast<int>(views.size());

@@ -32,6 +32,11 @@ bool Aircraft::window_open(int32_t ident) const {
     return it != windows_.end() && it->second;
 }
 
+bool Aircraft::window_closed(int32_t ident) const {
+    auto it = windows_.find(ident);
+    return it != windows_.end() && !it->second;
+}
+
 void Aircraft::set_window(int32_t ident, bool open) {
     windows_[ident] = open;
     note("window").num("ident", ident).num("open", open ? 1 : 0);

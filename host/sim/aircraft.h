@@ -42,6 +42,9 @@ public:
     void close_window(int32_t ident) { set_window(ident, false); }
     void toggle_window(int32_t ident) { set_window(ident, !window_open(ident)); }
     bool window_open(int32_t ident) const;
+    // A window declared (or opened or closed) that is not open now; a window nothing
+    // has named is not closed.
+    bool window_closed(int32_t ident) const;
     // Declares a window's state without tracing it (the panel configuration's start).
     void declare_window(int32_t ident, bool open) { windows_[ident] = open; }
 

@@ -19,7 +19,13 @@ struct TokenInfo {
     const char* name;
     VarKind kind;
     const char* unit;
+    double min, max;  // the values a user may set: wider than an aircraft gives, but finite
+                      // and small enough for every gauge's arithmetic
 };
+
+// Empty when value is one the token may be set to; otherwise what is wrong, in words a
+// message can quote ("1e+308 is out of range for airspeed (-1000 to 5000)").
+std::string check_setting(const TokenInfo& token, double value);
 
 // How many tokens the table lists.
 inline constexpr size_t kTokenCount = 20;

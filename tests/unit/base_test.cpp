@@ -5,6 +5,7 @@
 
 #include "host/base/diagnostics.h"
 #include "host/base/numbers.h"
+#include "host/base/utf8.h"
 
 TEST(NumberGrammar, DecimalAndHexadecimalWithASign) {
     const struct {
@@ -66,4 +67,29 @@ TEST(Diagnostics, MergingGivesPlacelessItemsTheCallersPlace) {
     all.merge(notes_only);
     EXPECT_EQ(all.error_count(), 1);
     EXPECT_EQ(all.items().back().str(), "note: only a note");
+}
+
+// Text of files others wrote, before cairo or JSON sees it: UTF-8 stays, anything else
+// is read as code page 1252, and control characters never pass.
+TEST(Utf8Text, Utf8StaysCodePage1252IsConvertedControlsAreReplaced) {
+    const struct {
+        std::string in, out;
+    } cases[] = {
+        {"Main Panel", "Main Panel"},
+        {"Caf\xC3\xA9 \xE2\x82\xAC", "Caf\xC3\xA9 \xE2\x82\xAC"},  // valid UTF-8
+        {"Caf\xE9 \x80", "Caf\xC3\xA9 \xE2\x82\xAC"},              // cp1252 e-acute, euro
+        {"a\x81"
+         "b",
+         "a\xEF\xBF\xBD"
+         "b"},  // a byte cp1252 leaves undefined
+        {"tab\tand\x01"
+         "bell\x7F",
+         "tab\tand\xEF\xBF\xBD"
+         "bell\xEF\xBF\xBD"},                              // controls in either reading
+        {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                  // overlong '/': not UTF-8
+        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // a surrogate: not UTF-8
+        {"\xF0\x9F\x9B\xA9", "\xF0\x9F\x9B\xA9"},          // four bytes, valid
+        {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},              // cut short: cp1252
+    };
+    for (const auto& c : cases) EXPECT_EQ(utf8_text(c.in), c.out) << c.in;
 }

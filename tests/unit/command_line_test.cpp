@@ -91,7 +91,7 @@ TEST(CommandLine, FailuresExitOneWithFileAndLine) {
     EXPECT_EQ(missing_module.err.rfind("/nonexistent/module.so: cannot load module: ", 0), 0u) << missing_module.err;
     const Outcome missing_scenario = panelhost({"run", "/nonexistent/flight.scn", "--module", TARVOLEN_MODULE_PATH});
     EXPECT_EQ(missing_scenario.code, 1);
-    EXPECT_EQ(missing_scenario.err, "/nonexistent/flight.scn: cannot open scenario\n");
+    EXPECT_EQ(missing_scenario.err, "/nonexistent/flight.scn: cannot open scenario: no such file\n");
 
     const std::filesystem::path scenario = std::filesystem::path(testing::TempDir()) / "command_line_test.scn";
     std::ofstream(scenario) << "place Airspeed_Kts\nframe 1.5\nset 0x10000000000 1\nframe 0x2\n";

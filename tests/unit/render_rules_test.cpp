@@ -229,3 +229,34 @@ TEST(CairoCanvasPixels, DimmedPicturesAreDarkerAndStripsStayInsideTheirClip) {
     EXPECT_EQ(canvas.pixel(11, 5), 0u);
     EXPECT_EQ(canvas.pixel(17, 5), 0u);
 }
+
+// A value cairo cannot take (a needle turned by an infinite angle) spoils only its own
+// drawing: the canvas says which gauge, and what follows in the same gauge and window
+// is still drawn where it belongs.
+TEST(CairoCanvasPixels, ADrawingCairoRefusesIsReportedAndTheRestStillDrawn) {
+    Bitmap square = solid(4, 4, 0xFF0000);
+    CairoCanvas canvas(40, 40, 0x000000);
+    WindowFrame window;
+    window.title = "Main";
+    window.area = {10, 10, 30, 30};
+    window.titled = false;
+    window.background = 0x0000FF;
+    canvas.begin_window(window);
+    canvas.begin_gauge({.name = "Needle_Gauge", .x = 10, .y = 10});  // canvas pixels
+    BitmapDraw draw;
+    draw.bitmap = &square;
+    draw.angle_deg = std::numeric_limits<double>::infinity();
+    canvas.bitmap(draw);
+    draw.angle_deg = 0;
+    draw.x = 5;
+    canvas.bitmap(draw);
+    canvas.end_gauge();
+    canvas.end_window();
+    ASSERT_EQ(canvas.problems().size(), 1u);
+    EXPECT_NE(canvas.problems()[0].find("window \"Main\", gauge Needle_Gauge: cairo drew nothing of one part"),
+              std::string::npos)
+        << canvas.problems()[0];
+    EXPECT_EQ(canvas.pixel(16, 11), 0xFF0000u);  // the second square, 5 right of the gauge
+    EXPECT_EQ(canvas.pixel(5, 5), 0x000000u);    // outside the window: untouched
+    EXPECT_EQ(canvas.pixel(12, 30), 0x0000FFu);  // the window's own background
+}
