@@ -59,6 +59,7 @@ int run_command_line(const std::vector<std::string>& args, std::ostream& out, st
 #ifdef TARVOLEN_HAVE_RENDERER
     add_render_command(app, context);
     add_check_command(app, context);
+    add_serve_command(app, context);
 #else
     add_no_renderer_command(app, context, "render");
     add_no_renderer_command(app, context, "check");

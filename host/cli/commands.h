@@ -35,6 +35,7 @@ void add_run_command(CLI::App& app, CommandContext& context);
 void add_render_command(CLI::App& app, CommandContext& context);
 void add_bridge_command(CLI::App& app, CommandContext& context);
 void add_check_command(CLI::App& app, CommandContext& context);
+void add_serve_command(CLI::App& app, CommandContext& context);
 
 // The module --module names, on the host it needs: loaded into this process, or, for a
 // Windows .gau (a PE file, told by its header) on Linux, in panelhost.exe under Wine,

@@ -17,6 +17,10 @@ class CairoCanvas : public Canvas {
 public:
     // A picture of width x height pixels filled with the background colour (0xRRGGBB).
     CairoCanvas(int width, int height, uint32_t background = 0x1C1C1C);
+    // A picture with an alpha channel, all see-through until drawn on (pictures laid
+    // over others, as the live page lays each gauge over its window).
+    struct Transparent {};
+    CairoCanvas(int width, int height, Transparent);
     ~CairoCanvas() override;
     CairoCanvas(const CairoCanvas&) = delete;
     CairoCanvas& operator=(const CairoCanvas&) = delete;
@@ -31,6 +35,20 @@ public:
 
     // Writes the picture; false with an error about the file when that fails.
     bool write_png(const std::string& path, Diagnostics& diagnostics);
+    // The picture as PNG bytes (RGBA), appended to out; false when encoding fails. level:
+    // zlib's, 1 (fastest, what the live page sends) to 9 (smallest).
+    bool encode_png(std::string& out, int level = 1);
+    // A part of the picture the same way; false when the box is not inside it.
+    struct PixelBox {
+        int x = 0, y = 0, w = 0, h = 0;
+    };
+    bool encode_png(std::string& out, int level, PixelBox box);
+    int width() const;
+    int height() const;
+    // Row y of the picture: premultiplied ARGB pixels (for comparing two pictures).
+    const uint32_t* row(int y);
+    // Makes the whole picture see-through again (a transparent canvas) or black.
+    void clear_to_transparent();
     // The colour of one pixel of the picture, 0xRRGGBB (for tests).
     uint32_t pixel(int x, int y);
     // Fills the whole picture with the background colour again, keeping the bitmaps'

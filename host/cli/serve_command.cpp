@@ -1,0 +1,67 @@
+// `panelhost serve`: the panel live in the browser, until SIGINT or SIGTERM.
+#include <CLI/CLI.hpp>
+#include <atomic>
+#include <csignal>
+#include <ostream>
+
+#include "host/cli/commands.h"
+#include "host/cli/options.h"
+#include "host/cli/scenario.h"
+#include "host/serve/server.h"
+
+namespace {
+
+std::atomic<bool> stop_requested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);  // set from a signal handler
+
+void request_stop(int) { stop_requested.store(true); }
+
+bool is_loopback(const std::string& address) {
+    return address == "127.0.0.1" || address == "::1" || address.starts_with("127.");
+}
+
+void serve(ServeOptions options, CommandContext& context) {
+    options.live.module_path = context.module_path;
+    options.live.run_scenario = [](PanelHost& host, const std::string& text, const std::string& source) {
+        return run_scenario(host, text, source);
+    };
+    stop_requested.store(false);
+    struct sigaction action {};
+    action.sa_handler = request_stop;
+    sigemptyset(&action.sa_mask);
+    struct sigaction old_int {
+    }, old_term{};
+    sigaction(SIGINT, &action, &old_int);
+    sigaction(SIGTERM, &action, &old_term);
+    context.exit_code = serve_panel(
+        options, stop_requested,
+        [&](const std::string& url) {
+            context.out << "panelhost: serving " << options.live.panel_path << " at " << url << " (Ctrl-C stops)\n";
+            if (!is_loopback(options.listen))
+                context.out << "panelhost: listening on " << options.listen << ": other machines can reach it\n";
+            context.out.flush();
+        },
+        context.diagnostics);
+    sigaction(SIGINT, &old_int, nullptr);
+    sigaction(SIGTERM, &old_term, nullptr);
+}
+
+}  // namespace
+
+void add_serve_command(CLI::App& app, CommandContext& context) {
+    auto options = std::make_shared<ServeOptions>();
+    CLI::App* command =
+        app.add_subcommand("serve", "Serve a panel.cfg live to the browser: click it, fly it, watch its trace");
+    command->footer(
+        "Prints the page's address and serves until SIGINT or SIGTERM, then kills every\n"
+        "gauge and exits 0. Without --scenario the simulated aircraft flies on its own;\n"
+        "with it the page plays the scenario line by line (play, pause, step, speed).\n"
+        "Listens on 127.0.0.1 unless --listen names another address.");
+    command->add_option("PANEL", options->live.panel_path, "the panel.cfg to serve")->required();
+    command->add_option("--scenario", options->live.scenario_path, "a scenario for the flight")->type_name("FILE.scn");
+    add_whole_option(*command, "--port", options->port, 0, 65535, "the port (0: any free one)")->default_str("8018");
+    command->add_option("--listen", options->listen, "the address to listen on")
+        ->type_name("ADDR")
+        ->default_str("127.0.0.1");
+    command->callback([options, &context] { serve(*options, context); });
+}

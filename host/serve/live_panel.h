@@ -1,0 +1,172 @@
+// The live page's model of one served panel: the host with the panel placed on it, the
+// flight clock (the simulated aircraft, or a scenario played line by line), and what the
+// page has been sent. Every input answers with a status and a short reason; after each,
+// collect() gives the messages that carry what changed (one picture per gauge with a
+// version number, redrawn only when its elements changed). Single-threaded: the server
+// calls it from one thread only.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/base/diagnostics.h"
+#include "host/core/panel_host.h"
+#include "host/panel/panel_config.h"
+#include "host/render/cairo_canvas.h"
+#include "host/render/module_bitmaps.h"
+#include "host/render/panel_picture.h"
+#include "host/serve/panel_adapter.h"
+#include "host/trace/trace.h"
+
+struct LiveOptions {
+    std::string panel_path;
+    std::string scenario_path;  // empty: the simulated aircraft flies on its own
+    std::string module_path;
+    ScenarioRunner run_scenario;  // runs the scenario's lines other than frame
+};
+
+// The answer to an input: an HTTP status and, for a refusal, why.
+struct Reply {
+    int status = 200;
+    std::string reason;
+    bool ok() const { return status < 400; }
+};
+
+// One message for the page (a JSON object). Messages with the same non-empty key
+// replace each other when they wait to be sent: only the newest picture of a gauge goes.
+struct PageMessage {
+    std::string key;
+    std::string json;
+};
+
+// One line of the host's trace, numbered, with the gauge whose call it belongs to.
+struct TraceLine {
+    uint64_t seq = 0;
+    std::string gauge;
+    std::string json;
+};
+
+// Seconds of flight one frame stands for, and real frames a second.
+inline constexpr double LIVE_FRAME_SECONDS = 1.0 / 18.0;
+inline constexpr int LIVE_FRAMES_PER_SECOND = 18;
+// The flight speeds the page offers, in frames per real frame.
+inline constexpr double LIVE_MIN_SPEED = 0.25;
+inline constexpr double LIVE_MAX_SPEED = 16.0;
+// Trace lines kept for the page.
+inline constexpr size_t LIVE_TRACE_KEPT = 2000;
+
+class LivePanel {
+public:
+    LivePanel();
+    ~LivePanel();
+    LivePanel(const LivePanel&) = delete;
+    LivePanel& operator=(const LivePanel&) = delete;
+
+    // Loads the module, places the panel, reads the scenario. False with errors.
+    bool open(const LiveOptions& options, Diagnostics& diagnostics);
+
+    // A click at a point of a gauge's face (its face bitmap's pixels).
+    Reply click(int gauge_id, int x, int y);
+    // A click at a point of the whole panel picture: the topmost gauge there gets it.
+    Reply click_at(int x, int y);
+    // Sets a simulated variable by its name in the host's token table (or its number).
+    Reply set_variable(const std::string& name, const std::string& value);
+    // Opens, closes or toggles a panel window by ident ("open", "close", "toggle").
+    Reply window(int32_t ident, const std::string& action);
+    Reply set_night(bool night);
+    // "play", "pause" or "step" (one frame, paused); speed 0 keeps the speed.
+    Reply flight(const std::string& action, double speed);
+
+    // One real frame (1/18 s) of the clock: runs the flight frames the speed asks for
+    // while playing. Returns the number of flight frames run.
+    int tick();
+    bool playing() const { return playing_; }
+
+    // The messages for what changed since the last call.
+    void collect(std::vector<PageMessage>& out);
+    // Everything the page shows, for a tab that has just connected.
+    void snapshot(std::vector<PageMessage>& out);
+    // Trace lines after seq, of one gauge (empty: all), at most limit of the newest.
+    std::vector<TraceLine> trace_after(uint64_t seq, const std::string& gauge, size_t limit) const;
+    uint64_t last_trace_seq() const { return trace_seq_; }
+
+    // The click sound (the module's WAVE resource 10).
+    const std::string& click_sound() const { return click_wav_; }
+    PanelHost& host() { return *host_; }
+    // Removes every gauge (kill called for each). Returns how many were killed.
+    int close();
+
+private:
+    struct GaugeView;
+    struct WindowPicture;
+    void flight_frame();
+    void scenario_step();
+    void after_input();
+    void take_trace();
+    uint16_t gauge_number(std::string_view name, uint16_t guess) const;
+    void lay_out();
+    void place_view(GaugeView& view, double x, double y, double sx, double sy);
+    bool gauge_changed(GaugeView& view);
+    void draw_gauge(GaugeView& view);
+    void draw_window(WindowPicture& picture);
+    std::string layout_json() const;
+    std::string state_json() const;
+    std::string vars_json() const;
+    // A gauge's newest picture: whole, or (for tabs that have the version before) the patch.
+    std::string gauge_json(GaugeView& view, bool whole);
+    std::string window_json(const WindowPicture& picture) const;
+
+    std::unique_ptr<PanelHost> host_;
+    PanelConfig panel_;
+    std::unique_ptr<ModuleBitmaps> bitmaps_;
+    std::unique_ptr<PanelBackgrounds> backgrounds_;
+    std::string click_wav_;
+
+    // The flight clock.
+    bool playing_ = false;
+    double speed_ = 1.0;
+    double owed_frames_ = 0.0;
+    uint64_t frames_ = 0;
+    bool night_ = false;
+
+    // The scenario, played line by line.
+    ScenarioRunner run_scenario_;
+    std::string scenario_source_;
+    std::vector<std::string> scenario_lines_;
+    size_t scenario_next_ = 0;
+    int scenario_pending_frames_ = 0;
+    std::vector<std::string> notes_;  // scenario messages and module faults, for the page
+    size_t faults_seen_ = 0;
+
+    // What the page has.
+    std::vector<std::unique_ptr<GaugeView>> gauges_;  // one per placement, in drawing order
+    std::map<int32_t, std::unique_ptr<WindowPicture>> window_pictures_;
+    std::vector<PanelWindowView> views_;
+    PanelLayout layout_;
+    std::vector<int32_t> open_windows_;
+    uint64_t layout_version_ = 0;
+    bool layout_dirty_ = true;
+    std::string last_state_;
+    std::string last_vars_;
+    size_t plays_seen_ = 0;
+    int clicks_heard_ = 0;
+    bool click_pending_ = false;
+
+    // The trace, kept as the host recorded it (JSON is made only for a tab that asks):
+    // batches taken from the host's trace, each record with the gauge it belongs to.
+    struct TraceBatch {
+        Trace records;
+        uint64_t first_seq = 0;       // the number of its first record
+        std::vector<uint16_t> gauge;  // per record: 1 + the index in gauges_, 0 for none
+    };
+    std::deque<TraceBatch> trace_;
+    std::vector<TraceBatch> spare_batches_;  // emptied batches, their memory kept
+    size_t trace_kept_ = 0;                  // records in trace_
+    uint64_t trace_seq_ = 0;
+    bool vars_due_ = true;  // a variable may have changed since the last vars message
+};

@@ -1,0 +1,51 @@
+// `panelhost serve`: the live page over HTTP and WebSocket (civetweb). The page's files
+// are embedded in the binary and are all it serves; inputs are POSTs answered with a
+// status and a short reason; what changed goes to every open tab over its WebSocket as
+// one JSON array a batch, from the input that caused it or from the flight clock.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "host/base/diagnostics.h"
+#include "host/serve/live_panel.h"
+
+struct ServeOptions {
+    LiveOptions live;
+    std::string listen = "127.0.0.1";  // the address to listen on (loopback unless told)
+    int port = 8018;                   // 0: any free port
+};
+
+// The most bytes of a request line with its headers, and of a request body.
+inline constexpr int SERVE_MAX_REQUEST = 8192;
+inline constexpr long long SERVE_MAX_BODY = 4096;
+
+class PreviewServer {
+public:
+    PreviewServer();
+    ~PreviewServer();
+    PreviewServer(const PreviewServer&) = delete;
+    PreviewServer& operator=(const PreviewServer&) = delete;
+
+    // Opens the panel and starts listening. False with errors.
+    bool start(const ServeOptions& options, Diagnostics& diagnostics);
+    // The page's address, http://ADDRESS:PORT/.
+    std::string url() const;
+    int port() const;
+    // Runs the flight clock (18 real frames a second) until stop is set.
+    void run(const std::atomic<bool>& stop);
+    // Stops listening, closes every tab and kills every gauge. Returns how many were killed.
+    int stop();
+
+    struct State;
+
+private:
+    std::unique_ptr<State> state_;
+};
+
+// Serves until stop is set; on_listening gets the page's address once it listens.
+// Returns the exit code; what went wrong, and what was stopped, are in diagnostics.
+int serve_panel(const ServeOptions& options, const std::atomic<bool>& stop,
+                const std::function<void(const std::string& url)>& on_listening, Diagnostics& diagnostics);

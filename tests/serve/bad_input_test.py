@@ -1,0 +1,150 @@
+#!/usr/bin/python3
+"""`panelhost serve` against bad requests, over raw sockets: paths out of the page, too
+large requests, malformed ones, and inputs the panel refuses each get a 4xx with a short
+reason, and the server keeps serving; it listens on loopback only by default.
+
+    bad_input_test.py PANELHOST TEST_PANEL"""
+
+import socket
+import subprocess
+import sys
+
+import serve_process
+
+# The test panel's placements, in order: 1 Airspeed_Kts, 2 VOR1_Indicator, 3 Radios_Toggle
+# (a 19 x 19 face, its button at 3..15), 4 Old_COM1 and 5 Old_NAV1 in the closed radio stack.
+TOGGLE, COM1 = 3, 4
+
+
+def exchange(port, data, timeout=5.0):
+    """Sends raw bytes; returns (status, body) of the answer, status 0 if closed unanswered."""
+    with socket.create_connection(("127.0.0.1", port), timeout=timeout) as s:
+        try:
+            s.sendall(data)
+        except (BrokenPipeError, ConnectionResetError):
+            pass  # refused while sending: what came back still counts
+        answer = b""
+        try:
+            while True:
+                chunk = s.recv(65536)
+                if not chunk:
+                    break
+                answer += chunk
+        except (ConnectionResetError, socket.timeout):
+            pass
+    if not answer.startswith(b"HTTP/1."):
+        return 0, answer
+    head, _, body = answer.partition(b"\r\n\r\n")
+    return int(head.split(b" ")[1]), body.decode(errors="replace")
+
+
+def request(port, method, target, body=b"", headers=""):
+    data = "%s %s HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n%s" % (method, target, headers)
+    if body or method == "POST":
+        data += "Content-Length: %d\r\nContent-Type: application/x-www-form-urlencoded\r\n" % len(body)
+    return exchange(port, data.encode() + b"\r\n" + body)
+
+
+def main():
+    panelhost, panel = sys.argv[1:3]
+    server = serve_process.start(panelhost, [panel])
+    port = server.port
+    failures = []
+
+    def check(what, answer, allowed, reason=None):
+        status, body = answer
+        ok = status in allowed and (reason is None or reason in body)
+        print("%-52s %3d %s" % (what, status, body.strip().splitlines()[0][:90] if body.strip() else ""))
+        if not ok:
+            failures.append("%s: got %d %r, wanted %s %r" % (what, status, body[:200], allowed, reason))
+        # After every bad request the page is still served.
+        if request(port, "GET", "/")[0] != 200:
+            failures.append("after " + what + ": the page is no longer served")
+
+    try:
+        check("the page", request(port, "GET", "/"), {200})
+        check("its script", request(port, "GET", "/page.js"), {200})
+        check("the click sound", request(port, "GET", "/click.wav"), {200}, "RIFF")
+
+        # Paths out of the page.
+        check("dot-dot", request(port, "GET", "/../etc/passwd"), {400}, "its own files")
+        check("encoded dot-dot", request(port, "GET", "/%2e%2e/%2e%2e/etc/passwd"), {400}, "its own files")
+        check("double slash", request(port, "GET", "//etc/passwd"), {400}, "its own files")
+        check("backslash", request(port, "GET", "/..%5c..%5cetc%5cpasswd"), {400}, "its own files")
+        check("a file-system path", request(port, "GET", "/etc/passwd"), {404}, "no file")
+        check("the source of the page", request(port, "GET", "/host/serve/page/page.js"), {404}, "no file")
+        # civetweb closes the connection on a request for another host (0: no answer).
+        check("an absolute URI", request(port, "GET", "http://elsewhere/etc/passwd"), {0, 400, 404})
+        # civetweb decodes the path into a C string: what comes back is the page at most.
+        check("a NUL in the path", request(port, "GET", "/index.html%00/../../etc/passwd"), {200, 400, 404},
+              "")
+        status, body = request(port, "GET", "/index.html%00.png")
+        if status == 200 and "<!doctype html>" not in body:
+            failures.append("a NUL in the path served something other than the page")
+
+        # Too large, malformed.
+        check("a 20000-byte request line", request(port, "GET", "/" + "a" * 20000), {400, 413, 414, 431})
+        many = "".join("X-Filler-%d: %s\r\n" % (i, "b" * 100) for i in range(200))
+        check("20000 bytes of headers", request(port, "GET", "/", headers=many), {400, 413, 431})
+        check("a body over the limit", request(port, "POST", "/api/click", b"x" * 5000), {413}, "at most")
+        check("a body announced over the limit",
+              exchange(port, b"POST /api/click HTTP/1.1\r\nHost: x\r\nContent-Length: 999999999\r\n\r\n"), {413})
+        check("a garbage request line", exchange(port, b"GARBAGE\r\n\r\n"), {0, 400})
+        check("binary bytes", exchange(port, bytes(range(256)) * 4), {0, 400})
+        check("a method it does not take", request(port, "DELETE", "/"), {405}, "GET and POST")
+        check("a POST to a file", request(port, "POST", "/index.html"), {405})
+
+        # Inputs the panel refuses.
+        check("an unknown input", request(port, "POST", "/api/explode"), {404}, "no input")
+        check("an unknown gauge", request(port, "POST", "/api/click?gauge=999&x=1&y=1"), {404}, "no gauge 999")
+        check("a gauge that is not a number", request(port, "POST", "/api/click?gauge=abc&x=1&y=1"), {400})
+        check("a click without its point", request(port, "POST", "/api/click?gauge=3"), {400}, "needs x")
+        check("a click outside the face", request(port, "POST", "/api/click?gauge=3&x=19&y=2"), {422},
+              "outside the face")
+        check("a click beside the button", request(port, "POST", "/api/click?gauge=3&x=0&y=0"), {422},
+              "no click area")
+        check("a gauge in a closed window", request(port, "POST", "/api/click?gauge=4&x=20&y=105"), {409},
+              "closed window")
+        check("a click outside every gauge", request(port, "POST", "/api/click?px=2&py=2"), {422}, "no gauge at")
+        check("a huge coordinate", request(port, "POST", "/api/click?gauge=3&x=99999999999&y=1"), {400})
+        check("an unknown variable", request(port, "POST", "/api/var?name=warp_factor&value=9"), {404})
+        check("a value that is not a number", request(port, "POST", "/api/var?name=com1_frequency&value=lots"),
+              {400}, "not a number")
+        check("a value out of range", request(port, "POST", "/api/var?name=com1_frequency&value=-1"), {422},
+              "whole number")
+        check("a field too long", request(port, "POST", "/api/var?name=" + "n" * 1000 + "&value=1"), {400},
+              "at most 256")
+        check("a field too long once decoded", request(port, "POST", "/api/var?name=" + "%41" * 257 + "&value=1"),
+              {400}, "at most 256")
+        check("an unknown window", request(port, "POST", "/api/window?ident=12345"), {404}, "no window")
+        check("a window action it does not know", request(port, "POST", "/api/window?ident=50&action=explode"),
+              {400})
+        check("a speed out of range", request(port, "POST", "/api/flight?speed=100"), {422}, "0.25 to 16")
+        check("a flight action it does not know", request(port, "POST", "/api/flight?action=loop"), {400})
+        check("night that is neither on nor off", request(port, "POST", "/api/night?on=2"), {400})
+        check("a trace from a bad place", request(port, "GET", "/api/trace?after=-5"), {400})
+
+        # Good inputs still work, in the query or the body.
+        check("the toggle's button", request(port, "POST", "/api/click?gauge=3&x=9&y=9"), {200})
+        check("COM1, now shown", request(port, "POST", "/api/click", b"gauge=4&x=20&y=105"), {200})
+        check("a variable by name", request(port, "POST", "/api/var?name=com1_frequency&value=0x1830"), {200})
+        check("the trace of one gauge", request(port, "GET", "/api/trace?gauge=Old_COM1"), {200}, "Old_COM1")
+
+        # Loopback only by default.
+        listening = subprocess.run(["ss", "-ltnH"], capture_output=True, text=True).stdout.splitlines()
+        ours = [line.split()[3] for line in listening if line.split()[3].endswith(":%d" % port)]
+        print("ss -ltn:", ours)
+        if ours != ["127.0.0.1:%d" % port]:
+            failures.append("listens on %r, wanted 127.0.0.1:%d only" % (ours, port))
+    finally:
+        code, stderr = server.stop()
+    print(stderr.strip())
+    if code != 0 or "gauges killed" not in stderr:
+        failures.append("serve stopped with %d: %s" % (code, stderr))
+    for failure in failures:
+        print("FAILED:", failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
