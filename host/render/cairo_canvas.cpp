@@ -93,12 +93,16 @@ cairo_surface_t* CairoCanvas::surface_for(const Bitmap& bitmap, bool black_trans
     return surface;
 }
 
+std::string CairoCanvas::where() const {
+    std::string place = window_ ? "window \"" + utf8_text(window_->title) + "\"" : std::string("the picture");
+    if (gauge_) place += ", gauge " + gauge_->name;
+    return place;
+}
+
 void CairoCanvas::recover() {
     const cairo_status_t status = cairo_status(cr_);
     if (status == CAIRO_STATUS_SUCCESS) return;
-    std::string where = window_ ? "window \"" + utf8_text(window_->title) + "\"" : std::string("the picture");
-    if (gauge_) where += ", gauge " + gauge_->name;
-    problems_.push_back(where + ": cairo drew nothing of one part (" + cairo_status_to_string(status) + ")");
+    problems_.push_back(where() + ": cairo drew nothing of one part (" + cairo_status_to_string(status) + ")");
     cairo_destroy(cr_);
     cr_ = cairo_create(target_);
     if (window_) enter_window();
@@ -148,12 +152,25 @@ void CairoCanvas::end_window() {
 
 void CairoCanvas::begin_gauge(const GaugeFrame& gauge) {
     gauge_ = gauge;
+    // A gauge drawn at no size, or somewhere that is not a number, is left out before
+    // cairo sees it: its error path for such a transform keeps memory it never frees.
+    skipping_ = !(std::isfinite(gauge.x) && std::isfinite(gauge.y) && std::isfinite(gauge.scale_x) &&
+                  std::isfinite(gauge.scale_y) && gauge.scale_x != 0 && gauge.scale_y != 0);
+    if (skipping_) {
+        problems_.push_back(where() + ": placed at a size or position cairo cannot draw, not drawn");
+        return;
+    }
     enter_gauge();
     scale_ = std::min(gauge.scale_x, gauge.scale_y);
     recover();
 }
 
 void CairoCanvas::end_gauge() {
+    if (skipping_) {
+        skipping_ = false;
+        gauge_.reset();
+        return;
+    }
     cairo_restore(cr_);
     gauge_.reset();
     scale_ = 1.0;
@@ -161,7 +178,14 @@ void CairoCanvas::end_gauge() {
 }
 
 void CairoCanvas::bitmap(const BitmapDraw& draw) {
-    if (!draw.bitmap) return;
+    if (!draw.bitmap || skipping_) return;
+    // A value that is not a number never reaches cairo (as for gauges, above).
+    for (const double value : {draw.x, draw.y, draw.anchor_x, draw.anchor_y, draw.angle_deg, draw.clip.x, draw.clip.y,
+                               draw.clip.w, draw.clip.h}) {
+        if (std::isfinite(value)) continue;
+        problems_.push_back(where() + ": a bitmap at a position or angle that is not a finite number, not drawn");
+        return;
+    }
     cairo_surface_t* surface = surface_for(*draw.bitmap, draw.black_transparent, draw.dim);
     cairo_save(cr_);
     if (draw.clipped) {
@@ -180,6 +204,7 @@ void CairoCanvas::bitmap(const BitmapDraw& draw) {
 }
 
 void CairoCanvas::text(const TextDraw& draw) {
+    if (skipping_) return;
     const std::string shown = utf8_text(draw.text);
     const Rect& box = draw.box;
     cairo_save(cr_);

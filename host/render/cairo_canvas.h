@@ -66,6 +66,8 @@ private:
     // nothing more), notes the problem and starts a fresh context in the same window
     // and gauge, so the rest of the picture is still drawn.
     void recover();
+    // The window and gauge being drawn, for problems.
+    std::string where() const;
     void enter_window();
     void enter_gauge();
 
@@ -75,5 +77,6 @@ private:
     double scale_ = 1.0;                 // the current gauge's scale, for choosing the filter
     std::optional<WindowFrame> window_;  // the window and gauge being drawn, to recover into
     std::optional<GaugeFrame> gauge_;
+    bool skipping_ = false;  // the current gauge cannot be drawn (see begin_gauge)
     std::vector<std::string> problems_;
 };

@@ -232,7 +232,7 @@ TEST(CairoCanvasPixels, DimmedPicturesAreDarkerAndStripsStayInsideTheirClip) {
 
 // A value cairo cannot take (a needle turned by an infinite angle) spoils only its own
 // drawing: the canvas says which gauge, and what follows in the same gauge and window
-// is still drawn where it belongs.
+// is still drawn where it belongs; so does a gauge scaled to nothing.
 TEST(CairoCanvasPixels, ADrawingCairoRefusesIsReportedAndTheRestStillDrawn) {
     Bitmap square = solid(4, 4, 0xFF0000);
     CairoCanvas canvas(40, 40, 0x000000);
@@ -251,9 +251,20 @@ TEST(CairoCanvasPixels, ADrawingCairoRefusesIsReportedAndTheRestStillDrawn) {
     draw.x = 5;
     canvas.bitmap(draw);
     canvas.end_gauge();
+    canvas.begin_gauge({.name = "Flat_Gauge", .x = 20, .y = 20, .scale_x = 0, .scale_y = 1});
+    canvas.bitmap(draw);
+    canvas.end_gauge();
+    canvas.begin_gauge({.name = "Next_Gauge", .x = 30, .y = 30});
+    draw.x = 0;
+    canvas.bitmap(draw);
+    canvas.end_gauge();
     canvas.end_window();
-    ASSERT_EQ(canvas.problems().size(), 1u);
-    EXPECT_NE(canvas.problems()[0].find("window \"Main\", gauge Needle_Gauge: cairo drew nothing of one part"),
+    ASSERT_EQ(canvas.problems().size(), 2u);
+    EXPECT_NE(canvas.problems()[1].find("window \"Main\", gauge Flat_Gauge: placed at a size or position cairo"),
+              std::string::npos)
+        << canvas.problems()[1];
+    EXPECT_EQ(canvas.pixel(31, 31), 0xFF0000u);  // the gauge after the refused one
+    EXPECT_NE(canvas.problems()[0].find("window \"Main\", gauge Needle_Gauge: a bitmap at a position or angle"),
               std::string::npos)
         << canvas.problems()[0];
     EXPECT_EQ(canvas.pixel(16, 11), 0xFF0000u);  // the second square, 5 right of the gauge
