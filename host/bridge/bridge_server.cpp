@@ -67,15 +67,15 @@ struct CrashReply {
 };
 CrashReply g_crash;
 
-// Crash codes: the Windows exception code, or the Linux signal number.
-constexpr uint8_t CODE_EXCEPTION = 0, CODE_SIGNAL = 1;
+// Crash codes: the Windows exception code (0), or the Linux signal number (1).
+#ifdef _WIN32
+constexpr uint8_t CODE_KIND = 0;
+#else
+constexpr uint8_t CODE_KIND = 1;
+#endif
 
 void arm_crash_reply(Request request) {
-#ifdef _WIN32
-    const uint8_t code_kind = CODE_EXCEPTION;
-#else
-    const uint8_t code_kind = CODE_SIGNAL;
-#endif
+    const uint8_t code_kind = CODE_KIND;
     Writer reply;
     reply.u8(static_cast<uint8_t>(Status::crashed)).u32(0).u32(0).text(request_name(request));
     reply.u8(code_kind).u32(0);

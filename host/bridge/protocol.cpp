@@ -57,7 +57,10 @@ void write_kind(Writer& out, const ElementHeader& e) {
         case ELEMENT_SPRITE: {
             const auto& s = reinterpret_cast<const Sprite&>(e);
             out.u32(s.source_x.token).f64(s.scale_x).u32(s.source_y.token).f64(s.scale_y);
-            out.u32(s.source_angle.token).f64(s.scale_angle).f64(s.texture_scale_x).f64(s.texture_scale_y);
+            out.u32(s.source_angle.token)
+                .f64(s.scale_angle)
+                .f64(static_cast<double>(s.texture_scale_x))
+                .f64(static_cast<double>(s.texture_scale_y));
             break;
         }
         default: break;

@@ -155,7 +155,6 @@ private:
     std::string last_vars_;
     size_t plays_seen_ = 0;
     int clicks_heard_ = 0;
-    bool click_pending_ = false;
 
     // The trace, kept as the host recorded it (JSON is made only for a tab that asks):
     // batches taken from the host's trace, each record with the gauge it belongs to.
