@@ -27,7 +27,7 @@ struct ServedExample {
             std::fprintf(stderr, "serve_bench: %s\n", diagnostics.errors().front().c_str());
             std::exit(1);
         }
-        com1 = panel.host().placement("Old_COM1")->id;
+        com1 = find_placement(panel.host(), "Old_COM1")->id;
         panel.flight("pause", 0);
         drain();                                 // lays the panel out: its gauges are shown
         if (!panel.click(com1, 20, 105).ok()) {  // COM1 on
