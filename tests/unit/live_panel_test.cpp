@@ -71,6 +71,7 @@ protected:
         }
         RemoteOptions options;
         options.command.argv = far_argv;
+        options.command.set_env = far_env;
         options.command.description = "the far side";
         options.module_path = TARVOLEN_MODULE_PATH;
         options.request_timeout_ms = request_timeout_ms;
@@ -104,6 +105,7 @@ protected:
     }
     PanelHost resources;  // the module's resources, for a far side
     std::vector<std::string> far_argv = {TARVOLEN_PANELHOST_PATH, "bridge"};
+    std::vector<std::string> far_env;
     int request_timeout_ms = 5000;
     LivePanel panel;
 };
@@ -402,6 +404,18 @@ TEST_F(LivePanelFarSide, DrawsAndTracesAClickAsTheHostInThisProcessDoes) {
     EXPECT_EQ(pictures[1][kCom1], pictures[0][kCom1]);  // the knob's new picture, the same PNG
     EXPECT_NE(std::find(ops[1].begin(), ops[1].end(), "click"), ops[1].end());
     EXPECT_EQ(ops[1], ops[0]);
+}
+
+TEST_F(LivePanelFarSide, CrashingWhileThePanelOpensFailsTheOpenWithTheReason) {
+    far_env = {"TARVOLEN_BRIDGE_FAULT=crash"};  // at its first frame
+    Diagnostics diagnostics;
+    EXPECT_FALSE(panel.open(options_for(HostKind::far_side), diagnostics));
+    ASSERT_EQ(diagnostics.errors().size(), 1u) << diagnostics;
+    EXPECT_NE(diagnostics.errors()[0].find("the module crashed the far side during frame (signal 11)"),
+              std::string::npos)
+        << diagnostics;
+    EXPECT_TRUE(gone(far_pid()));
+    EXPECT_EQ(panel.close(), 0);
 }
 
 TEST_F(LivePanelFarSide, KilledMidServeIsReportedAndNothingIsLeftRunning) {
