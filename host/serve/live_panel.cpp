@@ -536,13 +536,18 @@ void LivePanel::collect(std::vector<PageMessage>& out) {
                                ",\"total\":" + std::to_string(clicks_heard_) + "}"});
         plays_seen_ = plays;
     }
-    std::vector<int32_t> idents;
-    for (const PanelWindow& w : panel_.windows) idents.push_back(window_ident(w));
-    const std::vector<bool> is_open = host_->windows_open(idents);
-    std::vector<int32_t> open;
-    for (size_t i = 0; i < idents.size() && i < is_open.size(); ++i)
-        if (is_open[i]) open.push_back(idents[i]);
-    clock_s_ = host_->time_s();
+    // A stopped host answers nothing: the page keeps the windows, clock and values it had.
+    const bool serving = host_stopped().empty();
+    std::vector<int32_t> open = open_windows_;
+    if (serving) {
+        std::vector<int32_t> idents;
+        for (const PanelWindow& w : panel_.windows) idents.push_back(window_ident(w));
+        const std::vector<bool> is_open = host_->windows_open(idents);
+        open.clear();
+        for (size_t i = 0; i < idents.size() && i < is_open.size(); ++i)
+            if (is_open[i]) open.push_back(idents[i]);
+        clock_s_ = host_->time_s();
+    }
     if (open != open_windows_ || views_.empty()) {
         open_windows_ = open;
         lay_out();
@@ -567,7 +572,7 @@ void LivePanel::collect(std::vector<PageMessage>& out) {
         out.push_back({"state", state});
         last_state_ = std::move(state);
     }
-    if (vars_due_ && (!playing_ || frames_ % kVarsEvery == 0)) {
+    if (serving && vars_due_ && (!playing_ || frames_ % kVarsEvery == 0)) {
         vars_due_ = false;
         std::string vars = vars_json();
         if (vars != last_vars_) {
@@ -588,7 +593,7 @@ void LivePanel::snapshot(std::vector<PageMessage>& out) {
     for (auto& g : gauges_)
         if (g->shown && g->version > 0) out.push_back({"g:" + std::to_string(g->placement->id), gauge_json(*g, true)});
     out.push_back({"state", last_state_});
-    out.push_back({"vars", vars_json()});
+    out.push_back({"vars", host_stopped().empty() || last_vars_.empty() ? vars_json() : last_vars_});
 }
 
 std::vector<TraceLine> LivePanel::trace_after(uint64_t seq, const std::string& gauge, size_t limit) const {

@@ -351,8 +351,10 @@ protected:
         collect();
         ASSERT_GT(far_pid(), 0);
     }
-    // After the far side was stopped: the page's notes, the inputs, the clock and close.
-    void expect_reported(const std::string& why) {
+    // After the far side was stopped: the page's notes, the inputs, the clock and close;
+    // a new tab still gets the last pictures, windows and values (before: a snapshot
+    // taken while it served).
+    void expect_reported(const std::string& why, const Batch& before) {
         const json state = collect().of_type("state").at(0);
         ASSERT_FALSE(state["notes"].empty());
         EXPECT_NE(state["notes"].back().get<std::string>().find("module fault: "), std::string::npos);
@@ -365,7 +367,11 @@ protected:
         EXPECT_EQ(panel.set_variable("com1_frequency", "0x2250").status, 502);
         EXPECT_EQ(panel.flight("play", 0).status, 502);
         EXPECT_EQ(panel.tick(), 0);
-        collect();
+        const Batch after = snapshot();
+        EXPECT_EQ(after.of_type("layout").at(0)["open"], before.of_type("layout").at(0)["open"]);
+        EXPECT_EQ(after.gauges(), before.gauges());
+        EXPECT_EQ(after.of_type("vars").at(0), before.of_type("vars").at(0));
+        EXPECT_EQ(after.of_type("state").at(0)["time"], before.of_type("state").at(0)["time"]);
         EXPECT_EQ(stops.size(), 1u);  // said once
         EXPECT_EQ(panel.close(), 0);  // the gauges went with the process
     }
@@ -420,17 +426,19 @@ TEST_F(LivePanelFarSide, CrashingWhileThePanelOpensFailsTheOpenWithTheReason) {
 
 TEST_F(LivePanelFarSide, KilledMidServeIsReportedAndNothingIsLeftRunning) {
     open_with_com1_on();
+    const Batch before = snapshot();
     const pid_t pid = far_pid();
     ASSERT_EQ(kill(pid, SIGKILL), 0);
     ASSERT_TRUE(panel.flight("play", 0).ok());
     panel.tick();  // the next frame finds it gone
     EXPECT_TRUE(gone(pid));
-    expect_reported("signal 9");
+    expect_reported("signal 9", before);
 }
 
 TEST_F(LivePanelFarSide, HangingMidServeIsStoppedAfterTheWait) {
     request_timeout_ms = 500;
     open_with_com1_on();
+    const Batch before = snapshot();
     const pid_t pid = far_pid();
     ASSERT_EQ(kill(pid, SIGSTOP), 0);
     const auto start = std::chrono::steady_clock::now();
@@ -438,7 +446,7 @@ TEST_F(LivePanelFarSide, HangingMidServeIsStoppedAfterTheWait) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     EXPECT_EQ(click.status, 502);
     EXPECT_TRUE(gone(pid));
-    expect_reported("did not answer within");
+    expect_reported("did not answer within", before);
 }
 
 }  // namespace
