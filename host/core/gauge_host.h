@@ -99,8 +99,6 @@ public:
     void clear_trace() override { host_.trace().clear(); }
     void take_trace(TraceBatch& batch) override;
 
-    PanelHost& panel_host() { return host_; }
-
 private:
     PanelHost& host_;
 };
