@@ -25,6 +25,19 @@ done
 if [ "${#need[@]}" -gt 0 ]; then
   echo "setup: installing ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq >/dev/null
-  $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  # A mirror in mid-sync can fail an index or two: the update is tried again, and an
+  # index that still fails is left to the install, which fails only if a package it
+  # needs cannot be had.
+  for attempt in 1 2 3; do
+    $SUDO apt-get update -qq >/dev/null && break
+    echo "setup: apt-get update failed (attempt $attempt of 3)"
+    sleep $((attempt * 10))
+  done
+  for attempt in 1 2 3; do
+    $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null && break
+    (( attempt < 3 )) || { echo "setup: could not install ${need[*]}"; exit 1; }
+    echo "setup: apt-get install failed (attempt $attempt of 3)"
+    sleep $((attempt * 10))
+    $SUDO apt-get update -qq >/dev/null || true
+  done
 fi

@@ -58,6 +58,8 @@ std::pair<char32_t, size_t> decode(std::string_view bytes, size_t at) {
     return {c, length};
 }
 
+}  // namespace
+
 bool valid_utf8(std::string_view bytes) {
     for (size_t at = 0; at < bytes.size();) {
         const size_t length = decode(bytes, at).second;
@@ -66,8 +68,6 @@ bool valid_utf8(std::string_view bytes) {
     }
     return true;
 }
-
-}  // namespace
 
 std::string utf8_text(std::string_view bytes) {
     std::string out;

@@ -10,3 +10,6 @@
 // 1252 (the five bytes that page leaves undefined become U+FFFD). Control characters
 // other than tab become U+FFFD either way, so nothing invisible reaches a picture.
 std::string utf8_text(std::string_view bytes);
+
+// Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
+bool valid_utf8(std::string_view bytes);

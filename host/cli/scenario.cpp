@@ -167,7 +167,10 @@ private:
         int ms = 0;
         if (args.size() != 1 || !read_whole(args[0], 0, kMaxSleepMs, ms))
             return fail_usage("sleep needs a time in milliseconds (0 to 60000)");
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        if (hooks_.sleep)
+            hooks_.sleep(ms);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     }
 
     void expect(const std::vector<std::string>& args) {

@@ -50,6 +50,9 @@ struct ScenarioHooks {
     // Called after every frame and every line: a caller that streams the trace writes
     // and clears it here, so a long scenario does not hold it all.
     std::function<void(GaugeHost& host)> flush;
+    // Waits for a sleep line's milliseconds; unset: this thread sleeps them. A host that
+    // must not block (the live page's clock) or a test that must not wait sets its own.
+    std::function<void(int ms)> sleep;
 };
 
 // The placement a GAUGE argument names (NAME or NAME#K), or null.

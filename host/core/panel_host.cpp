@@ -1,6 +1,7 @@
 // The host's lifecycle of gauges: placing, updating, evaluating, clicking, removing.
 #include "host/core/panel_host.h"
 
+#include <climits>
 #include <cstring>
 
 #include "host/core/host_platform.h"
@@ -46,8 +47,11 @@ std::vector<GaugeHeader*> PanelHost::gauges() const {
 }
 
 GaugeHeader* PanelHost::find_gauge(const std::string& name) const {
-    for (GaugeHeader* gauge : gauges())
+    if (!module_) return nullptr;
+    for (GaugeHeader* gauge : module_->linkage()->gauges) {
+        if (!gauge) break;
         if (gauge->name && name == gauge->name) return gauge;
+    }
     return nullptr;
 }
 
@@ -67,6 +71,11 @@ int PanelHost::place(const std::string& name, const std::optional<std::string>& 
     GaugeHeader* gauge = find_gauge(name);
     if (!gauge) {
         diagnostics.error("unknown gauge \"" + name + "\" (the module has no gauge of that name)");
+        return -1;
+    }
+    if (next_id_ == INT_MAX) {
+        diagnostics.error("this host has placed " + std::to_string(INT_MAX - 1) +
+                          " gauges, every placement id it has: start a new one");
         return -1;
     }
     auto p = std::make_unique<Placement>();
@@ -238,6 +247,7 @@ Placement* PanelHost::placement(const std::string& name) {
 }
 
 void PanelHost::service_send_event(uint32_t event_id, uint32_t value) {
+    ++events_sent_;
     trace_.add("send_event").num("id", event_id).num("value", value);
     if (!aircraft_.carry_out(event_id, value)) fault("unknown event " + std::to_string(event_id));
 }

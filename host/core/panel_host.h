@@ -53,7 +53,7 @@ public:
 
     // Places a gauge (stores its parameter string, calls install). Returns the
     // placement id, or -1 with an error (without a place: the caller knows the line)
-    // naming the unknown gauge.
+    // naming the unknown gauge, or saying the host has given out every id it has.
     int place(const std::string& name, const std::optional<std::string>& parameters, Diagnostics& diagnostics,
               int32_t window = 0);
     // Sends the update service and evaluates every element, for one placement or all.
@@ -76,6 +76,8 @@ public:
 
     Aircraft& aircraft() { return aircraft_; }
     Trace& trace() { return trace_; }
+    // Events the module has sent, traced or not.
+    uint64_t events_sent() const { return events_sent_; }
     // Faults the module caused: unknown services, tokens or events. Empty when sound.
     const std::vector<std::string>& errors() const { return errors_; }
 
@@ -105,4 +107,5 @@ private:
     std::vector<std::string> errors_;
     Placement* current_ = nullptr;  // the placement whose callback is running
     int next_id_ = 1;
+    uint64_t events_sent_ = 0;
 };

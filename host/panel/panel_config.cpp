@@ -351,14 +351,21 @@ PanelConfig read_panel_config(const std::string& path, Diagnostics& diagnostics)
         diagnostics.error(path, 0, "is not a file (a panel configuration is a panel.cfg file)");
         return empty;
     }
+    // Read in pieces up to one byte past the limit: a file that is not what its size
+    // said (a pipe, a file still growing) is still bounded, and a small panel costs a
+    // small buffer.
     std::ifstream in(path, std::ios::binary);
-    std::string text(MAX_FILE + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad() || (!in && !in.eof())) {
+    std::string text;
+    char piece[1 << 16];
+    while (text.size() <= MAX_FILE) {
+        in.read(piece, sizeof piece);
+        if (in.gcount() <= 0) break;
+        text.append(piece, static_cast<size_t>(in.gcount()));
+    }
+    if (in.bad()) {
         diagnostics.error(path, 0, "cannot read panel configuration");
         return empty;
     }
-    text.resize(static_cast<size_t>(in.gcount()));
     if (text.size() > MAX_FILE) {
         diagnostics.error(path, 0, "larger than " + std::to_string(MAX_FILE >> 20) + " MB: not a panel.cfg text");
         return empty;

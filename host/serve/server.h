@@ -11,16 +11,13 @@
 
 #include "host/base/diagnostics.h"
 #include "host/serve/live_panel.h"
+#include "host/serve/routes.h"
 
 struct ServeOptions {
     LiveOptions live;
     std::string listen = "127.0.0.1";  // the address to listen on (loopback unless told)
     int port = 8018;                   // 0: any free port
 };
-
-// The most bytes of a request line with its headers, and of a request body.
-inline constexpr int SERVE_MAX_REQUEST = 8192;
-inline constexpr long long SERVE_MAX_BODY = 4096;
 
 class PreviewServer {
 public:

@@ -1,0 +1,183 @@
+// The live page's answers: files by name, inputs by POST, the trace by GET.
+#include "host/serve/routes.h"
+
+#include <civetweb.h>
+
+#include <optional>
+
+#include "host/base/numbers.h"
+#include "host/base/utf8.h"
+#include "host/serve/page_files.h"
+#include "host/trace/json_writer.h"
+
+namespace {
+
+constexpr size_t kTraceLimit = 200;
+
+const char* mime_type(const std::string& name) {
+    if (name.ends_with(".html")) return "text/html; charset=utf-8";
+    if (name.ends_with(".js")) return "text/javascript; charset=utf-8";
+    if (name.ends_with(".css")) return "text/css; charset=utf-8";
+    return "application/octet-stream";
+}
+
+const char* status_text(int status) {
+    switch (status) {
+        case 200: return "OK";
+        case 400: return "Bad Request";
+        case 404: return "Not Found";
+        case 405: return "Method Not Allowed";
+        case 409: return "Conflict";
+        case 413: return "Content Too Large";
+        case 422: return "Unprocessable Content";
+        case 503: return "Service Unavailable";
+        default: return "Error";
+    }
+}
+
+// The reason may quote what the request sent, in any bytes: it goes out as UTF-8 on one
+// line, as the type says.
+PageResponse refuse(int status, const std::string& reason) {
+    return {status, "text/plain; charset=utf-8",
+            std::to_string(status) + " " + status_text(status) + ": " + utf8_text(reason) + "\n"};
+}
+
+const std::string kBodyTooLarge = "a body holds at most " + std::to_string(SERVE_MAX_BODY) + " bytes";
+
+// Whether every field of a query or body holds at most SERVE_MAX_FIELD bytes once decoded.
+bool fields_fit(const std::string& text) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('&', start);
+        if (end == std::string::npos) end = text.size();
+        const size_t length = end - start;  // the field's name and value, still encoded
+        if (length > 3 * SERVE_MAX_FIELD + 1) return false;
+        char decoded[SERVE_MAX_FIELD + 2];
+        if (length > SERVE_MAX_FIELD && mg_url_decode(text.data() + start, static_cast<int>(length), decoded,
+                                                      static_cast<int>(sizeof decoded), 1) < 0)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+// The request's form fields: the query string and, for a POST, its body.
+struct PageRoutes::Form {
+    std::string query, body;
+    bool has(const char* name) const { return get(name).has_value(); }
+    std::optional<std::string> get(const char* name) const {
+        char value[SERVE_MAX_FIELD + 1];
+        for (const std::string* source : {&body, &query}) {
+            const int n = mg_get_var(source->data(), source->size(), name, value, sizeof value);
+            if (n >= 0) return std::string(value, static_cast<size_t>(n));
+        }
+        return std::nullopt;
+    }
+    // A whole-number field: the value, or the refusal in problem.
+    Parsed<long long> whole(const char* name, long long min, long long max) const {
+        const auto text = get(name);
+        if (!text) return {0, std::string("needs ") + name};
+        Parsed<long long> parsed = parse_whole(*text, min, max);
+        if (!parsed.ok()) parsed.problem = std::string(name) + ": " + parsed.problem;
+        return parsed;
+    }
+};
+
+PageRoutes::PageRoutes(LivePanel& panel, RunWithPanel run, std::function<void()> after_input)
+    : panel_(panel), run_(std::move(run)), after_input_(std::move(after_input)), click_sound_(panel.click_sound()) {}
+
+PageResponse PageRoutes::answer(const PageRequest& request) {
+    const std::string& path = request.path;
+    // Only names of the embedded files and of the inputs: no file-system paths.
+    if (path.empty() || path[0] != '/' || path.find("..") != std::string::npos ||
+        path.find("//") != std::string::npos || path.find('\\') != std::string::npos ||
+        path.find('\0') != std::string::npos)
+        return refuse(400, "the page serves its own files only, by name");
+    const bool post = request.method == "POST";
+    if (!post && request.method != "GET" && request.method != "HEAD")
+        return refuse(405, "the page answers GET and POST");
+    if (request.content_length > SERVE_MAX_BODY || request.body.size() > static_cast<size_t>(SERVE_MAX_BODY))
+        return refuse(413, kBodyTooLarge);
+    const Form form{request.query, request.body};
+    if (!fields_fit(form.query) || !fields_fit(form.body))
+        return refuse(400, "a field holds at most " + std::to_string(SERVE_MAX_FIELD) + " bytes");
+    if (post) {
+        if (path.starts_with("/api/")) return input(path.substr(5), form);
+        return refuse(405, "only /api/ takes a POST");
+    }
+    if (path == "/api/trace") return trace(form);
+    if (path == "/click.wav") {
+        if (click_sound_.empty()) return refuse(404, "the module has no click sound");
+        return {200, "audio/wav", click_sound_};
+    }
+    const std::string name = path == "/" ? "index.html" : path.substr(1);
+    for (size_t i = 0; i < EMBEDDED_PAGE_FILE_COUNT; ++i)
+        if (name == EMBEDDED_PAGE_FILES[i].name)
+            return {200, mime_type(name), std::string(EMBEDDED_PAGE_FILES[i].bytes())};
+    return refuse(404, "no file " + json_quote(name.substr(0, 80)) + " on this page");
+}
+
+PageResponse PageRoutes::input(const std::string& what, const Form& form) {
+    std::function<Reply()> act;  // the input, run with the panel
+    if (what == "click") {
+        const bool at_panel = form.has("px");
+        const auto x = form.whole(at_panel ? "px" : "x", -1000000, 1000000);
+        const auto y = form.whole(at_panel ? "py" : "y", -1000000, 1000000);
+        const auto gauge = at_panel ? Parsed<long long>{} : form.whole("gauge", 0, 1000000);
+        for (const auto* field : {&x, &y, &gauge})
+            if (!field->ok()) return refuse(400, field->problem);
+        const int px = static_cast<int>(x.value), py = static_cast<int>(y.value), id = static_cast<int>(gauge.value);
+        act = [this, at_panel, px, py, id] { return at_panel ? panel_.click_at(px, py) : panel_.click(id, px, py); };
+    } else if (what == "var") {
+        const auto name = form.get("name"), value = form.get("value");
+        if (!name || !value) return refuse(400, "needs name and value");
+        act = [this, name = *name, value = *value] { return panel_.set_variable(name, value); };
+    } else if (what == "window") {
+        const auto ident = form.whole("ident", INT32_MIN, INT32_MAX);
+        if (!ident.ok()) return refuse(400, ident.problem);
+        act = [this, ident = static_cast<int32_t>(ident.value), action = form.get("action").value_or("toggle")] {
+            return panel_.window(ident, action);
+        };
+    } else if (what == "night") {
+        const auto on = form.whole("on", 0, 1);
+        if (!on.ok()) return refuse(400, on.problem);
+        act = [this, night = on.value == 1] { return panel_.set_night(night); };
+    } else if (what == "flight") {
+        double speed = 0.0;
+        if (const auto text = form.get("speed")) {
+            const Parsed<double> parsed = parse_number(*text);
+            if (!parsed.ok()) return refuse(400, "speed: " + parsed.problem);
+            speed = parsed.value;
+            if (speed == 0.0) return refuse(422, "the speed goes from 0.25 to 16");
+        }
+        act = [this, speed, action = form.get("action").value_or("")] { return panel_.flight(action, speed); };
+    } else {
+        return refuse(404, "no input " + json_quote(what.substr(0, 40)));
+    }
+    Reply reply;
+    const bool ran = run_([&] {
+        reply = act();
+        after_input_();  // a refused click may still have traced calls
+    });
+    if (!ran) return refuse(503, "the server is stopping");
+    if (!reply.ok()) return refuse(reply.status, reply.reason);
+    return {200, "application/json", "{\"ok\":true}"};
+}
+
+PageResponse PageRoutes::trace(const Form& form) {
+    const auto after = form.has("after") ? form.whole("after", 0, INT64_MAX) : Parsed<long long>{};
+    if (!after.ok()) return refuse(400, after.problem);
+    const std::string gauge = form.get("gauge").value_or("");
+    std::string json = "{\"lines\":[";
+    const bool ran = run_([&] {
+        const auto lines = panel_.trace_after(static_cast<uint64_t>(after.value), gauge, kTraceLimit);
+        for (size_t i = 0; i < lines.size(); ++i)
+            json += std::string(i ? "," : "") + "{\"seq\":" + std::to_string(lines[i].seq) +
+                    ",\"gauge\":" + json_quote(lines[i].gauge) + ",\"call\":" + lines[i].json + "}";
+        json += "],\"last\":" + std::to_string(panel_.last_trace_seq()) + "}";
+    });
+    if (!ran) return refuse(503, "the server is stopping");
+    return {200, "application/json", json};
+}

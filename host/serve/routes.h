@@ -1,0 +1,55 @@
+// The live page's HTTP requests apart from the server that carries them: what a request
+// asks and how it is answered, so that the answers are the same whether the request
+// came over a socket, from a test or from a fuzzer.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "host/serve/live_panel.h"
+
+// The most bytes of a request line with its headers, and of a request body.
+inline constexpr int SERVE_MAX_REQUEST = 8192;
+inline constexpr long long SERVE_MAX_BODY = 4096;
+// The longest value of one form field, once decoded.
+inline constexpr size_t SERVE_MAX_FIELD = 256;
+
+struct PageRequest {
+    std::string method;             // "GET", "POST", ...
+    std::string path;               // as sent, not decoded
+    std::string query;              // after '?', still encoded
+    std::string body;               // what was read of the body (at most SERVE_MAX_BODY + 1 bytes)
+    long long content_length = -1;  // as the request declares it; -1: not declared
+};
+
+struct PageResponse {
+    int status = 200;
+    std::string type;  // Content-Type
+    std::string body;
+};
+
+class PageRoutes {
+public:
+    // Runs a job with the panel to itself; false, without running it, once the server
+    // is stopping.
+    using RunWithPanel = std::function<bool(const std::function<void()>& job)>;
+
+    // after_input runs (with the panel) after every input, refused or not: it sends the
+    // tabs what changed.
+    PageRoutes(LivePanel& panel, RunWithPanel run, std::function<void()> after_input);
+
+    // The answer to a request: one of the page's embedded files, the click sound, the
+    // trace, or an input's outcome; anything else is refused with a status and a reason
+    // ("STATUS TEXT: reason").
+    PageResponse answer(const PageRequest& request);
+
+private:
+    struct Form;
+    PageResponse input(const std::string& what, const Form& form);
+    PageResponse trace(const Form& form);
+
+    LivePanel& panel_;
+    RunWithPanel run_;
+    std::function<void()> after_input_;
+    std::string click_sound_;  // copied at start: the page may ask for it at any time
+};
