@@ -198,7 +198,7 @@ void LivePanel::notice_stop() {
 
 namespace {
 
-Reply stopped_reply(const std::string& reason) { return {502, "the module's host has stopped: " + reason}; }
+Reply stopped_reply(const std::string& reason) { return {503, "the module's host has stopped: " + reason}; }
 
 }  // namespace
 

@@ -8,7 +8,7 @@
 //
 // A host in another process that crashes, hangs or breaks its pipe is stopped: the page
 // keeps the last pictures, its notes say what happened, and every input after that is
-// refused (502) with the reason.
+// refused (503) with the reason.
 #pragma once
 
 #include <cstdint>

@@ -362,10 +362,10 @@ protected:
         ASSERT_EQ(stops.size(), 1u);
         EXPECT_NE(stops[0].find(why), std::string::npos) << stops[0];
         const Reply click = panel.click(kCom1, 105, 75);
-        EXPECT_EQ(click.status, 502);
+        EXPECT_EQ(click.status, 503);
         EXPECT_NE(click.reason.find(why), std::string::npos) << click.reason;
-        EXPECT_EQ(panel.set_variable("com1_frequency", "0x2250").status, 502);
-        EXPECT_EQ(panel.flight("play", 0).status, 502);
+        EXPECT_EQ(panel.set_variable("com1_frequency", "0x2250").status, 503);
+        EXPECT_EQ(panel.flight("play", 0).status, 503);
         EXPECT_EQ(panel.tick(), 0);
         const Batch after = snapshot();
         EXPECT_EQ(after.of_type("layout").at(0)["open"], before.of_type("layout").at(0)["open"]);
@@ -444,7 +444,7 @@ TEST_F(LivePanelFarSide, HangingMidServeIsStoppedAfterTheWait) {
     const auto start = std::chrono::steady_clock::now();
     const Reply click = panel.click(kCom1, 105, 75);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
-    EXPECT_EQ(click.status, 502);
+    EXPECT_EQ(click.status, 503);
     EXPECT_TRUE(gone(pid));
     expect_reported("did not answer within", before);
 }
