@@ -22,12 +22,48 @@ for p in cmake g++ ninja-build pkg-config clang libclang-rt-14-dev libcli11-dev 
   have "$p" || need+=("$p")
 done
 
+# The i386 libraries Wine needs must be the very versions of their amd64 twins, and a
+# -dev package the very version of its library. When the archive's security index for
+# i386 could not be had (a mirror in mid-sync), apt finds no i386 twin for libraries at
+# security versions and gives up. Then what apt names is asked for at a version that
+# pairs: an i386 library (and its twin) at the version the i386 index holds, a package
+# that needs a library at exactly one version at the version the library will have.
+pairing_pins() {
+  local -A pin=()
+  local out line package version
+  for _ in 1 2 3 4 5 6 7 8 9 10; do
+    local asked=()
+    for package in "${!pin[@]}"; do asked+=("$package=${pin[$package]}"); done
+    out=$(apt-get install -s --no-install-recommends "$@" "${asked[@]}" 2>&1) && break
+    local found=0
+    while read -r line; do
+      if [[ $line =~ ([a-z0-9][a-z0-9.+-]*):i386\ (\([^\)]*\)\ )?but\ it\ is\ not\ going\ to\ be\ installed ]]; then
+        package=${BASH_REMATCH[1]}
+        version=$(apt-cache policy "$package:i386" | awk '/Candidate:/ {print $2}')
+        [ -n "$version" ] && [ "$version" != "(none)" ] || continue
+        pin[$package]=$version
+        pin[$package:i386]=$version
+        found=1
+      elif [[ $line =~ ^([a-z0-9][a-z0-9.+:-]*)\ :\ Depends:\ ([a-z0-9][a-z0-9.+:-]*)\ \(=\ ([^\)]*)\)\ but\ ([^ ]*)\ is\ to\ be\ installed ]]; then
+        # Whichever of the two is not held yet follows the other.
+        if [ -n "${pin[${BASH_REMATCH[1]}]:-}" ]; then
+          pin[${BASH_REMATCH[2]}]=${BASH_REMATCH[3]}
+        else
+          pin[${BASH_REMATCH[1]}]=${BASH_REMATCH[4]}
+        fi
+        found=1
+      fi
+    done <<<"$out"
+    (( found )) || break
+  done
+  for package in "${!pin[@]}"; do echo "$package=${pin[$package]}"; done
+}
+
 if [ "${#need[@]}" -gt 0 ]; then
   echo "setup: installing ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive
   # A mirror in mid-sync can fail an index or two: the update is tried again, and an
-  # index that still fails is left to the install, which fails only if a package it
-  # needs cannot be had.
+  # index that still fails is left to the install.
   for attempt in 1 2 3; do
     $SUDO apt-get update -qq >/dev/null && break
     echo "setup: apt-get update failed (attempt $attempt of 3)"
@@ -35,9 +71,16 @@ if [ "${#need[@]}" -gt 0 ]; then
   done
   for attempt in 1 2 3; do
     $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null && break
+    pins=$(pairing_pins "${need[@]}" | tr '\n' ' ')
+    if [ -n "$pins" ]; then
+      echo "setup: at versions that pair: $pins"
+      # shellcheck disable=SC2086
+      $SUDO apt-get install -y -qq --no-install-recommends --allow-downgrades "${need[@]}" $pins >/dev/null && break
+    fi
     (( attempt < 3 )) || { echo "setup: could not install ${need[*]}"; exit 1; }
     echo "setup: apt-get install failed (attempt $attempt of 3)"
     sleep $((attempt * 10))
     $SUDO apt-get update -qq >/dev/null || true
   done
 fi
+
