@@ -157,7 +157,8 @@ public:
             refusal = "no module loaded";
         else
             quit = run(request, in, payload, refusal);
-        if (!in.ok() || !in.at_end()) refusal = std::string("malformed ") + request_name(request) + " request";
+        if (refusal.empty() && (!in.ok() || !in.at_end()))
+            refusal = std::string("malformed ") + request_name(request) + " request";
         return send(payload, refusal) && !quit;
     }
 
@@ -235,6 +236,28 @@ private:
             }
             case Request::window_open: payload.u8(host_->aircraft().window_open(in.i32()) ? 1 : 0); break;
             case Request::declarations: payload.text(declarations_(*host_)); break;
+            case Request::vars: {
+                const uint32_t count = in.u32();
+                if (count > MAX_QUERY_ITEMS) {
+                    refusal = "more than " + std::to_string(MAX_QUERY_ITEMS) + " variables asked for at once";
+                    break;
+                }
+                payload.u32(count);
+                for (uint32_t i = 0; i < count && in.ok(); ++i) payload.f64(host_->aircraft().vars().number(in.u32()));
+                break;
+            }
+            case Request::windows_open: {
+                const uint32_t count = in.u32();
+                if (count > MAX_QUERY_ITEMS) {
+                    refusal = "more than " + std::to_string(MAX_QUERY_ITEMS) + " windows asked for at once";
+                    break;
+                }
+                payload.u32(count);
+                for (uint32_t i = 0; i < count && in.ok(); ++i)
+                    payload.u8(host_->aircraft().window_open(in.i32()) ? 1 : 0);
+                break;
+            }
+            case Request::clock: payload.f64(host_->aircraft().time_s()); break;
             case Request::quit: return true;
             case Request::load: break;
             default: refusal = "unknown request " + std::to_string(static_cast<int>(request)); break;
@@ -275,7 +298,9 @@ private:
             write_plays_before(trace_sent_);
             const TraceRecord& record = host_->trace().record(trace_sent_);
             if (std::strcmp(record.op, "sound") == 0) continue;
-            entries.u8(static_cast<uint8_t>(Entry::trace_line)).text(host_->trace().line(trace_sent_));
+            entries.u8(static_cast<uint8_t>(Entry::trace_line))
+                .text(std::string(host_->trace().text_field(trace_sent_, "gauge")))
+                .text(host_->trace().line(trace_sent_));
             ++count;
         }
         write_plays_before(SIZE_MAX);

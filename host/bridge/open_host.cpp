@@ -40,9 +40,15 @@ bool wine_bridge_options(const std::string& gau_path, RemoteOptions& options, st
     return true;
 }
 
+std::unique_ptr<OpenedHost> OpenedHost::start_remote(RemoteOptions options, Diagnostics& diagnostics) {
+    auto opened = std::make_unique<OpenedHost>();
+    opened->remote_ = RemoteGaugeHost::start(std::move(options), diagnostics);
+    if (!opened->remote_) return nullptr;
+    return opened;
+}
+
 std::unique_ptr<OpenedHost> OpenedHost::open(const std::string& module_path, HostOptions options,
                                              Diagnostics& diagnostics) {
-    auto opened = std::make_unique<OpenedHost>();
     if (is_pe_image(module_path)) {
         RemoteOptions remote;
         remote.trace = options.trace;
@@ -51,10 +57,9 @@ std::unique_ptr<OpenedHost> OpenedHost::open(const std::string& module_path, Hos
             diagnostics.error(module_path, 0, error);
             return nullptr;
         }
-        opened->remote_ = RemoteGaugeHost::start(std::move(remote), diagnostics);
-        if (!opened->remote_) return nullptr;
-        return opened;
+        return start_remote(std::move(remote), diagnostics);
     }
+    auto opened = std::make_unique<OpenedHost>();
     opened->local_ = std::make_unique<PanelHost>(options);
     if (!opened->local_->load_module(module_path, diagnostics)) return nullptr;
     opened->local_view_ = std::make_unique<LocalGaugeHost>(*opened->local_);

@@ -15,6 +15,9 @@ public:
     // options are the host's, in whichever process it runs.
     static std::unique_ptr<OpenedHost> open(const std::string& module_path, HostOptions options,
                                             Diagnostics& diagnostics);
+    // The far side the options name, started and its module loaded (tests: the native
+    // far side). Null with an error saying what failed.
+    static std::unique_ptr<OpenedHost> start_remote(RemoteOptions options, Diagnostics& diagnostics);
 
     GaugeHost& host() { return remote_ ? static_cast<GaugeHost&>(*remote_) : *local_view_; }
     // One of the two is set.

@@ -153,6 +153,9 @@ const char* request_name(Request request) {
         case Request::window_open: return "window_open";
         case Request::declarations: return "declarations";
         case Request::quit: return "quit";
+        case Request::vars: return "vars";
+        case Request::windows_open: return "windows_open";
+        case Request::clock: return "clock";
     }
     return "unknown request";
 }

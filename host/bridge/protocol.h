@@ -17,12 +17,15 @@
 //   window_open      ident                                    open
 //   declarations     -                                        the declarations JSON
 //   quit             -                                        -
+//   vars             count, tokens                            count, values
+//   windows_open     count, idents                            count, open flags
+//   clock            -                                        seconds advanced
 //
 // Every reply starts with its status (ok, refused with a reason, or crashed: the module
-// took the Wine side down, with the exception code), then the trace lines and sound
-// plays (buffer, flags, played) that arose while the request ran, in order, and the
-// module faults, then its payload. A placement snapshot
-// carries each element's record fields (what drawing reads) and its state.
+// took the Wine side down, with the exception code), then the trace lines (each with the
+// gauge it names, or an empty name) and sound plays (buffer, flags, played) that arose
+// while the request ran, in order, and the module faults, then its payload. A placement
+// snapshot carries each element's record fields (what drawing reads) and its state.
 #pragma once
 
 #include <cstdint>
@@ -49,6 +52,9 @@ enum class Request : uint8_t {
     window_open,
     declarations,
     quit,
+    vars,
+    windows_open,
+    clock,
 };
 // The request's name in messages ("during frame").
 const char* request_name(Request request);
@@ -61,6 +67,8 @@ enum class Entry : uint8_t { trace_line = 1, sound_play = 2 };
 // The largest frame either side accepts: far above any snapshot, small enough that a
 // stray length (output that is not ours) is refused instead of allocated.
 inline constexpr uint32_t MAX_FRAME_BYTES = 16u << 20;
+// The most tokens or windows one vars or windows_open request asks for.
+inline constexpr uint32_t MAX_QUERY_ITEMS = 4096;
 
 class Writer {
 public:

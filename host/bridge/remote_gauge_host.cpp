@@ -2,6 +2,7 @@
 #include "host/bridge/remote_gauge_host.h"
 
 #include <cstdio>
+#include <utility>
 
 using bridge::Reader;
 using bridge::Request;
@@ -113,6 +114,7 @@ bool RemoteGaugeHost::read_entries(Reader& in) {
     for (uint32_t i = 0; i < entries && in.ok(); ++i) {
         const auto kind = static_cast<bridge::Entry>(in.u8());
         if (kind == bridge::Entry::trace_line) {
+            trace_gauges_.push_back(in.text());
             trace_.push_back(in.text());
         } else if (kind == bridge::Entry::sound_play) {
             SoundPlay play;
@@ -120,7 +122,10 @@ bool RemoteGaugeHost::read_entries(Reader& in) {
             play.flags = in.u32();
             play.ok = in.u8() != 0;
             plays_.push_back(play);
-            if (options_.trace) trace_.push_back(sound_play_line(play));
+            if (options_.trace) {
+                trace_gauges_.emplace_back();
+                trace_.push_back(sound_play_line(play));
+            }
         } else {
             return false;
         }
@@ -254,6 +259,45 @@ bool RemoteGaugeHost::window_open(int32_t ident) {
     return call(Request::window_open, fields, reply) && reply.payload->u8() != 0;
 }
 
+double RemoteGaugeHost::time_s() {
+    Reply reply;
+    return call(Request::clock, Writer(), reply) ? reply.payload->f64() : 0.0;
+}
+
+std::vector<double> RemoteGaugeHost::var_numbers(const std::vector<uint32_t>& tokens) {
+    if (tokens.size() > bridge::MAX_QUERY_ITEMS) return GaugeHost::var_numbers(tokens);
+    std::vector<double> values(tokens.size(), 0.0);
+    Writer fields;
+    fields.u32(static_cast<uint32_t>(tokens.size()));
+    for (uint32_t token : tokens) fields.u32(token);
+    Reply reply;
+    if (!call(Request::vars, fields, reply)) return values;
+    if (reply.payload->u32() != tokens.size()) {
+        fail(options_.command.description + " sent a malformed answer to vars");
+        return values;
+    }
+    for (double& value : values) value = reply.payload->f64();
+    if (!reply.payload->ok()) fail(options_.command.description + " sent a malformed answer to vars");
+    return values;
+}
+
+std::vector<bool> RemoteGaugeHost::windows_open(const std::vector<int32_t>& idents) {
+    if (idents.size() > bridge::MAX_QUERY_ITEMS) return GaugeHost::windows_open(idents);
+    std::vector<bool> open(idents.size(), false);
+    Writer fields;
+    fields.u32(static_cast<uint32_t>(idents.size()));
+    for (int32_t ident : idents) fields.i32(ident);
+    Reply reply;
+    if (!call(Request::windows_open, fields, reply)) return open;
+    if (reply.payload->u32() != idents.size()) {
+        fail(options_.command.description + " sent a malformed answer to windows_open");
+        return open;
+    }
+    for (size_t i = 0; i < open.size(); ++i) open[i] = reply.payload->u8() != 0;
+    if (!reply.payload->ok()) fail(options_.command.description + " sent a malformed answer to windows_open");
+    return open;
+}
+
 bool RemoteGaugeHost::resource(uint16_t id, const char* type, std::vector<uint8_t>& bytes) {
     return options_.resources && options_.resources(id, type, bytes);
 }
@@ -268,4 +312,15 @@ std::string RemoteGaugeHost::trace_text() {
     std::string out;
     for (const auto& line : trace_) out += line + "\n";
     return out;
+}
+
+void RemoteGaugeHost::clear_trace() {
+    trace_.clear();
+    trace_gauges_.clear();
+}
+
+void RemoteGaugeHost::take_trace(TraceBatch& batch) {
+    batch.clear();
+    std::swap(batch.lines, trace_);
+    std::swap(batch.line_gauges, trace_gauges_);
 }

@@ -51,10 +51,14 @@ public:
     bool host_event(uint32_t event_id, uint32_t value) override;
     void declare_window(int32_t ident, bool open) override;
     bool window_open(int32_t ident) override;
+    double time_s() override;
+    std::vector<double> var_numbers(const std::vector<uint32_t>& tokens) override;
+    std::vector<bool> windows_open(const std::vector<int32_t>& idents) override;
     bool resource(uint16_t id, const char* type, std::vector<uint8_t>& bytes) override;
     std::vector<std::string> errors() override;
     std::string trace_text() override;
-    void clear_trace() override { trace_.clear(); }
+    void clear_trace() override;
+    void take_trace(TraceBatch& batch) override;
 
     // The module's sound plays so far, as the far side heard them. Each is also a trace
     // line {"op":"sound","call":"play",...}, as the portable build writes for a play.
@@ -85,6 +89,7 @@ private:
     std::vector<std::unique_ptr<Placement>> placements_;
     std::map<int, bridge::PlacementRecords> records_;
     std::vector<std::string> trace_;
+    std::vector<std::string> trace_gauges_;  // per line of trace_: the gauge it names, or empty
     std::vector<std::string> faults_;
     std::vector<SoundPlay> plays_;
     std::string broken_;

@@ -16,6 +16,7 @@ namespace CLI {
 class App;
 }
 class GaugeHost;
+class RemoteGaugeHost;
 
 inline constexpr int EXIT_DONE = 0;
 inline constexpr int EXIT_FAILED = 1;
@@ -48,6 +49,9 @@ public:
     // module cannot be opened.
     bool open(CommandContext& context, HostOptions options);
     GaugeHost& host();
+    // The host in another process (the .gau under Wine), or null for a module in this one
+    // (always null in a build without the bridge).
+    RemoteGaugeHost* remote();
     // Every gauge's declarations as JSON, written where the module runs.
     std::string declarations();
 

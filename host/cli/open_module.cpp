@@ -22,6 +22,8 @@ bool OpenModule::open(CommandContext& context, HostOptions options) {
 
 GaugeHost& OpenModule::host() { return opened_->host->host(); }
 
+RemoteGaugeHost* OpenModule::remote() { return opened_->host->remote(); }
+
 std::string OpenModule::declarations() {
     OpenedHost& opened = *opened_->host;
     return opened.remote() ? opened.remote()->declarations() : dump_declarations(*opened.local());
@@ -41,6 +43,8 @@ bool OpenModule::open(CommandContext& context, HostOptions options) {
 }
 
 GaugeHost& OpenModule::host() { return opened_->view; }
+
+RemoteGaugeHost* OpenModule::remote() { return nullptr; }
 
 std::string OpenModule::declarations() { return dump_declarations(opened_->host); }
 #endif

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "host/bridge/remote_gauge_host.h"
 #include "host/cli/render_command.h"
 #include "host/record/recording.h"
 #endif
@@ -86,7 +87,7 @@ std::unique_ptr<Recording> open_recording(const RunOptions& options, const std::
 }
 
 // Puts the finished recording in place and says what it holds.
-void finish_recording(Recording& recording, PanelHost& host, const RunOptions& options, CommandContext& context) {
+void finish_recording(Recording& recording, GaugeHost& host, const RunOptions& options, CommandContext& context) {
     if (isatty(STDERR_FILENO)) std::fputc('\n', stderr);
     const Diagnostics finished = recording.finish(host);
     context.diagnostics.merge(finished);
@@ -117,22 +118,15 @@ void run(const RunOptions& options, CommandContext& context) {
     GaugeHost& host = module.host();
 #ifdef TARVOLEN_HAVE_RENDERER
     ScenarioHooks hooks = renderer_hooks(options.out_dir);
-    // A recording draws each frame with the host of this process (its sounds, its
-    // bitmaps); the .gau under Wine is not recorded.
-    PanelHost* local = nullptr;
+    // A recording draws each frame with the module's own bitmaps, wherever it runs; the
+    // plays of a .gau under Wine are those its far side reports.
     if (recording) {
-        auto* in_process = dynamic_cast<LocalGaugeHost*>(&host);
-        if (!in_process) {
-            context.diagnostics.error(options.record, 0,
-                                      "--record draws with the Linux build of the module; run without --module "
-                                      "X.gau to record");
-            context.exit_code = EXIT_FAILED;
-            return;
-        }
-        local = &in_process->panel_host();
-        hooks.before_frame = [&recording, local](GaugeHost&) { recording->before_frame(*local); };
-        hooks.after_frame = [&recording, local](GaugeHost&, const PanelConfig* panel) {
-            recording->after_frame(*local, panel);
+        if (const RemoteGaugeHost* remote = module.remote())
+            recording->hear_plays_from({[remote] { return remote->sound_plays().size(); },
+                                        [remote](size_t i) { return remote->sound_plays()[i].buffer; }});
+        hooks.before_frame = [&recording](GaugeHost& running) { recording->before_frame(running); };
+        hooks.after_frame = [&recording](GaugeHost& running, const PanelConfig* panel) {
+            recording->after_frame(running, panel);
         };
     }
 #else
@@ -149,7 +143,7 @@ void run(const RunOptions& options, CommandContext& context) {
     context.diagnostics.merge(result);
     if (!result.ok()) context.exit_code = EXIT_FAILED;
 #ifdef TARVOLEN_HAVE_RENDERER
-    if (recording) finish_recording(*recording, *local, options, context);
+    if (recording) finish_recording(*recording, host, options, context);
 #endif
 }
 

@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <csignal>
+#include <iostream>
 #include <ostream>
 
 #include "host/cli/commands.h"
@@ -22,8 +23,15 @@ bool is_loopback(const std::string& address) {
 
 void serve(ServeOptions options, CommandContext& context) {
     options.live.module_path = context.module_path;
-    options.live.run_scenario = [](PanelHost& host, const std::string& text, const std::string& source) {
+    options.live.run_scenario = [](GaugeHost& host, const std::string& text, const std::string& source) {
         return run_scenario(host, text, source);
+    };
+    // A .gau's Wine process that crashes or hangs mid-serve is said at once, on standard
+    // error; the page says it too, and refuses inputs from then on.
+    options.live.on_host_stopped = [](const std::string& reason) {
+        Diagnostics stopped;
+        stopped.error("module fault: " + reason + " (the page keeps its last pictures)");
+        print_diagnostics(stopped, std::cerr);
     };
     stop_requested.store(false);
     struct sigaction action {};

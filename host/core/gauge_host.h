@@ -37,6 +37,20 @@ public:
     virtual bool host_event(uint32_t event_id, uint32_t value) = 0;
     virtual void declare_window(int32_t ident, bool open) = 0;
     virtual bool window_open(int32_t ident) = 0;
+    // The scenario clock: seconds advanced so far.
+    virtual double time_s() = 0;
+    // Many variables or windows at once, in the order asked (a host in another process
+    // answers each list in one request).
+    virtual std::vector<double> var_numbers(const std::vector<uint32_t>& tokens) {
+        std::vector<double> values;
+        for (uint32_t token : tokens) values.push_back(var_number(token));
+        return values;
+    }
+    virtual std::vector<bool> windows_open(const std::vector<int32_t>& idents) {
+        std::vector<bool> open;
+        for (int32_t ident : idents) open.push_back(window_open(ident));
+        return open;
+    }
 
     // The module's resource (id, type "BITMAP" or "WAVE") as bytes; false when absent.
     virtual bool resource(uint16_t id, const char* type, std::vector<uint8_t>& bytes) = 0;
@@ -46,6 +60,9 @@ public:
     virtual std::string trace_text() = 0;
     // Forgets the trace so far (a caller that has written it out).
     virtual void clear_trace() = 0;
+    // Moves the trace so far into batch (emptied first): the host's trace is left empty
+    // and records into what batch held.
+    virtual void take_trace(TraceBatch& batch) = 0;
 };
 
 // The placement is in a window of a panel and that window is closed now: the simulator
@@ -75,12 +92,12 @@ public:
     bool host_event(uint32_t event_id, uint32_t value) override { return host_.host_event(event_id, value); }
     void declare_window(int32_t ident, bool open) override { host_.aircraft().declare_window(ident, open); }
     bool window_open(int32_t ident) override { return host_.aircraft().window_open(ident); }
+    double time_s() override { return host_.aircraft().time_s(); }
     bool resource(uint16_t id, const char* type, std::vector<uint8_t>& bytes) override;
     std::vector<std::string> errors() override { return host_.errors(); }
     std::string trace_text() override { return host_.trace().joined(); }
     void clear_trace() override { host_.trace().clear(); }
-
-    PanelHost& panel_host() { return host_; }
+    void take_trace(TraceBatch& batch) override;
 
 private:
     PanelHost& host_;

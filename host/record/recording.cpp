@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/core/panel_host.h"
+#include "host/core/gauge_host.h"
 #include "host/render/cairo_canvas.h"
 #include "host/render/module_bitmaps.h"
 #include "host/render/panel_render.h"
@@ -60,19 +60,19 @@ std::string claim_temporary(const std::string& path, std::string& error) {
 int even(int n) { return n + (n & 1); }
 
 // The click at the track's rate, from the module's own resources.
-bool load_click(PanelHost& host, MonoSound& click, std::string& error) {
-    const uintptr_t instance = host.module()->instance();
-    PlatformResource* resource = platform_find_resource(instance, kClickResourceId, "WAVE");
-    if (!resource) return error = "the module has no click sound (WAVE resource 10)", false;
-    const uint32_t size = platform_resource_size(instance, resource);
-    PlatformResourceData* data = platform_load_resource(instance, resource);
-    const auto* bytes = data ? static_cast<const uint8_t*>(platform_lock_resource(data)) : nullptr;
+bool load_click(GaugeHost& host, MonoSound& click, std::string& error) {
+    std::vector<uint8_t> bytes;
+    if (!host.resource(kClickResourceId, "WAVE", bytes))
+        return error = "the module has no click sound (WAVE resource 10)", false;
     MonoSound native;
-    const bool decoded = bytes && decode_wave(bytes, size, native, error);
-    if (data) platform_free_resource(data);
-    if (!bytes) error = "cannot load the module's click sound";
-    if (!decoded) return error = "the module's click sound (WAVE resource 10): " + error, false;
+    if (!decode_wave(bytes.data(), bytes.size(), native, error))
+        return error = "the module's click sound (WAVE resource 10): " + error, false;
     return resample(native, kSoundRateHz, click, error);
+}
+
+// The plays the sound back end of this process logs, whichever host made them.
+PlaySource back_end_plays() {
+    return {[] { return backend_play_log().size(); }, [](size_t i) { return backend_play_log()[i].buffer; }};
 }
 
 }  // namespace
@@ -120,8 +120,13 @@ std::unique_ptr<Recording> Recording::open(const RecordOptions& options, Diagnos
 
 Recording::Recording(const RecordOptions& options, const RecordFormat& format, std::string temporary)
     : options_(options), format_(format), temporary_(std::move(temporary)) {
-    // Plays logged before this recording belong to earlier hosts.
-    play_log_seen_ = backend_play_log().size();
+    hear_plays_from(back_end_plays());
+}
+
+void Recording::hear_plays_from(PlaySource source) {
+    plays_from_ = std::move(source);
+    // Plays made before belong to earlier hosts.
+    play_log_seen_ = plays_from_.count();
 }
 
 Recording::~Recording() {
@@ -132,16 +137,17 @@ void Recording::fail(const std::string& what) {
     if (diagnostics_.ok()) diagnostics_.error(options_.output + ": " + what);
 }
 
-void Recording::take_plays(PanelHost& host) {
-    const std::vector<PlayRecord>& log = backend_play_log();
-    if (log.size() < play_log_seen_) play_log_seen_ = 0;  // the log was reset
-    if (format_.audio_encoder && log.size() > play_log_seen_ && !ensure_track(host)) return;
-    const int64_t at = std::llround(host.aircraft().time_s() * kSoundRateHz);
-    for (; play_log_seen_ < log.size(); ++play_log_seen_, ++plays_)
-        if (track_) track_->play(log[play_log_seen_].buffer, at);
+void Recording::take_plays(GaugeHost& host) {
+    const size_t count = plays_from_.count();
+    if (count < play_log_seen_) play_log_seen_ = 0;  // the log was reset
+    if (count == play_log_seen_) return;
+    if (format_.audio_encoder && !ensure_track(host)) return;
+    const int64_t at = std::llround(host.time_s() * kSoundRateHz);
+    for (; play_log_seen_ < count; ++play_log_seen_, ++plays_)
+        if (track_) track_->play(plays_from_.buffer(play_log_seen_), at);
 }
 
-bool Recording::ensure_track(PanelHost& host) {
+bool Recording::ensure_track(GaugeHost& host) {
     if (track_) return true;
     if (!diagnostics_.ok()) return false;
     MonoSound click;
@@ -151,7 +157,7 @@ bool Recording::ensure_track(PanelHost& host) {
     return true;
 }
 
-bool Recording::start(PanelHost& host, int width, int height) {
+bool Recording::start(GaugeHost& host, int width, int height) {
     started_ = true;
     if (format_.audio_encoder && !ensure_track(host)) return false;
     std::string error;
@@ -172,27 +178,27 @@ void Recording::write_sound_until(int64_t sample) {
     }
 }
 
-void Recording::before_frame(PanelHost& host) { take_plays(host); }
+void Recording::before_frame(GaugeHost& host) { take_plays(host); }
 
-void Recording::after_frame(PanelHost& host, const PanelConfig* panel) {
+void Recording::after_frame(GaugeHost& host, const PanelConfig* panel) {
     ++frames_;
     take_plays(host);
     // Pictures whose start lies before this frame's end show this frame.
     const auto due =
         static_cast<int64_t>(std::ceil(static_cast<double>(frames_) * options_.frame_s * options_.fps - 1e-6));
-    if (diagnostics_.ok() && pictures_ < due && host.module()) {
+    if (diagnostics_.ok() && pictures_ < due) {
         const std::vector<PanelWindowView> views = current_views(host, panel);
         if (views.empty() && !started_)
             blank_pictures_ = pictures_ = due;  // the file takes the size of the first thing drawn
         else if (diagnostics_.ok())
             draw(host, views, due);
     }
-    write_sound_until(std::llround(host.aircraft().time_s() * kSoundRateHz));
+    if (writer_.has_audio()) write_sound_until(std::llround(host.time_s() * kSoundRateHz));
     if (options_.progress) options_.progress({frames_, options_.expected_frames, pictures_});
 }
 
-std::vector<PanelWindowView> Recording::current_views(PanelHost& host, const PanelConfig* panel) {
-    if (!bitmaps_) bitmaps_ = std::make_unique<ModuleBitmaps>(host.module()->instance());
+std::vector<PanelWindowView> Recording::current_views(GaugeHost& host, const PanelConfig* panel) {
+    if (!bitmaps_) bitmaps_ = std::make_unique<ModuleBitmaps>(host);
     std::vector<const PanelWindow*> chosen;
     if (panel) {
         if (panel != backgrounds_for_) {
@@ -216,8 +222,8 @@ void Recording::write_picture(CairoCanvas& picture, int64_t count) {
         if (!writer_.video(pixels, stride, error)) fail(error);
 }
 
-void Recording::draw(PanelHost& host, const std::vector<PanelWindowView>& views, int64_t due) {
-    if (!bitmaps_) bitmaps_ = std::make_unique<ModuleBitmaps>(host.module()->instance());
+void Recording::draw(GaugeHost& host, const std::vector<PanelWindowView>& views, int64_t due) {
+    if (!bitmaps_) bitmaps_ = std::make_unique<ModuleBitmaps>(host);
     const PictureOptions& picture = options_.picture;
     const PanelLayout layout =
         picture.screen_layout ? lay_out_screen(views, picture.screen) : lay_out_panel(views, *bitmaps_, picture.scale);
@@ -255,10 +261,10 @@ void Recording::draw(PanelHost& host, const std::vector<PanelWindowView>& views,
     pictures_ = std::max(pictures_, due);
 }
 
-Diagnostics Recording::finish(PanelHost& host) {
+Diagnostics Recording::finish(GaugeHost& host) {
     take_plays(host);
     if (frames_ == 0) fail("the scenario runs no frame: nothing to record");
-    if (diagnostics_.ok() && !started_ && host.module()) draw(host, {}, pictures_);  // nothing was ever drawn
+    if (diagnostics_.ok() && !started_) draw(host, {}, pictures_);  // nothing was ever drawn
     if (diagnostics_.ok() && writer_.has_audio()) {
         const int64_t video_end = std::llround(static_cast<double>(pictures_) / options_.fps * kSoundRateHz);
         const int64_t end = std::max(video_end, track_ ? track_->end() : 0);

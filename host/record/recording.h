@@ -22,8 +22,8 @@
 #include "host/render/panel_render.h"
 
 class CairoCanvas;
+class GaugeHost;
 class ModuleBitmaps;
-class PanelHost;
 
 // The formats, chosen by OUT's ending.
 inline constexpr RecordFormat RECORD_FORMATS[] = {
@@ -42,6 +42,13 @@ struct RecordProgress {
     int64_t frames = 0;    // scenario frames run so far
     int64_t expected = 0;  // frames the scenario will run (0: not known)
     int64_t written = 0;   // pictures written
+};
+
+// The module's sound plays as a recording hears them: how many there have been so far,
+// and the buffer that play i started.
+struct PlaySource {
+    std::function<size_t()> count;
+    std::function<uint32_t(size_t i)> buffer;
 };
 
 struct RecordOptions {
@@ -69,13 +76,17 @@ public:
     Recording(const Recording&) = delete;
     Recording& operator=(const Recording&) = delete;
 
+    // Where the plays are heard from now on; until this is called, the sound back end of
+    // this process (a module loaded into it). A host in another process reports its own.
+    void hear_plays_from(PlaySource source);
     // Hooks around each scenario frame: sounds the module played since the last hook
-    // are stamped with the clock; after the frame, the panel is drawn as it stands.
-    void before_frame(PanelHost& host);
-    void after_frame(PanelHost& host, const PanelConfig* panel);
+    // are stamped with the clock; after the frame, the panel is drawn as it stands,
+    // with the bitmaps of the host's module.
+    void before_frame(GaugeHost& host);
+    void after_frame(GaugeHost& host, const PanelConfig* panel);
     // Takes the last plays, writes the file's end and puts it in OUT's place. Errors
     // when the scenario ran no frame, drawing or encoding failed, or the rename failed.
-    Diagnostics finish(PanelHost& host);
+    Diagnostics finish(GaugeHost& host);
 
     int64_t pictures() const { return pictures_; }
     size_t plays() const { return plays_; }
@@ -83,14 +94,14 @@ public:
 
 private:
     Recording(const RecordOptions& options, const RecordFormat& format, std::string temporary);
-    bool start(PanelHost& host, int width, int height);
-    bool ensure_track(PanelHost& host);
-    void take_plays(PanelHost& host);
+    bool start(GaugeHost& host, int width, int height);
+    bool ensure_track(GaugeHost& host);
+    void take_plays(GaugeHost& host);
     // The windows the picture options choose, as they stand.
-    std::vector<PanelWindowView> current_views(PanelHost& host, const PanelConfig* panel);
+    std::vector<PanelWindowView> current_views(GaugeHost& host, const PanelConfig* panel);
     // Draws the windows in view and writes the pictures up to due (first the blank ones
     // owed from before anything was drawn); starts the file at the first call.
-    void draw(PanelHost& host, const std::vector<PanelWindowView>& views, int64_t due);
+    void draw(GaugeHost& host, const std::vector<PanelWindowView>& views, int64_t due);
     void write_picture(CairoCanvas& picture, int64_t count);
     void write_sound_until(int64_t sample);
     void fail(const std::string& what);
@@ -112,6 +123,7 @@ private:
     int64_t pictures_ = 0;        // pictures written or owed
     int64_t blank_pictures_ = 0;  // owed: frames before anything was drawn
     int64_t sound_written_ = 0;
+    PlaySource plays_from_;
     size_t play_log_seen_ = 0;
     size_t plays_ = 0;
 };

@@ -115,9 +115,12 @@ LivePanel::LivePanel() = default;
 LivePanel::~LivePanel() { close(); }
 
 bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
-    host_ = std::make_unique<PanelHost>();
-    if (!host_->load_module(options.module_path, diagnostics)) return false;
-    bitmaps_ = std::make_unique<ModuleBitmaps>(host_->module()->instance());
+    opened_ = options.open_host ? options.open_host(diagnostics)
+                                : OpenedHost::open(options.module_path, HostOptions{}, diagnostics);
+    if (!opened_) return false;
+    host_ = &opened_->host();
+    on_host_stopped_ = options.on_host_stopped;
+    bitmaps_ = std::make_unique<ModuleBitmaps>(*host_);
     if (!open_panel(*host_, options.panel_path, panel_, diagnostics)) return false;
     backgrounds_ = std::make_unique<PanelBackgrounds>(panel_, kScreenWidth, diagnostics);
     if (!options.scenario_path.empty()) {
@@ -162,16 +165,45 @@ bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
         view->rects_json = "\"spots\":[" + spots + "],\"helps\":[" + helps + "]";
         gauges_.push_back(std::move(view));
     }
+    for (const TokenInfo* row = token_table(); row->name; ++row) var_tokens_.push_back(row->token);
     host_->frame_all();
-    plays_seen_ = sound_plays();
+    plays_seen_ = plays_heard();
     playing_ = scenario_lines_.empty();
+    if (!host_stopped().empty()) {
+        diagnostics.error(host_stopped());
+        return false;
+    }
     return true;
+}
+
+std::string LivePanel::host_stopped() const {
+    return opened_ && opened_->remote() ? opened_->remote()->broken() : std::string();
+}
+
+size_t LivePanel::plays_heard() const {
+    return opened_ && opened_->remote() ? opened_->remote()->sound_plays().size() : sound_plays();
+}
+
+// Once the host in another process is found stopped: the flight stops with it, and
+// the caller is told.
+void LivePanel::notice_stop() {
+    if (stop_noticed_ || host_stopped().empty()) return;
+    stop_noticed_ = true;
+    playing_ = false;
+    if (on_host_stopped_) on_host_stopped_(host_stopped());
 }
 
 // ---------------------------------------------------------------------------------------
 // Inputs.
 
+namespace {
+
+Reply stopped_reply(const std::string& reason) { return {503, "the module's host has stopped: " + reason}; }
+
+}  // namespace
+
 Reply LivePanel::click(int gauge_id, int x, int y) {
+    if (const std::string stopped = host_stopped(); !stopped.empty()) return stopped_reply(stopped);
     GaugeView* view = nullptr;
     for (auto& g : gauges_)
         if (g->placement->id == gauge_id) view = g.get();
@@ -183,6 +215,7 @@ Reply LivePanel::click(int gauge_id, int x, int y) {
                          std::to_string(view->face_w) + " x " + std::to_string(view->face_h) + ")"};
     if (!host_->click(gauge_id, x, y)) {
         take_trace();
+        if (const std::string stopped = host_stopped(); !stopped.empty()) return stopped_reply(stopped);
         return {422, "(" + std::to_string(x) + "," + std::to_string(y) + ") hits no click area of " + name};
     }
     after_input();
@@ -201,6 +234,7 @@ Reply LivePanel::click_at(int x, int y) {
 }
 
 Reply LivePanel::set_variable(const std::string& name, const std::string& value) {
+    if (const std::string stopped = host_stopped(); !stopped.empty()) return stopped_reply(stopped);
     const TokenInfo* token = token_by_name(name);
     if (!token) return {404, "no variable \"" + name.substr(0, 60) + "\" (the page lists them)"};
     double v = 0;
@@ -209,12 +243,13 @@ Reply LivePanel::set_variable(const std::string& name, const std::string& value)
         return {422, std::string(token->name) + " takes a whole number from 0 to 0xFFFFFFFF"};
     if (token->kind == VarKind::F64 && !(std::fabs(v) <= 1e12))
         return {422, std::string(token->name) + " takes a finite number within 1e12"};
-    host_->aircraft().vars().set(token->token, v);
+    host_->set_var(token->token, v);
     after_input();
     return {};
 }
 
 Reply LivePanel::window(int32_t ident, const std::string& action) {
+    if (const std::string stopped = host_stopped(); !stopped.empty()) return stopped_reply(stopped);
     const bool known = std::any_of(panel_.windows.begin(), panel_.windows.end(),
                                    [ident](const PanelWindow& w) { return window_ident(w) == ident; });
     if (!known) return {404, "the panel has no window " + std::to_string(ident)};
@@ -240,6 +275,8 @@ Reply LivePanel::flight(const std::string& action, double speed) {
         return {422, "the speed goes from 0.25 to 16"};
     if (action != "play" && action != "pause" && action != "step" && !action.empty())
         return {400, "the flight plays, pauses or steps"};
+    if (const std::string stopped = host_stopped(); !stopped.empty() && (action == "play" || action == "step"))
+        return stopped_reply(stopped);
     if (speed != 0.0) speed_ = speed;
     if (action == "play") playing_ = true;
     if (action == "pause" || action == "step") playing_ = false;
@@ -270,7 +307,7 @@ void LivePanel::flight_frame() {
     ++frames_;
     vars_due_ = true;
     if (scenario_next_ < scenario_lines_.size() || scenario_pending_frames_ > 0) return scenario_step();
-    host_->aircraft().advance(LIVE_FRAME_SECONDS);
+    host_->advance(LIVE_FRAME_SECONDS);
     host_->frame_all();
 }
 
@@ -300,7 +337,7 @@ void LivePanel::scenario_step() {
         }
     }
     if (scenario_pending_frames_ > 0) --scenario_pending_frames_;
-    host_->aircraft().advance(LIVE_FRAME_SECONDS);
+    host_->advance(LIVE_FRAME_SECONDS);
     host_->frame_all();
 }
 
@@ -316,32 +353,31 @@ uint16_t LivePanel::gauge_number(std::string_view name, uint16_t guess) const {
 }
 
 void LivePanel::take_trace() {
-    Trace& host_trace = host_->trace();
-    if (host_trace.size() == 0) return;
-    TraceBatch batch;
+    KeptBatch batch;
     if (!spare_batches_.empty()) {
         batch = std::move(spare_batches_.back());
         spare_batches_.pop_back();
     }
-    batch.records.clear();
-    std::swap(batch.records, host_trace);  // the host records into the emptied one next
+    host_->take_trace(batch.entries);  // the host records into the emptied one next
+    if (batch.entries.size() == 0) {
+        spare_batches_.push_back(std::move(batch));
+        return;
+    }
     batch.first_seq = trace_seq_ + 1;
     batch.gauge.clear();
-    // A record naming a gauge belongs to it, and so do the calls after it (what the
-    // gauge's callback did) up to the next record naming one.
+    // An entry naming a gauge belongs to it, and so do the calls after it (what the
+    // gauge's callback did) up to the next entry naming one.
     uint16_t current = 0;
-    for (size_t i = 0; i < batch.records.size(); ++i) {
-        const TraceRecord& record = batch.records.record(i);
-        for (int f = 0; f < record.count; ++f)
-            if (record.fields[f].type == TraceType::text && std::strcmp(record.fields[f].key, "gauge") == 0)
-                current = gauge_number(batch.records.text(record.fields[f]), current);
+    for (size_t i = 0; i < batch.entries.size(); ++i) {
+        const std::string_view gauge = batch.entries.gauge(i);
+        if (!gauge.empty()) current = gauge_number(gauge, current);
         batch.gauge.push_back(current);
     }
-    trace_seq_ += batch.records.size();
-    trace_kept_ += batch.records.size();
+    trace_seq_ += batch.entries.size();
+    trace_kept_ += batch.entries.size();
     trace_.push_back(std::move(batch));
-    while (trace_kept_ - trace_.front().records.size() >= LIVE_TRACE_KEPT) {
-        trace_kept_ -= trace_.front().records.size();
+    while (trace_kept_ - trace_.front().entries.size() >= LIVE_TRACE_KEPT) {
+        trace_kept_ -= trace_.front().entries.size();
         spare_batches_.push_back(std::move(trace_.front()));
         trace_.pop_front();
     }
@@ -490,18 +526,28 @@ void LivePanel::draw_window(WindowPicture& picture) {
 
 void LivePanel::collect(std::vector<PageMessage>& out) {
     take_trace();
-    const auto& faults = host_->errors();
+    const std::vector<std::string> faults = host_->errors();
     for (; faults_seen_ < faults.size(); ++faults_seen_) notes_.push_back("module fault: " + faults[faults_seen_]);
-    const size_t plays = sound_plays();
+    notice_stop();
+    const size_t plays = plays_heard();
     if (plays > plays_seen_) {
         clicks_heard_ += static_cast<int>(plays - plays_seen_);
         out.push_back({"", "{\"type\":\"click\",\"count\":" + std::to_string(plays - plays_seen_) +
                                ",\"total\":" + std::to_string(clicks_heard_) + "}"});
         plays_seen_ = plays;
     }
-    std::vector<int32_t> open;
-    for (const PanelWindow& w : panel_.windows)
-        if (host_->aircraft().window_open(window_ident(w))) open.push_back(window_ident(w));
+    // A stopped host answers nothing: the page keeps the windows, clock and values it had.
+    const bool serving = host_stopped().empty();
+    std::vector<int32_t> open = open_windows_;
+    if (serving) {
+        std::vector<int32_t> idents;
+        for (const PanelWindow& w : panel_.windows) idents.push_back(window_ident(w));
+        const std::vector<bool> is_open = host_->windows_open(idents);
+        open.clear();
+        for (size_t i = 0; i < idents.size() && i < is_open.size(); ++i)
+            if (is_open[i]) open.push_back(idents[i]);
+        clock_s_ = host_->time_s();
+    }
     if (open != open_windows_ || views_.empty()) {
         open_windows_ = open;
         lay_out();
@@ -526,7 +572,7 @@ void LivePanel::collect(std::vector<PageMessage>& out) {
         out.push_back({"state", state});
         last_state_ = std::move(state);
     }
-    if (vars_due_ && (!playing_ || frames_ % kVarsEvery == 0)) {
+    if (serving && vars_due_ && (!playing_ || frames_ % kVarsEvery == 0)) {
         vars_due_ = false;
         std::string vars = vars_json();
         if (vars != last_vars_) {
@@ -547,30 +593,32 @@ void LivePanel::snapshot(std::vector<PageMessage>& out) {
     for (auto& g : gauges_)
         if (g->shown && g->version > 0) out.push_back({"g:" + std::to_string(g->placement->id), gauge_json(*g, true)});
     out.push_back({"state", last_state_});
-    out.push_back({"vars", vars_json()});
+    out.push_back({"vars", host_stopped().empty() || last_vars_.empty() ? vars_json() : last_vars_});
 }
 
 std::vector<TraceLine> LivePanel::trace_after(uint64_t seq, const std::string& gauge, size_t limit) const {
     std::vector<TraceLine> found;
     for (auto batch = trace_.rbegin(); batch != trace_.rend() && found.size() < limit; ++batch) {
-        for (size_t i = batch->records.size(); i-- > 0 && found.size() < limit;) {
+        for (size_t i = batch->entries.size(); i-- > 0 && found.size() < limit;) {
             const uint64_t number = batch->first_seq + i;
             if (number <= seq) return std::vector<TraceLine>(found.rbegin(), found.rend());
             const uint16_t owner = batch->gauge[i];
             const std::string& name = owner ? gauges_[owner - 1]->placement->name : kNoGauge;
             if (!gauge.empty() && name != gauge) continue;
-            found.push_back({number, name, batch->records.line(i)});
+            found.push_back({number, name, batch->entries.line(i)});
         }
     }
     return std::vector<TraceLine>(found.rbegin(), found.rend());
 }
 
 int LivePanel::close() {
-    if (!host_) return 0;
-    const int gauges = static_cast<int>(host_->placements().size());
+    if (!opened_) return 0;
+    // A stopped far side killed nothing: its process was ended with the gauges in it.
+    const int gauges = host_stopped().empty() ? static_cast<int>(host_->placements().size()) : 0;
     for (auto& g : gauges_) g->canvas.reset();
     gauges_.clear();
-    host_.reset();  // removes every placement: each gauge's kill is called
+    host_ = nullptr;
+    opened_.reset();  // removes every placement: each gauge's kill is called; a far side is told to quit
     return gauges;
 }
 
@@ -584,9 +632,11 @@ std::string LivePanel::layout_json() const {
     for (size_t i = 0; i < panel_.windows.size(); ++i) {
         const PanelWindow& w = panel_.windows[i];
         const int32_t ident = window_ident(w);
-        json += std::string(i ? "," : "") + "{\"ident\":" + std::to_string(ident) +
-                ",\"title\":" + json_quote(w.title.empty() ? "Window" + std::to_string(w.index) : w.title) +
-                ",\"open\":" + (host_->aircraft().window_open(ident) ? "true" : "false") + "}";
+        json +=
+            std::string(i ? "," : "") + "{\"ident\":" + std::to_string(ident) +
+            ",\"title\":" + json_quote(w.title.empty() ? "Window" + std::to_string(w.index) : w.title) + ",\"open\":" +
+            (std::find(open_windows_.begin(), open_windows_.end(), ident) != open_windows_.end() ? "true" : "false") +
+            "}";
     }
     json += "],\"open\":[";
     for (size_t i = 0; i < views_.size() && i < layout_.areas.size(); ++i) {
@@ -631,7 +681,7 @@ std::string LivePanel::window_json(const WindowPicture& picture) const {
 std::string LivePanel::state_json() const {
     std::string json = std::string("{\"type\":\"state\",\"playing\":") + (playing_ ? "true" : "false") +
                        ",\"speed\":" + num(speed_) + ",\"night\":" + (night_ ? "true" : "false") +
-                       ",\"time\":" + num(std::round(host_->aircraft().time_s() * 10) / 10) +
+                       ",\"time\":" + num(std::round(clock_s_ * 10) / 10) +
                        ",\"clicks\":" + std::to_string(clicks_heard_) + ",\"scenario\":";
     if (scenario_source_.empty())
         json += "null";
@@ -647,9 +697,11 @@ std::string LivePanel::state_json() const {
 
 std::string LivePanel::vars_json() const {
     std::string json = "{\"type\":\"vars\",\"vars\":[";
+    const std::vector<double> values = host_->var_numbers(var_tokens_);
+    size_t i = 0;
     bool first = true;
-    for (const TokenInfo* row = token_table(); row->name; ++row) {
-        const double value = host_->aircraft().vars().number(row->token);
+    for (const TokenInfo* row = token_table(); row->name; ++row, ++i) {
+        const double value = i < values.size() ? values[i] : 0.0;
         json += std::string(first ? "" : ",") + "{\"name\":" + json_quote(row->name) +
                 ",\"token\":" + std::to_string(row->token) + ",\"unit\":" + json_quote(row->unit) + ",\"kind\":\"" +
                 (row->kind == VarKind::U32 ? "u32" : "f64") + "\",\"value\":" + num(value) + "}";

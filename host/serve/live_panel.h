@@ -1,13 +1,19 @@
-// The live page's model of one served panel: the host with the panel placed on it, the
-// flight clock (the simulated aircraft, or a scenario played line by line), and what the
-// page has been sent. Every input answers with a status and a short reason; after each,
-// collect() gives the messages that carry what changed (one picture per gauge with a
-// version number, redrawn only when its elements changed). Single-threaded: the server
-// calls it from one thread only.
+// The live page's model of one served panel: the host with the panel placed on it (the
+// module in this process, or a .gau in panelhost.exe under Wine, started once and kept
+// for the whole serve), the flight clock (the simulated aircraft, or a scenario played
+// line by line), and what the page has been sent. Every input answers with a status and
+// a short reason; after each, collect() gives the messages that carry what changed (one
+// picture per gauge with a version number, redrawn only when its elements changed).
+// Single-threaded: the server calls it from one thread only.
+//
+// A host in another process that crashes, hangs or breaks its pipe is stopped: the page
+// keeps the last pictures, its notes say what happened, and every input after that is
+// refused (503) with the reason.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,7 +21,8 @@
 #include <vector>
 
 #include "host/base/diagnostics.h"
-#include "host/core/panel_host.h"
+#include "host/bridge/open_host.h"
+#include "host/core/gauge_host.h"
 #include "host/panel/panel_config.h"
 #include "host/render/cairo_canvas.h"
 #include "host/render/module_bitmaps.h"
@@ -28,6 +35,10 @@ struct LiveOptions {
     std::string scenario_path;  // empty: the simulated aircraft flies on its own
     std::string module_path;
     ScenarioRunner run_scenario;  // runs the scenario's lines other than frame
+    // Opens the host; unset: OpenedHost::open of module_path (a .gau runs under Wine).
+    std::function<std::unique_ptr<OpenedHost>(Diagnostics& diagnostics)> open_host;
+    // Told once, with the reason, when a host in another process has been stopped.
+    std::function<void(const std::string& reason)> on_host_stopped;
 };
 
 // The answer to an input: an HTTP status and, for a refusal, why.
@@ -97,7 +108,10 @@ public:
 
     // The click sound (the module's WAVE resource 10).
     const std::string& click_sound() const { return click_wav_; }
-    PanelHost& host() { return *host_; }
+    GaugeHost& host() { return *host_; }
+    // Why the host in another process was stopped; empty while it serves (and always for
+    // a host in this process).
+    std::string host_stopped() const;
     // Removes every gauge (kill called for each). Returns how many were killed.
     int close();
 
@@ -108,6 +122,8 @@ private:
     void scenario_step();
     void after_input();
     void take_trace();
+    size_t plays_heard() const;
+    void notice_stop();
     uint16_t gauge_number(std::string_view name, uint16_t guess) const;
     void lay_out();
     void place_view(GaugeView& view, double x, double y, double sx, double sy);
@@ -121,7 +137,10 @@ private:
     std::string gauge_json(GaugeView& view, bool whole);
     std::string window_json(const WindowPicture& picture) const;
 
-    std::unique_ptr<PanelHost> host_;
+    std::unique_ptr<OpenedHost> opened_;
+    GaugeHost* host_ = nullptr;  // opened_'s host
+    std::function<void(const std::string&)> on_host_stopped_;
+    bool stop_noticed_ = false;
     PanelConfig panel_;
     std::unique_ptr<ModuleBitmaps> bitmaps_;
     std::unique_ptr<PanelBackgrounds> backgrounds_;
@@ -149,6 +168,8 @@ private:
     std::vector<PanelWindowView> views_;
     PanelLayout layout_;
     std::vector<int32_t> open_windows_;
+    double clock_s_ = 0.0;              // the host's clock at the last collect
+    std::vector<uint32_t> var_tokens_;  // the token table's, in its order
     uint64_t layout_version_ = 0;
     bool layout_dirty_ = true;
     std::string last_state_;
@@ -157,15 +178,15 @@ private:
     int clicks_heard_ = 0;
 
     // The trace, kept as the host recorded it (JSON is made only for a tab that asks):
-    // batches taken from the host's trace, each record with the gauge it belongs to.
-    struct TraceBatch {
-        Trace records;
-        uint64_t first_seq = 0;       // the number of its first record
-        std::vector<uint16_t> gauge;  // per record: 1 + the index in gauges_, 0 for none
+    // batches taken from the host's trace, each entry with the gauge it belongs to.
+    struct KeptBatch {
+        TraceBatch entries;
+        uint64_t first_seq = 0;       // the number of its first entry
+        std::vector<uint16_t> gauge;  // per entry: 1 + the index in gauges_, 0 for none
     };
-    std::deque<TraceBatch> trace_;
-    std::vector<TraceBatch> spare_batches_;  // emptied batches, their memory kept
-    size_t trace_kept_ = 0;                  // records in trace_
+    std::deque<KeptBatch> trace_;
+    std::vector<KeptBatch> spare_batches_;  // emptied batches, their memory kept
+    size_t trace_kept_ = 0;                 // records in trace_
     uint64_t trace_seq_ = 0;
     bool vars_due_ = true;  // a variable may have changed since the last vars message
 };

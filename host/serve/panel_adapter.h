@@ -1,6 +1,6 @@
 // The live page's hold on the rest of the host: the few calls into the panel reader,
-// the platform's resources and sound log that serve uses, kept here so that
-// changes to those rooms touch one small file.
+// the module's resources and the sound log that serve uses, kept here so that changes
+// to those rooms touch one small file.
 #pragma once
 
 #include <cstddef>
@@ -13,28 +13,29 @@
 #include "host/panel/panel_config.h"
 #include "host/render/panel_render.h"
 
-class PanelHost;
+class GaugeHost;
 
 // Runs scenario text on a host (the command line's scenario runner, handed down so that
 // this room does not reach up into the command line).
-using ScenarioRunner = std::function<Diagnostics(PanelHost& host, const std::string& text, const std::string& source)>;
+using ScenarioRunner = std::function<Diagnostics(GaugeHost& host, const std::string& text, const std::string& source)>;
 
 // Reads a panel.cfg and places every gauge of it on the host. False when it has errors.
-bool open_panel(PanelHost& host, const std::string& path, PanelConfig& panel, Diagnostics& diagnostics);
+bool open_panel(GaugeHost& host, const std::string& path, PanelConfig& panel, Diagnostics& diagnostics);
 
 // The open windows as `render` lays them out, in the panel's window order.
-std::vector<PanelWindowView> open_window_views(PanelHost& host, const PanelConfig& panel, BitmapSource& faces,
+std::vector<PanelWindowView> open_window_views(GaugeHost& host, const PanelConfig& panel, BitmapSource& faces,
                                                const PanelBackgrounds& backgrounds);
 
 // Runs one line of a scenario (number: its line in the file, for messages). Module
 // faults are not repeated here: the caller reads them from the host.
-std::vector<std::string> run_scenario_line(const ScenarioRunner& runner, PanelHost& host, const std::string& line,
+std::vector<std::string> run_scenario_line(const ScenarioRunner& runner, GaugeHost& host, const std::string& line,
                                            int number, const std::string& source);
 
-// A resource of the loaded module (as the simulator reads the .gau's), or empty.
-std::string module_resource(PanelHost& host, uint16_t id, const char* type);
+// A resource of the module (as the simulator reads the .gau's), or empty.
+std::string module_resource(GaugeHost& host, uint16_t id, const char* type);
 
-// How many times the module has started a sound playing since the program began.
+// How many times a module loaded into this process has started a sound playing since
+// the program began (a host in another process counts its own).
 size_t sound_plays();
 
 // The name of a help id in the module's table of tooltip names, or null.

@@ -35,6 +35,13 @@ size_t Trace::count(std::string_view op) const {
     return n;
 }
 
+std::string_view Trace::text_field(size_t i, std::string_view key) const {
+    const TraceRecord& record = records_[i];
+    for (int k = 0; k < record.count; ++k)
+        if (record.fields[k].type == TraceType::text && key == record.fields[k].key) return text(record.fields[k]);
+    return {};
+}
+
 void Trace::clear() {
     records_.clear();
     texts_.clear();
@@ -70,4 +77,18 @@ std::string Trace::joined() const {
         out += '\n';
     }
     return out;
+}
+
+std::string TraceBatch::line(size_t i) const {
+    return i < records.size() ? records.line(i) : lines[i - records.size()];
+}
+
+std::string_view TraceBatch::gauge(size_t i) const {
+    return i < records.size() ? records.text_field(i, "gauge") : std::string_view(line_gauges[i - records.size()]);
+}
+
+void TraceBatch::clear() {
+    records.clear();
+    lines.clear();
+    line_gauges.clear();
 }

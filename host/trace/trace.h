@@ -80,6 +80,8 @@ public:
     std::string_view text(const TraceField& field) const { return {texts_.data() + field.text_at, field.text_size}; }
     // How many records have this op.
     size_t count(std::string_view op) const;
+    // The text of record i's field with this key, or empty.
+    std::string_view text_field(size_t i, std::string_view key) const;
     // Forgets the records, keeping the memory for the next ones.
     void clear();
 
@@ -95,4 +97,21 @@ private:
     bool enabled_ = true;
     std::vector<TraceRecord> records_;
     std::string texts_;
+};
+
+// A stretch of a host's trace taken out of it (GaugeHost::take_trace): the records of a
+// host in this process, whose JSON is made only when a line is asked for, then the lines
+// a host in another process sent, each with the gauge it names.
+struct TraceBatch {
+    Trace records;
+    std::vector<std::string> lines;
+    std::vector<std::string> line_gauges;  // per line: the gauge it names, or empty
+
+    size_t size() const { return records.size() + lines.size(); }
+    // Entry i (the records first, then the lines) as one JSON object, no newline.
+    std::string line(size_t i) const;
+    // The gauge entry i names (its "gauge" field), or empty.
+    std::string_view gauge(size_t i) const;
+    // Forgets every entry, keeping the memory for the next ones.
+    void clear();
 };

@@ -3,9 +3,10 @@
 COM1 knob and see its picture change in two tabs, switch to night, hear the click,
 restart the server with a scenario and see the tab reconnect and the VOR needle move.
 
-    browser_test.py PANELHOST TEST_PANEL EXAMPLE_PANEL EXAMPLE_SCENARIO SCREENSHOT.png
+    browser_test.py PANELHOST TEST_PANEL EXAMPLE_PANEL EXAMPLE_SCENARIO SCREENSHOT.png [SERVE_ARG...]
 
-Exits 77 (skipped) when Chromium, its driver or selenium are missing."""
+SERVE_ARGs go to every serve (--module X.gau: the real module under Wine). Exits 77
+(skipped) when Chromium, its driver or selenium are missing."""
 
 import shutil
 import sys
@@ -79,7 +80,8 @@ def open_idents(driver):
 
 def main():
     panelhost, test_panel, example_panel, example_scenario, screenshot = sys.argv[1:6]
-    server = serve_process.start(panelhost, [test_panel])
+    serve_args = sys.argv[6:]
+    server = serve_process.start(panelhost, [test_panel, *serve_args])
     driver = browser()
     try:
         driver.get(server.url)
@@ -140,7 +142,8 @@ def main():
         assert "gauges killed" in stderr, stderr
         wait_for(driver, "livePage.connected === false", "the tab to see the server gone")
         connects = page(driver, "livePage.connects")
-        server = serve_process.start(panelhost, [example_panel, "--scenario", example_scenario], server.port)
+        server = serve_process.start(panelhost, [example_panel, "--scenario", example_scenario, *serve_args],
+                                     server.port)
         wait_for(driver, "livePage.connects > %d && livePage.connected" % connects, "the tab to reconnect")
         wait_for(driver, "livePage.layout.gauges.some(g => g.name === 'Old_XPDR')", "the example panel")
         print("restarted server: the tab reconnected and shows", len(page(driver, "livePage.layout.gauges")),

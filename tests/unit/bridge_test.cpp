@@ -21,6 +21,7 @@
 #include "host/core/gauge_host.h"
 #include "host/panel/check.h"
 #include "host/panel/panel_config.h"
+#include "host/record/recording.h"
 #include "host/render/module_bitmaps.h"
 #include "host/render/panel_render.h"
 
@@ -168,6 +169,44 @@ TEST_F(Bridge, SoundPlaysComeBackWithTheTraceOff) {
     EXPECT_EQ(remote->trace_text(), "");
     ASSERT_EQ(remote->sound_plays().size(), 2u);
     EXPECT_EQ(remote->sound_plays()[0].buffer, remote->sound_plays()[1].buffer);
+}
+
+// A recording drawn through the far side: every picture the same pixels as the one made
+// with the host in this process, and the same plays heard (the far side reports them).
+TEST_F(Bridge, RecordingOverTheFarSideIsTheRecordingMadeHere) {
+    auto remote = RemoteGaugeHost::start(native_far_side(), error);
+    ASSERT_TRUE(remote) << error;
+    LocalGaugeHost here(local);
+    const std::string scenario = read_file(TARVOLEN_SOURCE_DIR "/tests/record/clicks.scn");
+    std::string files[2];
+    size_t plays[2] = {0, 0};
+    GaugeHost* hosts[2] = {&here, remote.get()};
+    for (int side = 0; side < 2; ++side) {
+        RecordOptions options;
+        options.output = (dir / ("clicks-" + std::to_string(side) + ".apng")).string();
+        bool usage = false;
+        std::unique_ptr<Recording> recording = Recording::open(options, error, usage);
+        ASSERT_TRUE(recording) << error;
+        if (side == 1)
+            recording->hear_plays_from({[&remote] { return remote->sound_plays().size(); },
+                                        [&remote](size_t i) { return remote->sound_plays()[i].buffer; }});
+        ScenarioHooks hooks;
+        hooks.before_frame = [&recording](GaugeHost& host) { recording->before_frame(host); };
+        hooks.after_frame = [&recording](GaugeHost& host, const PanelConfig* panel) {
+            recording->after_frame(host, panel);
+        };
+        const Diagnostics ran = run_scenario(*hosts[side], scenario, "clicks.scn", hooks);
+        ASSERT_TRUE(ran.ok()) << ran;
+        const Diagnostics finished = recording->finish(*hosts[side]);
+        ASSERT_TRUE(finished.ok()) << finished;
+        EXPECT_EQ(recording->pictures(), 44);
+        plays[side] = recording->plays();
+        files[side] = read_file(options.output);
+    }
+    EXPECT_EQ(plays[0], 6u);
+    EXPECT_EQ(plays[1], plays[0]);
+    ASSERT_GT(files[0].size(), 1000u);
+    EXPECT_TRUE(files[1] == files[0]) << "the recordings differ";
 }
 
 TEST_F(Bridge, PanelChecksTheSameOnBothHostsClickAreasIncluded) {

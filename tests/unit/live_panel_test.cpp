@@ -1,12 +1,19 @@
 // The live page's model: what it sends a new tab, that only changed pictures travel,
-// the inputs and their refusals, the flight clock and a scenario played line by line.
+// the inputs and their refusals, the flight clock and a scenario played line by line;
+// each with the module in this process and over the bridge (the Linux panelhost's own
+// `bridge` command as the far side, the loop panelhost.exe runs under Wine), and a far
+// side that is killed or hangs mid-serve.
 #include "host/serve/live_panel.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "host/cli/scenario.h"
@@ -38,18 +45,44 @@ struct Batch {
     }
 };
 
-class LivePanelTest : public ::testing::Test {
+enum class HostKind { here, far_side };
+
+class LivePanelFixture : public ::testing::Test {
 protected:
-    void open(const std::string& scenario = {}) {
+    LiveOptions options_for(HostKind kind, const std::string& scenario = {}) {
         LiveOptions options;
         options.panel_path = kPanel;
         options.module_path = TARVOLEN_MODULE_PATH;
         options.scenario_path = scenario;
-        options.run_scenario = [](PanelHost& host, const std::string& text, const std::string& source) {
+        options.run_scenario = [](GaugeHost& host, const std::string& text, const std::string& source) {
             return run_scenario(host, text, source);
         };
+        if (kind == HostKind::far_side)
+            options.open_host = [this](Diagnostics& diagnostics) {
+                return OpenedHost::start_remote(far_side(), diagnostics);
+            };
+        return options;
+    }
+    // The native far side, its resources read from this process's copy of the module.
+    RemoteOptions far_side() {
+        if (!resources.module()) {
+            Diagnostics loading;
+            EXPECT_TRUE(resources.load_module(TARVOLEN_MODULE_PATH, loading)) << loading;
+        }
+        RemoteOptions options;
+        options.command.argv = far_argv;
+        options.command.set_env = far_env;
+        options.command.description = "the far side";
+        options.module_path = TARVOLEN_MODULE_PATH;
+        options.request_timeout_ms = request_timeout_ms;
+        options.resources = [this](uint16_t id, const char* type, std::vector<uint8_t>& bytes) {
+            return resources.module()->resource(id, type, bytes);
+        };
+        return options;
+    }
+    void open_on(HostKind kind, const std::string& scenario = {}) {
         Diagnostics diagnostics;
-        ASSERT_TRUE(panel.open(options, diagnostics)) << diagnostics;
+        ASSERT_TRUE(panel.open(options_for(kind, scenario), diagnostics)) << diagnostics;
     }
     Batch collect() {
         Batch batch;
@@ -70,10 +103,24 @@ protected:
         ASSERT_TRUE(panel.window(kRadioStack, "open").ok());
         collect();
     }
+    PanelHost resources;  // the module's resources, for a far side
+    std::vector<std::string> far_argv = {TARVOLEN_PANELHOST_PATH, "bridge"};
+    std::vector<std::string> far_env;
+    int request_timeout_ms = 5000;
     LivePanel panel;
 };
 
-TEST_F(LivePanelTest, NewTabGetsTheLayoutAndEveryShownPicture) {
+// Every behaviour of the page's model, with either host.
+class LivePanelTest : public LivePanelFixture, public ::testing::WithParamInterface<HostKind> {
+protected:
+    void open(const std::string& scenario = {}) { open_on(GetParam(), scenario); }
+};
+std::string host_kind_name(const ::testing::TestParamInfo<HostKind>& kind) {
+    return kind.param == HostKind::here ? "InThisProcess" : "FarSide";
+}
+INSTANTIATE_TEST_SUITE_P(Hosts, LivePanelTest, ::testing::Values(HostKind::here, HostKind::far_side), host_kind_name);
+
+TEST_P(LivePanelTest, NewTabGetsTheLayoutAndEveryShownPicture) {
     open();
     const Batch first = snapshot();
     const auto layouts = first.of_type("layout");
@@ -99,7 +146,7 @@ TEST_F(LivePanelTest, NewTabGetsTheLayoutAndEveryShownPicture) {
     EXPECT_EQ(version_of(second, kToggle), version_of(first, kToggle));
 }
 
-TEST_F(LivePanelTest, OnlyTheChangedGaugeTravels) {
+TEST_P(LivePanelTest, OnlyTheChangedGaugeTravels) {
     open();
     panel.flight("pause", 0);
     open_radio_stack();
@@ -127,7 +174,7 @@ TEST_F(LivePanelTest, OnlyTheChangedGaugeTravels) {
     EXPECT_LT(patch["png"].get<std::string>().size() * 2, whole["png"].get<std::string>().size());
 }
 
-TEST_F(LivePanelTest, WindowsOpenFromTheToggleAndTheList) {
+TEST_P(LivePanelTest, WindowsOpenFromTheToggleAndTheList) {
     open();
     collect();
     ASSERT_TRUE(panel.click(kToggle, 9, 9).ok());
@@ -143,7 +190,7 @@ TEST_F(LivePanelTest, WindowsOpenFromTheToggleAndTheList) {
     EXPECT_EQ(panel.click(kCom1, 20, 105).status, 409);
 }
 
-TEST_F(LivePanelTest, RefusesWhatThePanelCannotTake) {
+TEST_P(LivePanelTest, RefusesWhatThePanelCannotTake) {
     open();
     collect();
     EXPECT_EQ(panel.click(999, 1, 1).status, 404);
@@ -165,7 +212,7 @@ TEST_F(LivePanelTest, RefusesWhatThePanelCannotTake) {
     EXPECT_TRUE(panel.host().errors().empty());
 }
 
-TEST_F(LivePanelTest, ClicksAtThePanelPointReachTheTopmostGauge) {
+TEST_P(LivePanelTest, ClicksAtThePanelPointReachTheTopmostGauge) {
     open();
     const json layout = snapshot().of_type("layout")[0];
     const json& toggle = layout["gauges"][2];
@@ -175,7 +222,7 @@ TEST_F(LivePanelTest, ClicksAtThePanelPointReachTheTopmostGauge) {
     EXPECT_EQ(collect().of_type("layout")[0]["open"].size(), 2u);
 }
 
-TEST_F(LivePanelTest, VariablesAndNightRedrawWhatTheyChange) {
+TEST_P(LivePanelTest, VariablesAndNightRedrawWhatTheyChange) {
     open();
     panel.flight("pause", 0);
     open_radio_stack();
@@ -196,7 +243,7 @@ TEST_F(LivePanelTest, VariablesAndNightRedrawWhatTheyChange) {
     EXPECT_EQ(night.of_type("state")[0]["night"], true);
 }
 
-TEST_F(LivePanelTest, TheClickSoundReachesThePage) {
+TEST_P(LivePanelTest, TheClickSoundReachesThePage) {
     open();
     collect();
     ASSERT_FALSE(panel.click_sound().empty());
@@ -208,7 +255,7 @@ TEST_F(LivePanelTest, TheClickSoundReachesThePage) {
     EXPECT_EQ(clicks[0]["count"], 1);
 }
 
-TEST_F(LivePanelTest, TheFlightPlaysPausesStepsAndKeepsItsSpeed) {
+TEST_P(LivePanelTest, TheFlightPlaysPausesStepsAndKeepsItsSpeed) {
     open();
     EXPECT_TRUE(panel.playing());  // without a scenario the aircraft flies at once
     EXPECT_EQ(panel.tick(), 1);
@@ -218,13 +265,13 @@ TEST_F(LivePanelTest, TheFlightPlaysPausesStepsAndKeepsItsSpeed) {
     EXPECT_EQ(panel.tick() + panel.tick(), 1);
     ASSERT_TRUE(panel.flight("pause", 0).ok());
     EXPECT_EQ(panel.tick(), 0);
-    const double before = panel.host().aircraft().time_s();
+    const double before = panel.host().time_s();
     ASSERT_TRUE(panel.flight("step", 0).ok());
-    EXPECT_DOUBLE_EQ(panel.host().aircraft().time_s() - before, LIVE_FRAME_SECONDS);
+    EXPECT_DOUBLE_EQ(panel.host().time_s() - before, LIVE_FRAME_SECONDS);
     EXPECT_FALSE(panel.playing());
 }
 
-TEST_F(LivePanelTest, ScenarioPlaysLineByLineWithItsMessages) {
+TEST_P(LivePanelTest, ScenarioPlaysLineByLineWithItsMessages) {
     const fs::path scenario = fs::temp_directory_path() / "live_panel_test.scn";
     {
         std::ofstream out(scenario);
@@ -239,7 +286,7 @@ TEST_F(LivePanelTest, ScenarioPlaysLineByLineWithItsMessages) {
     collect();
     ASSERT_TRUE(panel.flight("play", 1).ok());
     for (int i = 0; i < 3; ++i) EXPECT_EQ(panel.tick(), 1);
-    EXPECT_EQ(panel.host().aircraft().vars().number(23), 0x1910);
+    EXPECT_EQ(panel.host().var_number(23), 0x1910);
     const json state = collect().of_type("state")[0];
     EXPECT_EQ(state["scenario"]["line"], 3);
     EXPECT_EQ(state["scenario"]["done"], false);
@@ -252,7 +299,7 @@ TEST_F(LivePanelTest, ScenarioPlaysLineByLineWithItsMessages) {
     fs::remove(scenario);
 }
 
-TEST_F(LivePanelTest, TraceIsKeptByGaugeAndEveryGaugeIsKilledOnClose) {
+TEST_P(LivePanelTest, TraceIsKeptByGaugeAndEveryGaugeIsKilledOnClose) {
     open();
     panel.flight("pause", 0);
     collect();
@@ -272,6 +319,134 @@ TEST_F(LivePanelTest, TraceIsKeptByGaugeAndEveryGaugeIsKilledOnClose) {
     EXPECT_LE(panel.trace_after(0, "", 3).size(), 3u);
     EXPECT_EQ(panel.close(), 5);
     EXPECT_EQ(panel.close(), 0);
+}
+
+// A far side whose process id the test knows: a shell that writes its id and becomes
+// `panelhost bridge`.
+class LivePanelFarSide : public LivePanelFixture {
+protected:
+    void SetUp() override {
+        pid_file = fs::temp_directory_path() /
+                   ("live_far_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        far_argv = {"/bin/sh", "-c", "echo $$ > '" + pid_file.string() + "'; exec \"$0\" bridge",
+                    TARVOLEN_PANELHOST_PATH};
+    }
+    void TearDown() override { fs::remove(pid_file); }
+    pid_t far_pid() {
+        std::ifstream in(pid_file);
+        pid_t pid = 0;
+        in >> pid;
+        return pid;
+    }
+    static bool gone(pid_t pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+    // Opens the panel over the far side, with the flight paused and COM1 on.
+    void open_with_com1_on() {
+        LiveOptions options = options_for(HostKind::far_side);
+        options.on_host_stopped = [this](const std::string& reason) { stops.push_back(reason); };
+        Diagnostics diagnostics;
+        ASSERT_TRUE(panel.open(options, diagnostics)) << diagnostics;
+        panel.flight("pause", 0);
+        open_radio_stack();
+        ASSERT_TRUE(panel.click(kCom1, 20, 105).ok());
+        collect();
+        ASSERT_GT(far_pid(), 0);
+    }
+    // After the far side was stopped: the page's notes, the inputs, the clock and close;
+    // a new tab still gets the last pictures, windows and values (before: a snapshot
+    // taken while it served).
+    void expect_reported(const std::string& why, const Batch& before) {
+        const json state = collect().of_type("state").at(0);
+        ASSERT_FALSE(state["notes"].empty());
+        EXPECT_NE(state["notes"].back().get<std::string>().find("module fault: "), std::string::npos);
+        EXPECT_NE(state["notes"].back().get<std::string>().find(why), std::string::npos) << state["notes"].back();
+        ASSERT_EQ(stops.size(), 1u);
+        EXPECT_NE(stops[0].find(why), std::string::npos) << stops[0];
+        const Reply click = panel.click(kCom1, 105, 75);
+        EXPECT_EQ(click.status, 503);
+        EXPECT_NE(click.reason.find(why), std::string::npos) << click.reason;
+        EXPECT_EQ(panel.set_variable("com1_frequency", "0x2250").status, 503);
+        EXPECT_EQ(panel.flight("play", 0).status, 503);
+        EXPECT_EQ(panel.tick(), 0);
+        const Batch after = snapshot();
+        EXPECT_EQ(after.of_type("layout").at(0)["open"], before.of_type("layout").at(0)["open"]);
+        EXPECT_EQ(after.gauges(), before.gauges());
+        EXPECT_EQ(after.of_type("vars").at(0), before.of_type("vars").at(0));
+        EXPECT_EQ(after.of_type("state").at(0)["time"], before.of_type("state").at(0)["time"]);
+        EXPECT_EQ(stops.size(), 1u);  // said once
+        EXPECT_EQ(panel.close(), 0);  // the gauges went with the process
+    }
+    fs::path pid_file;
+    std::vector<std::string> stops;
+};
+
+TEST_F(LivePanelFarSide, DrawsAndTracesAClickAsTheHostInThisProcessDoes) {
+    LivePanel here;
+    Diagnostics diagnostics;
+    ASSERT_TRUE(here.open(options_for(HostKind::here), diagnostics)) << diagnostics;
+    ASSERT_TRUE(panel.open(options_for(HostKind::far_side), diagnostics)) << diagnostics;
+    std::map<int, std::string> pictures[2];
+    std::vector<std::string> ops[2];
+    LivePanel* panels[2] = {&here, &panel};
+    for (int side = 0; side < 2; ++side) {
+        LivePanel& live = *panels[side];
+        live.flight("pause", 0);
+        ASSERT_TRUE(live.window(kRadioStack, "open").ok());
+        std::vector<PageMessage> out;
+        live.collect(out);
+        ASSERT_TRUE(live.click(kCom1, 20, 105).ok());
+        live.collect(out);
+        const uint64_t before = live.last_trace_seq();
+        ASSERT_TRUE(live.click(kCom1, 105, 75).ok());
+        out.clear();
+        live.collect(out);
+        for (const PageMessage& m : out)
+            if (m.key == "g:" + std::to_string(kCom1)) pictures[side][kCom1] = json::parse(m.json)["png"];
+        for (const TraceLine& line : live.trace_after(before, "Old_COM1", 1000)) {
+            const std::string op = json::parse(line.json)["op"];
+            if (op != "sound") ops[side].push_back(op);  // a far side reports plays only
+        }
+    }
+    ASSERT_FALSE(pictures[0][kCom1].empty());
+    EXPECT_EQ(pictures[1][kCom1], pictures[0][kCom1]);  // the knob's new picture, the same PNG
+    EXPECT_NE(std::find(ops[1].begin(), ops[1].end(), "click"), ops[1].end());
+    EXPECT_EQ(ops[1], ops[0]);
+}
+
+TEST_F(LivePanelFarSide, CrashingWhileThePanelOpensFailsTheOpenWithTheReason) {
+    far_env = {"TARVOLEN_BRIDGE_FAULT=crash"};  // at its first frame
+    Diagnostics diagnostics;
+    EXPECT_FALSE(panel.open(options_for(HostKind::far_side), diagnostics));
+    ASSERT_EQ(diagnostics.errors().size(), 1u) << diagnostics;
+    EXPECT_NE(diagnostics.errors()[0].find("the module crashed the far side during frame (signal 11)"),
+              std::string::npos)
+        << diagnostics;
+    EXPECT_TRUE(gone(far_pid()));
+    EXPECT_EQ(panel.close(), 0);
+}
+
+TEST_F(LivePanelFarSide, KilledMidServeIsReportedAndNothingIsLeftRunning) {
+    open_with_com1_on();
+    const Batch before = snapshot();
+    const pid_t pid = far_pid();
+    ASSERT_EQ(kill(pid, SIGKILL), 0);
+    ASSERT_TRUE(panel.flight("play", 0).ok());
+    panel.tick();  // the next frame finds it gone
+    EXPECT_TRUE(gone(pid));
+    expect_reported("signal 9", before);
+}
+
+TEST_F(LivePanelFarSide, HangingMidServeIsStoppedAfterTheWait) {
+    request_timeout_ms = 500;
+    open_with_com1_on();
+    const Batch before = snapshot();
+    const pid_t pid = far_pid();
+    ASSERT_EQ(kill(pid, SIGSTOP), 0);
+    const auto start = std::chrono::steady_clock::now();
+    const Reply click = panel.click(kCom1, 105, 75);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(click.status, 503);
+    EXPECT_TRUE(gone(pid));
+    expect_reported("did not answer within", before);
 }
 
 }  // namespace
