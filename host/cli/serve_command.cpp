@@ -62,7 +62,8 @@ void add_serve_command(CLI::App& app, CommandContext& context) {
         app.add_subcommand("serve", "Serve a panel.cfg live to the browser: click it, fly it, watch its trace");
     command->footer(
         "Prints the page's address and serves until SIGINT or SIGTERM, then kills every\n"
-        "gauge and exits 0. Without --scenario the simulated aircraft flies on its own;\n"
+        "gauge and exits 0 (1 if a .gau's Wine side stopped while serving). Without\n"
+        "--scenario the simulated aircraft flies on its own;\n"
         "with it the page plays the scenario line by line (play, pause, step, speed).\n"
         "Listens on 127.0.0.1 unless --listen names another address.");
     command->add_option("PANEL", options->live.panel_path, "the panel.cfg to serve")->required();

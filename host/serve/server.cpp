@@ -261,13 +261,23 @@ int PreviewServer::stop() {
     return state_->panel.close();
 }
 
+std::string PreviewServer::host_stopped() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->panel.host_stopped();
+}
+
 int serve_panel(const ServeOptions& options, const std::atomic<bool>& stop,
                 const std::function<void(const std::string& url)>& on_listening, Diagnostics& diagnostics) {
     PreviewServer server;
     if (!server.start(options, diagnostics)) return 1;
     on_listening(server.url());
     server.run(stop);
+    const std::string reason = server.host_stopped();  // asked before stopping forgets the host
     const int killed = server.stop();
     diagnostics.note("stopped: " + std::to_string(killed) + (killed == 1 ? " gauge" : " gauges") + " killed");
+    if (!reason.empty()) {
+        diagnostics.error("the module's host stopped while serving: " + reason);
+        return 1;
+    }
     return 0;
 }

@@ -35,6 +35,8 @@ public:
     void run(const std::atomic<bool>& stop);
     // Stops listening, closes every tab and kills every gauge. Returns how many were killed.
     int stop();
+    // Why the module's host in another process was stopped while serving; empty if not.
+    std::string host_stopped() const;
 
     struct State;
 
@@ -43,6 +45,7 @@ private:
 };
 
 // Serves until stop is set; on_listening gets the page's address once it listens.
-// Returns the exit code; what went wrong, and what was stopped, are in diagnostics.
+// Returns the exit code (1 when the module's host was stopped while serving); what went wrong, and what was stopped,
+// are in diagnostics.
 int serve_panel(const ServeOptions& options, const std::atomic<bool>& stop,
                 const std::function<void(const std::string& url)>& on_listening, Diagnostics& diagnostics);

@@ -15,8 +15,10 @@
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "host/cli/scenario.h"
+#include "host/serve/server.h"
 
 namespace {
 
@@ -447,6 +449,32 @@ TEST_F(LivePanelFarSide, HangingMidServeIsStoppedAfterTheWait) {
     EXPECT_EQ(click.status, 503);
     EXPECT_TRUE(gone(pid));
     expect_reported("did not answer within", before);
+}
+
+TEST_F(LivePanelFarSide, ServeEndsWithAnErrorWhenItsHostStoppedWhileServing) {
+    ServeOptions options;
+    options.live = options_for(HostKind::far_side);
+    options.port = 0;
+    std::atomic<bool> stop{false};
+    std::thread killer;
+    Diagnostics diagnostics;
+    const int code = serve_panel(
+        options, stop,
+        [&](const std::string&) {
+            killer = std::thread([&] {
+                kill(far_pid(), SIGKILL);
+                // The clock's frames find it gone; a second of them is plenty.
+                std::this_thread::sleep_for(std::chrono::seconds(1));
+                stop.store(true);
+            });
+        },
+        diagnostics);
+    killer.join();
+    EXPECT_EQ(code, 1);
+    ASSERT_EQ(diagnostics.errors().size(), 1u) << diagnostics;
+    EXPECT_NE(diagnostics.errors()[0].find("the module's host stopped while serving"), std::string::npos)
+        << diagnostics;
+    EXPECT_NE(diagnostics.errors()[0].find("signal 9"), std::string::npos) << diagnostics;
 }
 
 }  // namespace
