@@ -63,8 +63,8 @@ void add_serve_command(CLI::App& app, CommandContext& context) {
     command->footer(
         "Prints the page's address and serves until SIGINT or SIGTERM, then kills every\n"
         "gauge and exits 0 (1 if a .gau's Wine side stopped while serving). Without\n"
-        "--scenario the simulated aircraft flies on its own;\n"
-        "with it the page plays the scenario line by line (play, pause, step, speed).\n"
+        "--scenario the simulated aircraft flies on its own; with it the page plays the\n"
+        "scenario line by line (play, pause, step, speed).\n"
         "Listens on 127.0.0.1 unless --listen names another address.");
     command->add_option("PANEL", options->live.panel_path, "the panel.cfg to serve")->required();
     command->add_option("--scenario", options->live.scenario_path, "a scenario for the flight")->type_name("FILE.scn");
