@@ -71,7 +71,10 @@ Parsed<long long> parse_whole(std::string_view text, long long min, long long ma
     const Parsed<double> number = parse_number(text);
     if (!number.ok()) return out.problem = number.problem, out;
     if (std::floor(number.value) != number.value) return out.problem = quoted(text) + " is not a whole number", out;
-    if (number.value < static_cast<double>(min) || number.value > static_cast<double>(max))
+    // A max near the top of long long reads as 2^63 as a double, which long long cannot
+    // hold: what reads as 2^63 or more is out of range whatever max says.
+    constexpr double kTwoTo63 = 9223372036854775808.0;
+    if (number.value < static_cast<double>(min) || number.value > static_cast<double>(max) || number.value >= kTwoTo63)
         return out.problem =
                    quoted(text) + " is out of range (" + std::to_string(min) + " to " + std::to_string(max) + ")",
                out;

@@ -16,6 +16,7 @@ struct Parsed {
 
 // Any finite number of the grammar.
 Parsed<double> parse_number(std::string_view text);
-// A whole number from min to max ("12", "0x1F", "1e3"; not "1.5"); min and max within
-// +-2^53, where every whole number is exact as a double.
+// A whole number from min to max ("12", "0x1F", "1e3"; not "1.5"). Exact for min and
+// max within +-2^53, where every whole number is exact as a double; beyond, a number is
+// taken as the double it reads as, and one that reads as 2^63 or more is out of range.
 Parsed<long long> parse_whole(std::string_view text, long long min, long long max);

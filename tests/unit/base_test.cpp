@@ -1,6 +1,8 @@
 // The host's base: the one number grammar and errors and notes in one shape.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <sstream>
 
 #include "host/base/diagnostics.h"
@@ -37,6 +39,15 @@ TEST(NumberGrammar, WholeNumbersAreRangeChecked) {
     EXPECT_EQ(parse_whole("0x100000000", 0, 4294967295).problem, "\"0x100000000\" is out of range (0 to 4294967295)");
     EXPECT_EQ(parse_whole("-6", -5, 5).problem, "\"-6\" is out of range (-5 to 5)");
     EXPECT_EQ(parse_whole("0xFFFFFFFFFFFFFFFFF", 0, 9).problem, "\"0xFFFFFFFFFFFFFFFFF\" is too large");
+}
+
+TEST(NumberGrammar, WholeAtTheTopOfLongLongIsOutOfRangeNotOverflowed) {
+    // Found by fuzzing the page's trace request (after=09223372036854775807): the text
+    // reads as 2^63, which passed a max of INT64_MAX and then overflowed the conversion.
+    for (const char* text : {"9223372036854775807", "09223372036854775807", "0x8000000000000000", "1e19"})
+        EXPECT_FALSE(parse_whole(text, 0, INT64_MAX).ok()) << text;
+    EXPECT_EQ(parse_whole("9223372036854774784", 0, INT64_MAX).value, 9223372036854774784);  // 2^63 - 1024
+    EXPECT_EQ(parse_whole("-9223372036854775808", INT64_MIN, 0).value, INT64_MIN);
 }
 
 TEST(Diagnostics, OneShapeWithOrWithoutAPlace) {
