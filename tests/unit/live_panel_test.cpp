@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -274,7 +275,8 @@ TEST_P(LivePanelTest, TheFlightPlaysPausesStepsAndKeepsItsSpeed) {
 }
 
 TEST_P(LivePanelTest, ScenarioPlaysLineByLineWithItsMessages) {
-    const fs::path scenario = fs::temp_directory_path() / "live_panel_test.scn";
+    // One file per process: ctest runs the in-process and far-side cases side by side.
+    const fs::path scenario = fs::temp_directory_path() / ("live_panel_test_" + std::to_string(getpid()) + ".scn");
     {
         std::ofstream out(scenario);
         out << "# tunes COM1, flies three frames, then a line that is wrong\n"
