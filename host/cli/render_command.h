@@ -47,7 +47,8 @@ struct RenderOptions {
     std::vector<Setting> sets;
     std::vector<Click> clicks;
     int frames = 1;
-    bool verbose = false;  // a note for every gauge of another module, not one for all
+    bool verbose = false;                    // a note for every gauge of another module, not one for all
+    std::vector<std::string> gauge_folders;  // --gauges: where other modules are looked for
     PictureOptions picture;
     std::string out;
 };

@@ -28,7 +28,7 @@ struct TokenInfo {
 std::string check_setting(const TokenInfo& token, double value);
 
 // How many tokens the table lists.
-inline constexpr size_t kTokenCount = 20;
+inline constexpr size_t kTokenCount = 51;
 
 // The token's row of the table, or null for a token the host does not simulate (found
 // through an index, not a search: the module reads variables many times a frame).
