@@ -112,6 +112,7 @@ struct Decompressor {
 bool read_cabinet(const uint8_t* data, size_t size, std::vector<CabinetFile>& files, std::string& error,
                   const CabinetLimits& limits) {
     files.clear();
+    if (size < 4 || std::memcmp(data, "MSCF", 4) != 0) return error = "not a cabinet (no MSCF signature)", false;
     MemorySystem system;
     system.sys = {memory_open,    memory_close, memory_read, memory_write, memory_seek, memory_tell,
                   memory_message, memory_alloc, memory_free, memory_copy,  nullptr};
