@@ -86,6 +86,38 @@ bool drive(GaugeHost& host, XmlPanel* xml, const RenderOptions& options, Diagnos
     return no_faults(host, diagnostics);
 }
 
+// Places the panel's XML gauges. What they cannot read (a file, an image, a script) are
+// notes: the gauge, or its element, is left out and the rest of the panel is drawn.
+void place_xml_gauges(XmlPanel& xml, const PanelConfig& panel, const std::string& path,
+                      const std::vector<std::string>& folders, bool verbose, Diagnostics& diagnostics) {
+    Diagnostics reading;
+    xml.place(panel, path, folders, reading);
+    for (const Diagnostic& d : reading.items())
+        if (d.level == Diagnostic::Level::error || d.line == 0 || verbose) diagnostics.note(d.file, d.line, d.what);
+}
+
+// The XML gauges of a scenario's panel lines, and what its render lines draw of them.
+class ScenarioXmlGauges : public OtherGauges {
+public:
+    void place(GaugeHost& host, const PanelConfig& panel, const std::string& path, Diagnostics& diagnostics) override {
+        if (!xml) xml = std::make_unique<XmlPanel>(host);
+        place_xml_gauges(*xml, panel, path, {}, false, diagnostics);
+    }
+    void frame() override {
+        if (xml) xml->frame();
+    }
+    bool click(GaugeHost& host, const std::string& gauge, int x, int y, std::string& problem) override {
+        XmlPlacement* p = xml ? xml->find(gauge) : nullptr;
+        if (!p) return false;
+        if (p->panel_window >= 0 && !host.window_open(p->window))
+            return problem = gauge + " is in window " + std::to_string(p->window) + ", which is closed", false;
+        if (xml->click(*p, x, y)) return true;
+        problem = "click at " + std::to_string(x) + "," + std::to_string(y) + " hits nothing on " + gauge;
+        return false;
+    }
+    std::unique_ptr<XmlPanel> xml;
+};
+
 void draw_picture(GaugeHost& host, const PanelConfig* panel, const std::string& path, const PictureOptions& options,
                   Diagnostics& diagnostics) {
     const RenderOutcome outcome = render_panel_png(host, panel, path, options);
@@ -95,12 +127,6 @@ void draw_picture(GaugeHost& host, const PanelConfig* panel, const std::string& 
                      "wrote " + std::to_string(outcome.width) + " x " + std::to_string(outcome.height) + " pixels, " +
                          std::to_string(outcome.windows) + (outcome.windows == 1 ? " window" : " windows") +
                          (options.paint.night ? ", night" : ""));
-}
-
-void draw(GaugeHost& host, const PanelConfig* panel, const std::string& path, bool night, Diagnostics& diagnostics) {
-    PictureOptions options;
-    options.paint.night = night;
-    draw_picture(host, panel, path, options, diagnostics);
 }
 
 }  // namespace
@@ -172,11 +198,7 @@ int render_panel(const RenderOptions& options, const std::string& module_path, D
     if (diagnostics.ok()) place_panel(host, panel, diagnostics);
     XmlPanel xml(host);
     if (diagnostics.ok()) {
-        Diagnostics xml_reading;  // an XML gauge that cannot be read is drawn as a placeholder
-        xml.place(panel, options.panel, options.gauge_folders, xml_reading);
-        for (const Diagnostic& d : xml_reading.items())
-            if (d.level == Diagnostic::Level::error || d.line == 0 || options.verbose)
-                diagnostics.note(d.file, d.line, d.what);
+        place_xml_gauges(xml, panel, options.panel, options.gauge_folders, options.verbose, diagnostics);
         std::set<std::pair<int, int>> drawn;
         for (const auto& p : xml.placements()) drawn.insert({p->panel_window, p->gauge_index});
         note_other_modules(panel, options.verbose, diagnostics, drawn);
@@ -263,6 +285,14 @@ void add_render_command(CLI::App& app, CommandContext& context) {
 ScenarioHooks renderer_hooks(const std::string& out_dir) {
     ScenarioHooks hooks;
     hooks.output_dir = out_dir;
-    hooks.render = draw;
+    auto xml = std::make_shared<ScenarioXmlGauges>();
+    hooks.others = xml;
+    hooks.render = [xml](GaugeHost& host, const PanelConfig* panel, const std::string& path, bool night,
+                         Diagnostics& diagnostics) {
+        PictureOptions options;
+        options.paint.night = night;
+        options.xml = xml->xml.get();
+        draw_picture(host, panel, path, options, diagnostics);
+    };
     return hooks;
 }

@@ -139,6 +139,7 @@ private:
             if (hooks_.before_frame) hooks_.before_frame(host_);
             host_.advance(FRAME_SECONDS);
             host_.frame_all();
+            if (hooks_.others) hooks_.others->frame();
             if (hooks_.after_frame) hooks_.after_frame(host_, panel_.get());
             if (hooks_.flush) hooks_.flush(host_);
         }
@@ -149,6 +150,11 @@ private:
         if (args.size() != 3 || !read_whole(args[1], -kMaxCoordinate, kMaxCoordinate, x) ||
             !read_whole(args[2], -kMaxCoordinate, kMaxCoordinate, y))
             return fail_usage("click needs GAUGE X Y");
+        if (args[0].find('!') != std::string::npos) {
+            std::string problem = "no placed gauge \"" + args[0] + "\"";
+            if (!hooks_.others || !hooks_.others->click(host_, args[0], x, y, problem)) fail(problem);
+            return;
+        }
         Placement* p = find_placement(host_, args[0]);
         if (!p) return fail("no placed gauge \"" + args[0] + "\"");
         if (hidden(host_, *p))
@@ -199,6 +205,7 @@ private:
         Diagnostics reading;
         PanelConfig config = read_panel_config(path, reading);
         if (reading.ok()) place_panel(host_, config, reading);
+        if (reading.ok() && hooks_.others) hooks_.others->place(host_, config, path, reading);
         result.merge(reading, source_, number_);
         if (!reading.ok()) result.note(source_, number_, "in the panel this line places");
         // Pictures show the windows of every panel placed so far, with the backgrounds

@@ -6,6 +6,7 @@
 //   event ID [VALUE]                             the host sends an event itself
 //   frame [N]                                    N frames of every placed gauge
 //   click GAUGE X Y                              click at a point of the gauge's face
+//                                                (MODULE!NAME: another author's XML gauge)
 //   remove GAUGE                                 kill and remove the gauge
 //   expect var TOKEN VALUE                       a variable holds VALUE
 //   expect window IDENT open|closed              a panel window's state
@@ -25,6 +26,7 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,8 +37,20 @@ class PanelHost;
 struct Placement;
 struct PanelConfig;
 
+// Other authors' gauges that panel lines place (XML gauges), where the host reads them.
+class OtherGauges {
+public:
+    virtual ~OtherGauges() = default;
+    virtual void place(GaugeHost& host, const PanelConfig& panel, const std::string& path,
+                       Diagnostics& diagnostics) = 0;
+    virtual void frame() = 0;
+    // A click on MODULE!NAME at (x, y) of its face; false with the problem in words.
+    virtual bool click(GaugeHost& host, const std::string& gauge, int x, int y, std::string& problem) = 0;
+};
+
 // What the host running a scenario offers besides the gauges.
 struct ScenarioHooks {
+    std::shared_ptr<OtherGauges> others;  // null: other modules' gauges stay placeholders
     // Draws the panel as it stands into a PNG file; adds an error when that fails, and
     // notes (what was written).
     std::function<void(GaugeHost& host, const PanelConfig* panel, const std::string& path, bool night,

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "host/cli/render_command.h"
+#include "host/cli/scenario.h"
 #include "host/core/gauge_host.h"
 #include "host/render/recording_canvas.h"
 #include "host/render/xml_painter.h"
@@ -217,4 +219,34 @@ TEST(NamedVars, UnitsConvertAndTablesHaveOneRowPerName) {
     EXPECT_DOUBLE_EQ(named_value(*find_named_var("COM1 ACTIVE FREQUENCY"), 0x1830, 0), 118.30);
     EXPECT_DOUBLE_EQ(named_value(*find_named_var("ADF ACTIVE FREQUENCY"), 0x350, 0x100), 1350);
     EXPECT_DOUBLE_EQ(named_value(*find_named_var("TRANSPONDER CODE"), 0x1200, 0), 1200);
+}
+
+TEST_F(XmlPanelTest, AScenarioClicksTheXmlKnobAndTheModulesCom1ShowsTheNewFrequency) {
+    PanelHost fresh;
+    Diagnostics loading;
+    ASSERT_TRUE(fresh.load_module(TARVOLEN_MODULE_PATH, loading)) << loading;
+    const std::string scenario = scratch
+                                     .write("tune.scn", std::string("panel panel.cfg\n"
+                                                                    "frame\n"
+                                                                    "expect var 23 0x1830\n"
+                                                                    "click radios!RADIO 5 5\n"
+                                                                    "frame\n"
+                                                                    "expect var 23 0x1930\n"
+                                                                    "click Radios!radio 90 90\n"
+                                                                    "render tuned.png\n"))
+                                     .string();
+    std::ifstream in(scenario);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Diagnostics result = run_scenario(fresh, text, scenario, renderer_hooks(scratch.dir.string()));
+    // The one error: the last click hits no area.
+    EXPECT_EQ(result.errors(), std::vector<std::string>{scenario + ":7: click at 90,90 hits nothing on Radios!radio"});
+    const Placement* old_com1 = fresh.placement("Old_COM1");
+    ASSERT_NE(old_com1, nullptr);
+    bool shows_119 = false, shows_118 = false;
+    for (const ElementState& e : old_com1->elements) {
+        shows_119 = shows_119 || e.value == 119;
+        shows_118 = shows_118 || e.value == 118;
+    }
+    EXPECT_TRUE(shows_119 && !shows_118) << "Old_COM1's MHz knob reads the new frequency";
+    EXPECT_TRUE(fs::exists(scratch.dir / "tuned.png"));
 }
