@@ -215,6 +215,24 @@ public:
         if (!element.select) note(node, "a <Select> without <Value> shows nothing");
     }
 
+    // A click, cursor, tooltip or help of an area.
+    void read_area_child(const pugi::xml_node& child, Area& area) {
+        if (is(child, "Click")) {
+            const std::string text = child.text().get();
+            if (text.find_first_not_of(" \t\r\n") != std::string::npos) area.click = script(child);
+            area.event = attr(child, "Event").value();
+            area.kind = attr(child, "Kind").value();
+            area.repeat = yes(child, "Repeat");
+        } else if (is(child, "Cursor")) {
+            area.cursor = attr(child, "Type").value();
+        } else if (is(child, "Tooltip")) {
+            const std::string text = child.text().get();
+            area.tooltip = text.empty() ? attr(child, "ID").value() : text;
+        } else if (!is(child, "Help")) {
+            note(child, "<" + std::string(child.name()) + "> in <Area> is not read");
+        }
+    }
+
     void area(const pugi::xml_node& node, Area& area, int depth) {
         area.line = line(node);
         if (deep(node, depth)) return;
@@ -226,23 +244,10 @@ public:
         area.height = number(node, "Height");
         for (pugi::xml_node child : node.children()) {
             if (child.type() != pugi::node_element || !count(child)) continue;
-            if (is(child, "Area")) {
+            if (is(child, "Area"))
                 this->area(child, area.children.emplace_back(), depth + 1);
-            } else if (is(child, "Click")) {
-                const std::string text = child.text().get();
-                if (text.find_first_not_of(" \t\r\n") != std::string::npos) area.click = script(child);
-                area.event = attr(child, "Event").value();
-                area.kind = attr(child, "Kind").value();
-                area.repeat = yes(child, "Repeat");
-            } else if (is(child, "Cursor")) {
-                area.cursor = attr(child, "Type").value();
-            } else if (is(child, "Tooltip")) {
-                const std::string text = child.text().get();
-                area.tooltip = text.empty() ? attr(child, "ID").value() : text;
-            } else if (is(child, "Help")) {
-            } else {
-                note(child, "<" + std::string(child.name()) + "> in <Area> is not read");
-            }
+            else
+                read_area_child(child, area);
         }
     }
 
@@ -255,6 +260,7 @@ public:
             return false;
         }
         gauge.name = attr(root, "Name").value();
+        std::optional<Area> mouse_area;
         for (pugi::xml_node child : root.children()) {
             if (child.type() != pugi::node_element || !count(child)) continue;
             if (is(child, "Image")) {
@@ -269,11 +275,21 @@ public:
                     } else if (is(m, "Tooltip")) {
                         const std::string text = m.text().get();
                         gauge.tooltip = text.empty() ? attr(m, "ID").value() : text;
-                    } else if (is(m, "Help") || is(m, "Cursor")) {
+                    } else if (is(m, "Click") || is(m, "Cursor")) {
+                        // A click or cursor of the <Mouse> itself: an area over the whole gauge,
+                        // after the others (an area of their own takes their clicks first).
+                        if (!mouse_area) {
+                            mouse_area.emplace();
+                            mouse_area->line = line(m);
+                        }
+                        read_area_child(m, *mouse_area);
+                    } else if (is(m, "Help")) {
                     } else {
                         note(m, "<" + std::string(m.name()) + "> in <Mouse> is not read");
                     }
                 }
+                if (mouse_area) gauge.areas.push_back(*mouse_area);
+                mouse_area.reset();
             } else if (is(child, "Update")) {
                 gauge.update_frequency = static_cast<int>(number(child, "Frequency").value_or(18));
             } else if (is(child, "Comment") || is(child, "Failures") || is(child, "Size")) {

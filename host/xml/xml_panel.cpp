@@ -66,7 +66,7 @@ bool XmlPanel::resolve_variable(char prefix, std::string_view name, std::string_
             if (!row) {
                 if (!unit.empty() && !known_unit(unit))
                     return problem = "unknown unit \"" + std::string(unit) + "\"", false;
-                unsimulated_.emplace("A:" + std::string(name), current_file_);
+                not_simulated("A:" + std::string(name));
                 r = ref(kZero, 0);
                 return true;
             }
@@ -98,14 +98,14 @@ bool XmlPanel::resolve_variable(char prefix, std::string_view name, std::string_
                 r = ref(kTime, static_cast<uint32_t>(time_vars_.size() - 1));
                 return true;
             }
-            unsimulated_.emplace(std::string(1, prefix) + ":" + std::string(name), current_file_);
+            not_simulated(std::string(1, prefix) + ":" + std::string(name));
             r = ref(kZero, 0);
             return true;
         }
         case 'M':
             if (key == "X") return r = ref(kMouseX, 0), true;
             if (key == "Y") return r = ref(kMouseY, 0), true;
-            unsimulated_.emplace("M:" + std::string(name), current_file_);
+            not_simulated("M:" + std::string(name));
             return r = ref(kZero, 0), true;
         case 'G':
             if (key.size() == 4 && key.compare(0, 3, "VAR") == 0 && key[3] >= '0' && key[3] <= '9')
@@ -117,11 +117,21 @@ bool XmlPanel::resolve_variable(char prefix, std::string_view name, std::string_
 
 bool XmlPanel::resolve_event(std::string_view name, uint32_t& r, std::string&) {
     const NamedEvent* row = find_named_event(name);
-    if (!row) unsimulated_.emplace("K:" + std::string(name), current_file_);
+    if (!row) not_simulated("K:" + std::string(name));
     events_.push_back(row ? row->event_id : 0);
     event_names_.push_back(std::string(name));
     r = static_cast<uint32_t>(events_.size() - 1);
     return true;
+}
+
+void XmlPanel::not_simulated(const std::string& name) {
+    for (const Unsimulated& u : unsimulated_)
+        if (u.name == name && u.file == current_file_) return;
+    unsimulated_.push_back({name, current_file_, current_line_});
+}
+
+bool XmlPanel::simulates(const std::string& name) const {
+    return std::none_of(unsimulated_.begin(), unsimulated_.end(), [&](const Unsimulated& u) { return u.name == name; });
 }
 
 double XmlPanel::read(uint32_t r) {
@@ -217,6 +227,7 @@ const Bitmap* XmlPanel::bitmap(GaugeModule& module, const std::string& name, con
 bool XmlPanel::compile(const xmlgauge::Script& script, calc::Program& program, const std::string& file,
                        Diagnostics& diagnostics) {
     PanelResolver resolver(*this);
+    current_line_ = script.line;
     std::string error;
     if (calc::compile(script.text, resolver, program, error)) return true;
     diagnostics.error(file, script.line, "script: " + error);
@@ -257,6 +268,7 @@ void XmlPanel::add_area(XmlPlacement& p, const xmlgauge::Area& area, double px, 
     a.h = std::max(0.0, bottom - top);
     if (area.click) compile(*area.click, a.click, p.file, diagnostics);
     if (!area.event.empty()) {
+        current_line_ = area.line;
         std::string unused;
         resolve_event(area.event, a.event, unused);
         a.has_event = true;
@@ -286,6 +298,23 @@ void XmlPanel::build(XmlPlacement& p, GaugeModule& module, Diagnostics& diagnost
     for (const xmlgauge::Area& area : gauge.areas) add_area(p, area, 0, 0, p.face_w, p.face_h, 0, diagnostics);
 }
 
+// The gauge of the file, read once for all its placements.
+std::shared_ptr<const xmlgauge::Gauge> XmlPanel::gauge(GaugeModule& module, const std::string& file,
+                                                       const PanelGauge& line, const std::string& source,
+                                                       Diagnostics& diagnostics) {
+    if (auto it = gauges_.find(file); it != gauges_.end()) return it->second;
+    std::shared_ptr<const xmlgauge::Gauge>& slot = gauges_[file];
+    std::string error;
+    const std::vector<uint8_t>* bytes = module.file(line.name + ".xml", error);
+    if (!bytes) {
+        diagnostics.error(source, line.line, "gauge " + line.module + "!" + line.name + ": " + error);
+        return nullptr;
+    }
+    auto read = std::make_shared<xmlgauge::Gauge>();
+    if (xmlgauge::read_gauge(*bytes, file, *read, diagnostics)) slot = std::move(read);
+    return slot;
+}
+
 void XmlPanel::place(const PanelConfig& panel, const std::string& panel_path, const std::vector<std::string>& folders,
                      Diagnostics& diagnostics) {
     const std::string panel_dir = std::filesystem::path(panel_path).parent_path().string();
@@ -299,14 +328,8 @@ void XmlPanel::place(const PanelConfig& panel, const std::string& panel_path, co
             p->module = line.module;
             p->name = line.name;
             p->file = found->where(line.name + ".xml");
-            std::string error;
-            const std::vector<uint8_t>* bytes = found->file(line.name + ".xml", error);
-            if (!bytes) {
-                diagnostics.error(panel.source, line.line, "gauge " + line.module + "!" + line.name + ": " + error);
-                continue;
-            }
-            p->gauge = std::make_unique<xmlgauge::Gauge>();
-            if (!xmlgauge::read_gauge(*bytes, p->file, *p->gauge, diagnostics)) continue;
+            p->gauge = gauge(*found, p->file, line, panel.source, diagnostics);
+            if (!p->gauge) continue;
             p->window = window_ident(window);
             p->panel_window = window.index;
             p->gauge_index = line.index;

@@ -52,7 +52,7 @@ struct XmlPlacement {
     int panel_window = -1;     // NN of [WindowNN]
     int gauge_index = 0;       // NN of gaugeNN
     int x = 0, y = 0, w = 0, h = 0;
-    std::unique_ptr<xmlgauge::Gauge> gauge;
+    std::shared_ptr<const xmlgauge::Gauge> gauge;  // shared by the placements of one file
     const Bitmap* background = nullptr;
     int face_w = 0, face_h = 0;
     std::vector<XmlNode> nodes;
@@ -93,8 +93,15 @@ public:
     bool resolve_variable(char prefix, std::string_view name, std::string_view unit, bool write, uint32_t& ref,
                           std::string& problem);
     bool resolve_event(std::string_view name, uint32_t& ref, std::string& problem);
-    // Names the scripts use that the host does not simulate: "A:NAME" -> where.
-    const std::map<std::string, std::string>& unsimulated() const { return unsimulated_; }
+    // A name the scripts use that the host does not simulate (an A: variable reads 0, a K:
+    // event is refused), where a file first uses it.
+    struct Unsimulated {
+        std::string name;  // "A:NAME", "K:EVENT"
+        std::string file;
+        int line = 0;
+    };
+    const std::vector<Unsimulated>& unsimulated() const { return unsimulated_; }
+    bool simulates(const std::string& name) const;
 
 private:
     struct AVar {
@@ -111,6 +118,8 @@ private:
                          Diagnostics& diagnostics);
     bool compile(const xmlgauge::Script& script, calc::Program& program, const std::string& file,
                  Diagnostics& diagnostics);
+    std::shared_ptr<const xmlgauge::Gauge> gauge(GaugeModule& module, const std::string& file, const PanelGauge& line,
+                                                 const std::string& source, Diagnostics& diagnostics);
     void build(XmlPlacement& placement, GaugeModule& module, Diagnostics& diagnostics);
     void add_node(XmlPlacement& p, GaugeModule& module, const xmlgauge::Element& element, int parent, int case_index,
                   Diagnostics& diagnostics);
@@ -124,6 +133,7 @@ private:
     std::map<std::string, std::string> module_notes_;
     std::map<std::string, std::unique_ptr<Bitmap>> bitmaps_;  // by module path + file key; null: unreadable
     std::vector<std::unique_ptr<XmlPlacement>> placements_;
+    std::map<std::string, std::shared_ptr<const xmlgauge::Gauge>> gauges_;  // by file; null: unreadable
     std::vector<AVar> a_vars_;
     std::map<std::string, uint32_t> a_index_;
     std::vector<double> l_vars_;
@@ -131,7 +141,9 @@ private:
     std::vector<TimeVar> time_vars_;
     std::vector<uint32_t> events_;  // host event ids; 0: unknown
     std::vector<std::string> event_names_;
-    std::map<std::string, std::string> unsimulated_;
+    void not_simulated(const std::string& name);
+    std::vector<Unsimulated> unsimulated_;
+    int current_line_ = 0;
     std::vector<std::string> problems_;
     XmlPlacement* current_ = nullptr;  // the placement whose script runs
     std::string current_file_;
