@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <new>
 
-#include "host/cli/scenario.h"
 #include "host/core/gauge_host.h"
 #include "host/panel/panel_config.h"
+#include "host/scenario/scenario.h"
 #include "host/xml/xml_panel.h"
 
 namespace {

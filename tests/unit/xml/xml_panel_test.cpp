@@ -6,10 +6,10 @@
 
 #include "host/cli/check_command.h"
 #include "host/cli/render_command.h"
-#include "host/cli/scenario.h"
 #include "host/core/gauge_host.h"
 #include "host/render/recording_canvas.h"
 #include "host/render/xml_painter.h"
+#include "host/scenario/scenario.h"
 #include "host/sim/named_vars.h"
 #include "host/xml/xml_gauge.h"
 #include "sdk/ids.h"
