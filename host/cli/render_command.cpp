@@ -87,23 +87,21 @@ void place_xml_gauges(XmlPanel& xml, const PanelConfig& panel, const std::string
 // The XML gauges of a scenario's panel lines, and what its render lines draw of them.
 class ScenarioXmlGauges : public OtherGauges {
 public:
-    void place(GaugeHost& host, const PanelConfig& panel, const std::string& path, Diagnostics& diagnostics) override {
-        if (!xml) xml = std::make_unique<XmlPanel>(host);
-        place_xml_gauges(*xml, panel, path, {}, false, diagnostics);
+    explicit ScenarioXmlGauges(GaugeHost& host) : xml(host) {}
+    void place(GaugeHost&, const PanelConfig& panel, const std::string& path, Diagnostics& diagnostics) override {
+        place_xml_gauges(xml, panel, path, {}, false, diagnostics);
     }
-    void frame() override {
-        if (xml) xml->frame();
-    }
+    void frame() override { xml.frame(); }
     bool click(GaugeHost& host, const std::string& gauge, int x, int y, std::string& problem) override {
-        XmlPlacement* p = xml ? xml->find(gauge) : nullptr;
+        XmlPlacement* p = xml.find(gauge);
         if (!p) return false;
         if (p->panel_window >= 0 && !host.window_open(p->window))
             return problem = gauge + " is in window " + std::to_string(p->window) + ", which is closed", false;
-        if (xml->click(*p, x, y)) return true;
+        if (xml.click(*p, x, y)) return true;
         problem = "click at " + std::to_string(x) + "," + std::to_string(y) + " hits nothing on " + gauge;
         return false;
     }
-    std::unique_ptr<XmlPanel> xml;
+    XmlPanel xml;
 };
 
 void draw_picture(GaugeHost& host, const PanelConfig* panel, const std::string& path, const PictureOptions& options,
@@ -271,17 +269,22 @@ void add_render_command(CLI::App& app, CommandContext& context) {
         [options, &context] { context.exit_code = render_panel(*options, context.module_path, context.diagnostics); });
 }
 
-ScenarioHooks renderer_hooks(const std::string& out_dir) {
+const XmlPanel* xml_gauges(const ScenarioHooks& hooks) {
+    const auto* others = dynamic_cast<const ScenarioXmlGauges*>(hooks.others.get());
+    return others ? &others->xml : nullptr;
+}
+
+ScenarioHooks renderer_hooks(const std::string& out_dir, GaugeHost& host) {
     ScenarioHooks hooks;
     hooks.output_dir = out_dir;
-    auto xml = std::make_shared<ScenarioXmlGauges>();
+    auto xml = std::make_shared<ScenarioXmlGauges>(host);
     hooks.others = xml;
-    hooks.render = [xml](GaugeHost& host, const PanelConfig* panel, const std::string& path, bool night,
+    hooks.render = [xml](GaugeHost& drawn, const PanelConfig* panel, const std::string& path, bool night,
                          Diagnostics& diagnostics) {
         PictureOptions options;
         options.paint.night = night;
-        options.xml = xml->xml.get();
-        draw_picture(host, panel, path, options, diagnostics);
+        options.xml = &xml->xml;
+        draw_picture(drawn, panel, path, options, diagnostics);
     };
     return hooks;
 }

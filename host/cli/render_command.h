@@ -69,5 +69,7 @@ int render_panel(const RenderOptions& options, const std::string& module_path, D
 // command, read into picture; the options added.
 std::vector<CLI::Option*> add_picture_options(CLI::App& command, PictureOptions& picture);
 
-// Scenario hooks whose render lines draw PNG files into out_dir.
-ScenarioHooks renderer_hooks(const std::string& out_dir);
+// Scenario hooks whose render lines draw PNG files into out_dir, and whose panel lines
+// place other authors' XML gauges on host (xml_gauges gives them, for a recording).
+ScenarioHooks renderer_hooks(const std::string& out_dir, GaugeHost& host);
+const XmlPanel* xml_gauges(const ScenarioHooks& hooks);

@@ -239,7 +239,8 @@ TEST_F(XmlPanelTest, AScenarioClicksTheXmlKnobAndTheModulesCom1ShowsTheNewFreque
                                      .string();
     std::ifstream in(scenario);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const Diagnostics result = run_scenario(fresh, text, scenario, renderer_hooks(scratch.dir.string()));
+    LocalGaugeHost running(fresh);
+    const Diagnostics result = run_scenario(running, text, scenario, renderer_hooks(scratch.dir.string(), running));
     // The one error: the last click hits no area.
     EXPECT_EQ(result.errors(), std::vector<std::string>{scenario + ":7: click at 90,90 hits nothing on Radios!radio"});
     const Placement* old_com1 = fresh.placement("Old_COM1");
