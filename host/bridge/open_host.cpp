@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "host/base/numbers.h"
 #include "host/bridge/pe_resources.h"
 #include "host/bridge/wine_setup.h"
 
@@ -33,7 +34,8 @@ bool wine_bridge_options(const std::string& gau_path, RemoteOptions& options, st
     options.after_stop = [setup] { wait_for_wineserver(setup); };
     const char* timeout = std::getenv("TARVOLEN_BRIDGE_TIMEOUT");
     if (timeout && *timeout) {
-        const double seconds = std::atof(timeout);
+        const Parsed<double> number = parse_number(timeout);
+        const double seconds = number.ok() ? number.value : 0.0;
         if (!(seconds > 0 && seconds < 3600)) return error = "TARVOLEN_BRIDGE_TIMEOUT needs seconds (0 to 3600)", false;
         options.request_timeout_ms = static_cast<int>(std::lround(seconds * 1000));
     }

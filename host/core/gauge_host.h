@@ -80,6 +80,11 @@ size_t report_module_faults(GaugeHost& host, size_t& seen, Report&& report) {
     for (; seen < faults.size(); ++seen) report("module fault: " + faults[seen]);
     return seen - before;
 }
+// Every fault the host has reported, as errors: how many.
+inline size_t report_module_faults(GaugeHost& host, Diagnostics& diagnostics) {
+    size_t seen = 0;
+    return report_module_faults(host, seen, [&diagnostics](std::string fault) { diagnostics.error(std::move(fault)); });
+}
 
 // A GaugeHost over a PanelHost of this process.
 class LocalGaugeHost : public GaugeHost {

@@ -21,25 +21,12 @@ const char* mime_type(const std::string& name) {
     return "application/octet-stream";
 }
 
-const char* status_text(int status) {
-    switch (status) {
-        case 200: return "OK";
-        case 400: return "Bad Request";
-        case 404: return "Not Found";
-        case 405: return "Method Not Allowed";
-        case 409: return "Conflict";
-        case 413: return "Content Too Large";
-        case 422: return "Unprocessable Content";
-        case 503: return "Service Unavailable";
-        default: return "Error";
-    }
-}
-
 // The reason may quote what the request sent, in any bytes: it goes out as UTF-8 on one
 // line, as the type says.
 PageResponse refuse(int status, const std::string& reason) {
-    return {status, "text/plain; charset=utf-8",
-            std::to_string(status) + " " + status_text(status) + ": " + utf8_text(reason) + "\n"};
+    return {
+        status, "text/plain; charset=utf-8",
+        std::to_string(status) + " " + mg_get_response_code_text(nullptr, status) + ": " + utf8_text(reason) + "\n"};
 }
 
 const std::string kBodyTooLarge = "a body holds at most " + std::to_string(SERVE_MAX_BODY) + " bytes";

@@ -118,25 +118,11 @@ JsonWriter& JsonWriter::raw(std::string_view json) {
     return *this;
 }
 
-void append_json_utf8(std::string& out, std::string_view utf8) {
-    out += '"';
-    for (const char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20 || c == 0x7F) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\u%04X", c);
-            out += buffer;
-        } else {
-            out += ch;
-        }
-    }
-    out += '"';
-}
+namespace {
 
-void append_json_quoted(std::string& out, std::string_view text) {
+// Quote, backslash, newline and tab escaped by name, other bytes below 0x20 (and 0x7F)
+// as \u00XX; bytes from 0x80 up kept (UTF-8) or escaped one by one (bytes as Latin-1).
+void append_quoted(std::string& out, std::string_view text, bool keep_high_bytes) {
     out += '"';
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
@@ -146,7 +132,7 @@ void append_json_quoted(std::string& out, std::string_view text) {
             case '\n': out += "\\n"; break;
             case '\t': out += "\\t"; break;
             default:
-                if (c < 0x20 || c >= 0x7F) {
+                if (c < 0x20 || c == 0x7F || (c > 0x7F && !keep_high_bytes)) {
                     char buffer[8];
                     std::snprintf(buffer, sizeof buffer, "\\u%04X", c);
                     out += buffer;
@@ -157,6 +143,12 @@ void append_json_quoted(std::string& out, std::string_view text) {
     }
     out += '"';
 }
+
+}  // namespace
+
+void append_json_utf8(std::string& out, std::string_view utf8) { append_quoted(out, utf8, true); }
+
+void append_json_quoted(std::string& out, std::string_view text) { append_quoted(out, text, false); }
 
 std::string json_quote(std::string_view text) {
     std::string out;

@@ -2,6 +2,7 @@
 // Linux hosts compare line by line, and a trace that is off.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "host/trace/json_writer.h"
@@ -44,6 +45,17 @@ TEST(TraceLines, TextIsEscapedAndHexWordsAreUpperCaseStrings) {
     EXPECT_EQ(trace.line(0),
               "{\"op\":\"text\",\"text\":\"a\\\"b\\\\c\\nd\\te\\u0001\\u007F\\u00E9\",\"zero\":\"0x0\",\"all\":"
               "\"0xFFFFFFFF\"}");
+}
+
+TEST(JsonText, TextForThePageIsUtf8AndCp1252BytesAreReadAsSuch) {
+    std::string out;
+    JsonWriter(out)
+        .begin_array()
+        .utf8("a\"b\\\xC3\xA9\x01")  // UTF-8 kept; a control character made U+FFFD
+        .utf8("Bo\xEEte \x80")       // cp1252: i circumflex, the euro sign
+        .finite(std::numeric_limits<double>::infinity())
+        .end_array();
+    EXPECT_EQ(out, "[\"a\\\"b\\\\\xC3\xA9\xEF\xBF\xBD\",\"Bo\xC3\xAEte \xE2\x82\xAC\",null]");
 }
 
 TEST(TraceLines, TextsOfEarlyRecordsSurviveManyLaterOnes) {
