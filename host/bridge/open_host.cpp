@@ -1,9 +1,12 @@
 // Choosing the host for a module file, and setting up the bridge to Wine.
 #include "host/bridge/open_host.h"
 
+#include <signal.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <memory>
 
 #include "host/bridge/pe_resources.h"
 #include "host/bridge/wine_setup.h"
@@ -30,7 +33,22 @@ bool wine_bridge_options(const std::string& gau_path, RemoteOptions& options, st
     pe_resource_reader(gau_path, options, no_resources);
     options.command = wine_bridge_command(setup);
     options.module_path = windows_path(gau_path);
-    options.after_stop = [setup] { wait_for_wineserver(setup); };
+    // The prefix's wineserver ends with the last Wine process instead of lingering. It
+    // is watched: one that is killed leaves the Wine side unable to serve, and its Wine
+    // processes running for good.
+    start_wineserver(setup);
+    auto server = std::make_shared<pid_t>(0);
+    const auto gone = [server] { return *server > 0 && kill(*server, 0) != 0; };
+    options.after_start = [setup, server] { *server = find_wineserver(setup); };
+    options.check = [setup, gone] {
+        return gone() ? "Wine's wineserver for " + setup.wine_dir + "/prefix ended (was it killed?)" : std::string();
+    };
+    options.after_stop = [setup, gone] {
+        if (gone())
+            end_prefix_processes(setup);
+        else
+            wait_for_wineserver(setup);
+    };
     const char* timeout = std::getenv("TARVOLEN_BRIDGE_TIMEOUT");
     if (timeout && *timeout) {
         const double seconds = std::atof(timeout);

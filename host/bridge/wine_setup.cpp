@@ -4,11 +4,15 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -117,7 +121,57 @@ FarCommand wine_bridge_command(const WineSetup& setup) {
     return wine_command(setup, {"wine", setup.panelhost_exe, "bridge"}, "panelhost.exe under Wine");
 }
 
+void start_wineserver(const WineSetup& setup) { run_helper(setup, {"wineserver", "-p0"}, kHelperMs); }
+
 void wait_for_wineserver(const WineSetup& setup) { run_helper(setup, {"wineserver", "-w"}, kServerEndMs); }
+
+pid_t find_wineserver(const WineSetup& setup) {
+    struct stat prefix {};
+    if (stat((setup.wine_dir + "/prefix").c_str(), &prefix) != 0) return 0;
+    // Wine's folder for the server of a prefix, named after the prefix's device and
+    // inode; the server holds a write lock on its lock file while it runs.
+    char lock_path[128];
+    std::snprintf(lock_path, sizeof lock_path, "/tmp/.wine-%u/server-%llx-%llx/lock", static_cast<unsigned>(getuid()),
+                  static_cast<unsigned long long>(prefix.st_dev), static_cast<unsigned long long>(prefix.st_ino));
+    const int fd = open(lock_path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    const bool asked = fcntl(fd, F_GETLK, &lock) == 0;
+    close(fd);
+    return asked && lock.l_type != F_UNLCK ? lock.l_pid : 0;
+}
+
+int end_prefix_processes(const WineSetup& setup) {
+    const std::string wanted = "WINEPREFIX=" + setup.wine_dir + "/prefix";
+    int ended = 0;
+    std::error_code code;
+    for (fs::directory_iterator it("/proc", code), end; !code && it != end; it.increment(code)) {
+        const std::string name = it->path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const pid_t pid = static_cast<pid_t>(std::stol(name));
+        if (pid == getpid()) continue;
+        // Wine's own programs only (wine, wine-preloader, wineserver): not a shell or a
+        // test that has the prefix in its environment.
+        const fs::path exe = fs::read_symlink(it->path() / "exe", code);
+        code.clear();
+        if (exe.filename().string().rfind("wine", 0) != 0) continue;
+        std::ifstream environ_file(it->path() / "environ", std::ios::binary);
+        const std::string environ_text((std::istreambuf_iterator<char>(environ_file)),
+                                       std::istreambuf_iterator<char>());
+        size_t start = 0;
+        while (start < environ_text.size()) {
+            const size_t stop = std::min(environ_text.find('\0', start), environ_text.size());
+            if (environ_text.compare(start, stop - start, wanted) == 0) {
+                if (kill(pid, SIGKILL) == 0) ++ended;
+                break;
+            }
+            start = stop + 1;
+        }
+    }
+    return ended;
+}
 
 std::string windows_path(const std::string& path) {
     std::string out = "Z:" + fs::absolute(path).lexically_normal().string();

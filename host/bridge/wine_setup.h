@@ -11,6 +11,8 @@
 //                   build folder (build/win32/host/panelhost.exe), else beside it
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 
 #include "host/bridge/far_process.h"
@@ -31,9 +33,17 @@ bool prepare_wine_prefix(const WineSetup& setup, std::string& error);
 // The command that starts `panelhost.exe bridge` under Wine in the prefix.
 FarCommand wine_bridge_command(const WineSetup& setup);
 
+// Starts the prefix's wineserver, unless one runs, with no persistence: it ends as soon
+// as its last Wine process has, instead of lingering for the next command.
+void start_wineserver(const WineSetup& setup);
 // Waits (bounded) for the prefix's wineserver to end after the last Wine process of
 // ours, so that nothing is left running when the command returns.
 void wait_for_wineserver(const WineSetup& setup);
+// The process id of the wineserver serving the prefix (the holder of its lock), or 0.
+pid_t find_wineserver(const WineSetup& setup);
+// After the prefix's wineserver has gone (killed, say), its Wine processes do not end by
+// themselves: kills every process of this user running in the prefix. How many.
+int end_prefix_processes(const WineSetup& setup);
 
 // The Windows name of a Linux path under Wine (drive Z: is the root).
 std::string windows_path(const std::string& path);
