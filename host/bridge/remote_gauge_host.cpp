@@ -86,6 +86,14 @@ void RemoteGaugeHost::fail(const std::string& what) {
     stop(kBrokenMs);
 }
 
+bool RemoteGaugeHost::still_serving() {
+    if (broken_.empty() && options_.check) {
+        const std::string unable = options_.check();
+        if (!unable.empty()) fail(unable);
+    }
+    return broken_.empty();
+}
+
 bool RemoteGaugeHost::send_advances() {
     if (advances_.empty()) return true;
     RequestFields fields;
@@ -109,6 +117,7 @@ bool RemoteGaugeHost::call(Request request, const RequestFields& fields, Reply& 
     message.u8(static_cast<uint8_t>(request));
     row.encode(message, fields);
     std::string error;
+    ++requests_;
     if (!process_.send(message.frame(), error)) return fail(error + during()), false;
     if (!process_.receive(reply.bytes, timeout_ms > 0 ? timeout_ms : options_.request_timeout_ms, error))
         return fail(error + during()), false;
@@ -298,7 +307,7 @@ void RemoteGaugeHost::declare_window(int32_t ident, bool open) {
 }
 
 bool RemoteGaugeHost::window_open(int32_t ident) {
-    if (windows_known_ && advances_.empty())
+    if (windows_known_ && advances_.empty() && still_serving())
         for (size_t i = 0; i < window_idents_.size(); ++i)
             if (window_idents_[i] == ident) return windows_open_[i];
     RequestFields fields;
@@ -308,7 +317,7 @@ bool RemoteGaugeHost::window_open(int32_t ident) {
 }
 
 double RemoteGaugeHost::time_s() {
-    if (clock_known_ && advances_.empty()) return clock_s_;
+    if (clock_known_ && advances_.empty() && still_serving()) return clock_s_;
     Reply reply;
     if (!call(Request::clock, reply)) return 0.0;
     clock_s_ = reply.payload->f64();
@@ -334,7 +343,7 @@ std::vector<double> RemoteGaugeHost::var_numbers(const std::vector<uint32_t>& to
 
 std::vector<bool> RemoteGaugeHost::windows_open(const std::vector<int32_t>& idents) {
     if (idents.size() > bridge::MAX_QUERY_ITEMS) return GaugeHost::windows_open(idents);
-    if (windows_known_ && advances_.empty() && idents == window_idents_) return windows_open_;
+    if (windows_known_ && advances_.empty() && idents == window_idents_ && still_serving()) return windows_open_;
     std::vector<bool> open(idents.size(), false);
     RequestFields fields;
     fields.idents = idents;

@@ -71,6 +71,9 @@ public:
     // line {"op":"sound","call":"play",...}, as the portable build writes for a play.
     const std::vector<SoundPlay>& sound_plays() const { return plays_; }
 
+    // Requests sent so far (a served frame is one).
+    size_t requests() const { return requests_; }
+
     // Why the far side was stopped, or empty while it serves.
     const std::string& broken() const { return broken_; }
 
@@ -88,6 +91,9 @@ private:
     bool call(bridge::Request request, Reply& reply, int timeout_ms = 0) {
         return call(request, bridge::RequestFields{}, reply, timeout_ms);
     }
+    // False once the far side is stopped, or when its check finds it cannot serve (it
+    // is stopped then), between requests.
+    bool still_serving();
     // Sends the advances not sent yet (they go with the next frame when one comes next).
     bool send_advances();
     void fail(const std::string& what);
@@ -112,4 +118,5 @@ private:
     std::vector<bool> windows_open_;
     double clock_s_ = 0.0;
     bool windows_known_ = false, clock_known_ = false;
+    size_t requests_ = 0;
 };
