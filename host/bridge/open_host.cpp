@@ -33,10 +33,9 @@ bool wine_bridge_options(const std::string& gau_path, RemoteOptions& options, st
     pe_resource_reader(gau_path, options, no_resources);
     options.command = wine_bridge_command(setup);
     options.module_path = windows_path(gau_path);
-    // The prefix's wineserver ends with the last Wine process instead of lingering. It
-    // is watched: one that is killed leaves the Wine side unable to serve, and its Wine
-    // processes running for good.
-    start_wineserver(setup);
+    // The prefix's wineserver is watched: one that is killed leaves the Wine side unable
+    // to serve, and its Wine processes running for good. It is ended with the command,
+    // not waited out.
     auto server = std::make_shared<pid_t>(0);
     const auto gone = [server] { return *server > 0 && kill(*server, 0) != 0; };
     options.after_start = [setup, server] { *server = find_wineserver(setup); };
@@ -47,7 +46,7 @@ bool wine_bridge_options(const std::string& gau_path, RemoteOptions& options, st
         if (gone())
             end_prefix_processes(setup);
         else
-            wait_for_wineserver(setup);
+            end_wineserver(setup);
     };
     const char* timeout = std::getenv("TARVOLEN_BRIDGE_TIMEOUT");
     if (timeout && *timeout) {

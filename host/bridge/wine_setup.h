@@ -33,13 +33,15 @@ bool prepare_wine_prefix(const WineSetup& setup, std::string& error);
 // The command that starts `panelhost.exe bridge` under Wine in the prefix.
 FarCommand wine_bridge_command(const WineSetup& setup);
 
-// Starts the prefix's wineserver, unless one runs, with no persistence: it ends as soon
-// as its last Wine process has, instead of lingering for the next command.
-void start_wineserver(const WineSetup& setup);
 // Waits (bounded) for the prefix's wineserver to end after the last Wine process of
 // ours, so that nothing is left running when the command returns.
 void wait_for_wineserver(const WineSetup& setup);
-// The process id of the wineserver serving the prefix (the holder of its lock), or 0.
+// Ends the prefix's wineserver and the services Wine started in it, at once instead of
+// after their linger (seconds), once the Wine process of ours has ended; where another
+// command's Wine process still runs in the prefix, waits (bounded) for the server to end
+// after it instead. The registry is not saved: the prefix is made once and only read.
+void end_wineserver(const WineSetup& setup);
+// The process id of the wineserver serving the prefix, or 0.
 pid_t find_wineserver(const WineSetup& setup);
 // After the prefix's wineserver has gone (killed, say), its Wine processes do not end by
 // themselves: kills every process of this user running in the prefix. How many.
