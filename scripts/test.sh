@@ -20,7 +20,7 @@ build() {
   cmake --build --preset "$1" -j "$jobs"
 }
 
-stage_setup() { bash scripts/setup.sh; }
+stage_setup() { bash scripts/setup.sh test; }
 
 stage_unit() {
   echo "== unit tests"

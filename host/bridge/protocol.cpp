@@ -165,28 +165,6 @@ bool read_kind(Reader& in, ElementRecord& record, std::vector<NonlinearityPoint>
 
 }  // namespace
 
-const char* request_name(Request request) {
-    switch (request) {
-        case Request::load: return "load";
-        case Request::place: return "place";
-        case Request::remove: return "remove";
-        case Request::frame: return "frame";
-        case Request::click: return "click";
-        case Request::advance: return "advance";
-        case Request::set_var: return "set";
-        case Request::var: return "var";
-        case Request::event: return "event";
-        case Request::declare_window: return "declare_window";
-        case Request::window_open: return "window_open";
-        case Request::declarations: return "declarations";
-        case Request::quit: return "quit";
-        case Request::vars: return "vars";
-        case Request::windows_open: return "windows_open";
-        case Request::clock: return "clock";
-    }
-    return "unknown request";
-}
-
 Writer& Writer::u8(uint8_t v) {
     bytes_.push_back(v);
     return *this;

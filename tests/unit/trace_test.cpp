@@ -2,8 +2,14 @@
 // Linux hosts compare line by line, and a trace that is off.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "host/trace/json_writer.h"
 #include "tests/unit/host_fixture.h"
@@ -37,6 +43,38 @@ TEST(TraceLines, RealsHaveTwelveSignificantDigitsAndZeroIsPlainZero) {
     EXPECT_EQ(written_real(-2.5e-7), "{\"op\":\"value\",\"value\":-2.5e-07}");
     EXPECT_EQ(written_real(1e20), "{\"op\":\"value\",\"value\":1e+20}");
     EXPECT_EQ(written_real(6416), "{\"op\":\"value\",\"value\":6416}");
+}
+
+// Reals are formatted without printf; the digits must stay what %.12g writes, which
+// the Windows host's trace is compared against.
+TEST(TraceLines, RealsAreTheDigitsPrintfWritesForEveryKindOfValue) {
+    std::mt19937_64 random(26);
+    std::vector<double> values = {1e-320,         5e-324,         1.7976931348623157e308, 0.1,  1e15,   1e16,
+                                  123456789012.5, 999999999999.5, 9.999999999995e-5,      1e-5, 0.0001, 1e12,
+                                  1e11,           -118.3};
+    for (int i = 0; i < 20000; ++i) {
+        uint64_t bits = random();
+        double value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isfinite(value)) values.push_back(value);
+        values.push_back(
+            std::ldexp(static_cast<double>(random() % 2000001) - 1000000.0, static_cast<int>(random() % 80) - 60));
+    }
+    for (const double value : values) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%.12g", value);
+        EXPECT_EQ(format_real(value), expected) << "bits of the value: " << std::hexfloat << value;
+    }
+}
+
+TEST(TraceLines, AStreamedTraceIsTheJoinedOne) {
+    Trace trace;
+    for (int i = 0; i < 3000; ++i)
+        trace.add("update").num("frame", i).real("value", i / 7.0).text("gauge", std::string(static_cast<size_t>(i % 50), 'x'));
+    std::ostringstream streamed;
+    trace.write(streamed);
+    EXPECT_EQ(streamed.str(), trace.joined());
+    EXPECT_GT(streamed.str().size(), 64u * 1024u);  // more than one piece
 }
 
 TEST(TraceLines, TextIsEscapedAndHexWordsAreUpperCaseStrings) {
