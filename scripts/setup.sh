@@ -14,7 +14,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 for p in cmake g++ ninja-build pkg-config clang libclang-rt-14-dev libcli11-dev \
-  libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev zlib1g-dev libcivetweb-dev \
+  libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev zlib1g-dev libboost-dev \
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg hyperfine fonts-liberation2 fontconfig \
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev \
   wine wine32:i386 zip unzip clang-format nlohmann-json3-dev jq python3 \
