@@ -3,7 +3,8 @@
 connections and a 50-socket slowloris (a byte a second), all held open at once, with the
 flight playing at 16x. Clicks must still be answered, over new connections and kept-alive
 ones alike, the other tabs must keep their frames, the stalled tab must get everything
-whole once it reads again, and the slowloris must be timed out. The figures are printed;
+whole once it reads again, a tab that never reads must be closed, and the slowloris must
+be timed out. The figures are printed;
 the checks are generous bounds that only the faults they are named after break (the old
 server took 30-75 s to answer, starved the other tabs, and cost 44 ms a kept-alive
 request). tests/bench/serve_stall.py prints the same figures for notes.
@@ -20,6 +21,7 @@ import serve_process
 import ws_client
 
 IDLE, SLOWLORIS = 300, 50
+TAB_IDLE_S = 20  # a tab that neither reads nor answers pings for this long is closed
 CLICK = b"POST /api/click?gauge=3&x=9&y=9 HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n"
 
 
@@ -117,6 +119,16 @@ def slowloris(port, stop, closed):
         s.close()
 
 
+def closed_by_server(sock):
+    sock.setblocking(False)
+    try:
+        return sock.recv(4096) == b""
+    except BlockingIOError:
+        return False
+    except OSError:
+        return True
+
+
 def summary(times):
     times = sorted(times)
     return "median %.1f ms, max %.1f ms" % (statistics.median(times) * 1000, times[-1] * 1000)
@@ -143,6 +155,8 @@ def measure(panelhost, panel, attack_s=13.0):
         # The attack: a tab that stops reading (with a small receive window, so it is
         # soon behind), the idle connections and the slowloris.
         stalled = ws_client.Tab(port, rcvbuf=4096)
+        never_reads = ws_client.Tab(port, rcvbuf=4096)
+        never_reads_from = time.monotonic()
         snapshot = stalled.read_batch()
         whole = {m["id"] for m in snapshot if m["type"] == "gauge" and m["whole"]}
         live_from = len(first.times)
@@ -156,7 +170,8 @@ def measure(panelhost, panel, attack_s=13.0):
         time.sleep(max(0.0, attack + attack_s - time.monotonic()))
         figures["rate_during"] = min(tab.rate(after_clicks, attack + attack_s) for tab in tabs)
         figures["slowloris_closed"] = len(closed)
-        figures["idle_open"] = len(idle)
+        figures["idle_held"] = len(idle)
+        figures["idle_closed"] = sum(closed_by_server(s) for s in idle)
 
         # The stalled tab reads again: it gets a batch with the layout and every gauge
         # whole, as a tab that has just connected does, having missed batches on the way.
@@ -171,6 +186,19 @@ def measure(panelhost, panel, attack_s=13.0):
         figures["stalled_batches"] = got
         figures["live_batches"] = len(first.times) - live_from
         stalled.close()
+        # The tab that never read (nor answered a ping) has been closed: what the
+        # server had sent it is there, then the end.
+        time.sleep(max(0.0, never_reads_from + TAB_IDLE_S + 3.0 - time.monotonic()))
+        never_reads.sock.settimeout(1.0)
+        figures["never_reads_closed"], deadline = False, time.monotonic() + 5.0
+        try:
+            while time.monotonic() < deadline and not figures["never_reads_closed"]:
+                figures["never_reads_closed"] = never_reads.sock.recv(1 << 20) == b""
+        except ConnectionResetError:
+            figures["never_reads_closed"] = True
+        except socket.timeout:
+            pass
+        never_reads.close()
         figures["tabs_alive"] = sum(tab.error is None and tab.thread.is_alive() for tab in tabs)
     finally:
         stop.set()
@@ -190,8 +218,11 @@ def report(figures):
     print("batches a second per tab (the slowest of 3): before %.1f, during %.1f" %
           (figures["rate_before"], figures["rate_during"]))
     print("slowloris sockets closed by the server: %d of %d" % (figures["slowloris_closed"], SLOWLORIS))
+    print("idle sockets opened: %d of %d, closed by the server by the end: %d" %
+          (figures["idle_held"], IDLE, figures["idle_closed"]))
     print("stalled tab caught up with everything whole: %s, after %d batches (a live tab had %d)" %
           (figures["stalled_caught_up"], figures["stalled_batches"], figures["live_batches"]))
+    print("a tab that never read was closed:", figures["never_reads_closed"])
     print("live tabs at the end: %d of 3; stopped in %.0f ms, %r" %
           (figures["tabs_alive"], figures["stop_ms"], figures["exit"]))
 
@@ -211,6 +242,8 @@ def main():
         failures.append("the slowloris was not timed out")
     if not figures["stalled_caught_up"]:
         failures.append("a tab that fell behind did not get its pictures whole again")
+    if not figures["never_reads_closed"]:
+        failures.append("a tab that never reads was never dropped")
     if figures["tabs_alive"] != 3:
         failures.append("a live tab was dropped")
     if figures["exit"][0] != 0:
