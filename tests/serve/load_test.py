@@ -13,6 +13,7 @@ request). tests/bench/serve_stall.py prints the same figures for notes.
 
 import socket
 import statistics
+import subprocess
 import sys
 import threading
 import time
@@ -21,6 +22,7 @@ import serve_process
 import ws_client
 
 IDLE, SLOWLORIS = 300, 50
+PER_ADDRESS = 256  # connections one address may hold, the tabs apart
 TAB_IDLE_S = 20  # a tab that neither reads nor answers pings for this long is closed
 CLICK = b"POST /api/click?gauge=3&x=9&y=9 HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n"
 
@@ -119,6 +121,13 @@ def slowloris(port, stop, closed):
         s.close()
 
 
+def server_connections(port):
+    """The connections the server holds open on its port."""
+    out = subprocess.run(["ss", "-tnH", "state", "established", "( sport = :%d )" % port], capture_output=True,
+                         text=True).stdout
+    return len(out.splitlines())
+
+
 def closed_by_server(sock):
     sock.setblocking(False)
     try:
@@ -165,6 +174,7 @@ def measure(panelhost, panel, attack_s=13.0):
         loris.start()
         attack = time.monotonic()
         time.sleep(1.0)
+        figures["held"] = server_connections(port)
         figures["fresh_during"], figures["kept_during"] = clicks(port, 20)
         after_clicks = time.monotonic()
         time.sleep(max(0.0, attack + attack_s - time.monotonic()))
@@ -218,6 +228,8 @@ def report(figures):
     print("batches a second per tab (the slowest of 3): before %.1f, during %.1f" %
           (figures["rate_before"], figures["rate_during"]))
     print("slowloris sockets closed by the server: %d of %d" % (figures["slowloris_closed"], SLOWLORIS))
+    print("connections the server held, one second into the attack: %d (at most %d an address, and the tabs)" %
+          (figures["held"], PER_ADDRESS))
     print("idle sockets opened: %d of %d, closed by the server by the end: %d" %
           (figures["idle_held"], IDLE, figures["idle_closed"]))
     print("stalled tab caught up with everything whole: %s, after %d batches (a live tab had %d)" %
@@ -238,6 +250,8 @@ def main():
         failures.append("keep-alive costs more than a new connection")
     if figures["rate_during"] < figures["rate_before"] / 4:
         failures.append("one tab that never reads starved the others")
+    if figures["held"] > PER_ADDRESS + 5:
+        failures.append("the server held %d connections from one address" % figures["held"])
     if figures["slowloris_closed"] < SLOWLORIS:
         failures.append("the slowloris was not timed out")
     if not figures["stalled_caught_up"]:
