@@ -112,6 +112,7 @@ struct PreviewServer::State {
     std::map<asio::ip::address, size_t> tabs_from;
     size_t max_connections = kMaxConnections;
     uint64_t next_tab = 1;
+    bool closing = false;  // stopping: the network thread ends once the last tab has closed
 
     // The page's requests, once the panel is open: every job they run with the panel
     // runs on the clock thread.
@@ -334,8 +335,13 @@ void PreviewServer::State::push_changes() {
 }
 
 void PreviewServer::State::close_tab(const std::shared_ptr<Tab>& tab) {
-    std::lock_guard lock(mutex);
-    tabs.erase(tab);
+    bool last;
+    {
+        std::lock_guard lock(mutex);
+        tabs.erase(tab);
+        last = tabs.empty();
+    }
+    if (closing && last) io.stop();
 }
 
 // One HTTP connection: its requests one at a time, each answered before the next is read.
@@ -670,6 +676,8 @@ int PreviewServer::stop() {
     asio::post(state.io, [&state, tabs] {
         beast::error_code ignored;
         state.acceptor->close(ignored);
+        if (tabs.empty()) return state.io.stop();
+        state.closing = true;
         for (const auto& tab : tabs) tab->go_away();
         auto timer = std::make_shared<asio::steady_timer>(state.io, kCloseGrace);
         timer->async_wait([&state, timer](beast::error_code) { state.io.stop(); });
