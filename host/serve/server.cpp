@@ -195,12 +195,13 @@ public:
         ws_.set_option(timeout);
         ws_.read_message_max(kMaxTabMessage);
         ws_.auto_fragment(false);
-        ws_.async_accept(request, [self = shared_from_this()](beast::error_code ec) {
+        request_ = std::move(request);  // kept until the handshake is done
+        ws_.async_accept(request_, [self = shared_from_this()](beast::error_code ec) {
             if (ec) return self->closed();
             // Joins the tabs, with everything the page shows, on the clock thread.
             if (!self->state_.post_to_clock([self] {
+                    Batch all = self->state_.snapshot();  // what was new went to the others first
                     self->state_.tabs.insert(self);
-                    Batch all = self->state_.snapshot();
                     asio::post(self->state_.io, [self, all = std::move(all)] { self->resynced(all); });
                 }))
                 return self->closed();
@@ -227,7 +228,7 @@ public:
 
     // On the network thread: everything the page shows, after which batches are sent again.
     void resynced(const Batch& all) {
-        if (done_) return;
+        if (done_ || closing_) return;
         queue_.clear();
         queued_bytes_ = 0;
         behind_ = false;
@@ -236,13 +237,7 @@ public:
     }
 
     // On the network thread: tells the tab the server is going away.
-    void go_away() {
-        if (done_) return;
-        queue_.clear();
-        behind_ = true;
-        ws_.async_close({websocket::close_code::going_away, "the server is stopping"},
-                        [self = shared_from_this()](beast::error_code) { self->closed(); });
-    }
+    void go_away() { close_with({websocket::close_code::going_away, "the server is stopping"}); }
 
     uint64_t id() const { return id_; }
 
@@ -275,11 +270,8 @@ private:
     void read() {
         ws_.async_read(in_, [self = shared_from_this()](beast::error_code ec, size_t) {
             if (ec) return self->closed();
-            if (!self->ws_.got_text()) {
-                self->ws_.async_close({websocket::close_code::unknown_data, "the page sends text only"},
-                                      [self](beast::error_code) { self->closed(); });
-                return;
-            }
+            if (!self->ws_.got_text())
+                return self->close_with({websocket::close_code::unknown_data, "the page sends text only"});
             std::string text = beast::buffers_to_string(self->in_.data());
             self->in_.consume(self->in_.size());
             // The next message is read once this one has been taken, so a tab that sends
@@ -297,6 +289,16 @@ private:
         });
     }
 
+    // Sends the closing frame (once: the WebSocket takes one), nothing after it.
+    void close_with(const websocket::close_reason& reason) {
+        if (done_ || closing_ || !ws_.is_open()) return;
+        closing_ = true;
+        queue_.clear();
+        queued_bytes_ = 0;
+        behind_ = true;
+        ws_.async_close(reason, [self = shared_from_this()](beast::error_code) { self->closed(); });
+    }
+
     void closed() {
         if (done_) return;
         done_ = true;
@@ -311,6 +313,7 @@ private:
     websocket::stream<beast::tcp_stream> ws_;
     asio::ip::address from_;
     uint64_t id_;
+    http::request<http::string_body> request_;
     beast::flat_buffer in_;
     std::deque<Batch> queue_;
     size_t queued_bytes_ = 0;
@@ -318,6 +321,7 @@ private:
     bool writing_ = false;
     bool behind_ = false;
     bool resync_asked_ = false;
+    bool closing_ = false;
     bool done_ = false;
 };
 
