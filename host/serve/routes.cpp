@@ -1,8 +1,9 @@
 // The live page's answers: files by name, inputs by POST, the trace by GET.
 #include "host/serve/routes.h"
 
-#include <civetweb.h>
-
+#include <algorithm>
+#include <boost/beast/http/status.hpp>
+#include <cctype>
 #include <optional>
 
 #include "host/base/numbers.h"
@@ -21,30 +22,27 @@ const char* mime_type(const std::string& name) {
     return "application/octet-stream";
 }
 
-const char* status_text(int status) {
-    switch (status) {
-        case 200: return "OK";
-        case 400: return "Bad Request";
-        case 404: return "Not Found";
-        case 405: return "Method Not Allowed";
-        case 409: return "Conflict";
-        case 413: return "Content Too Large";
-        case 422: return "Unprocessable Content";
-        case 503: return "Service Unavailable";
-        default: return "Error";
-    }
-}
-
 // The reason may quote what the request sent, in any bytes: it goes out as UTF-8 on one
 // line, as the type says.
 PageResponse refuse(int status, const std::string& reason) {
     return {status, "text/plain; charset=utf-8",
-            std::to_string(status) + " " + status_text(status) + ": " + utf8_text(reason) + "\n"};
+            std::to_string(status) + " " +
+                std::string(boost::beast::http::obsolete_reason(
+                    boost::beast::http::int_to_status(static_cast<unsigned>(status)))) +
+                ": " + utf8_text(reason) + "\n"};
 }
 
 const std::string kBodyTooLarge = "a body holds at most " + std::to_string(SERVE_MAX_BODY) + " bytes";
 
-// Whether every field of a query or body holds at most SERVE_MAX_FIELD bytes once decoded.
+int hex_digit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Whether every field of a query or body holds at most SERVE_MAX_FIELD bytes once decoded
+// (its name, '=' and value: one byte more than a value may hold).
 bool fields_fit(const std::string& text) {
     size_t start = 0;
     while (start < text.size()) {
@@ -52,9 +50,8 @@ bool fields_fit(const std::string& text) {
         if (end == std::string::npos) end = text.size();
         const size_t length = end - start;  // the field's name and value, still encoded
         if (length > 3 * SERVE_MAX_FIELD + 1) return false;
-        char decoded[SERVE_MAX_FIELD + 2];
-        if (length > SERVE_MAX_FIELD && mg_url_decode(text.data() + start, static_cast<int>(length), decoded,
-                                                      static_cast<int>(sizeof decoded), 1) < 0)
+        if (length > SERVE_MAX_FIELD &&
+            url_decode(std::string_view(text).substr(start, length), true).size() > SERVE_MAX_FIELD + 1)
             return false;
         start = end + 1;
     }
@@ -63,15 +60,40 @@ bool fields_fit(const std::string& text) {
 
 }  // namespace
 
+std::string url_decode(std::string_view text, bool form) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const int high = text[i] == '%' && i + 2 < text.size() ? hex_digit(text[i + 1]) : -1;
+        const int low = high >= 0 ? hex_digit(text[i + 2]) : -1;
+        if (low >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            out += form && text[i] == '+' ? ' ' : text[i];
+        }
+    }
+    return out;
+}
+
 // The request's form fields: the query string and, for a POST, its body.
 struct PageRoutes::Form {
     std::string query, body;
     bool has(const char* name) const { return get(name).has_value(); }
     std::optional<std::string> get(const char* name) const {
-        char value[SERVE_MAX_FIELD + 1];
+        const std::string_view wanted(name);
         for (const std::string* source : {&body, &query}) {
-            const int n = mg_get_var(source->data(), source->size(), name, value, sizeof value);
-            if (n >= 0) return std::string(value, static_cast<size_t>(n));
+            size_t start = 0;
+            while (start <= source->size()) {
+                size_t end = source->find('&', start);
+                if (end == std::string::npos) end = source->size();
+                const std::string_view field = std::string_view(*source).substr(start, end - start);
+                if (field.size() > wanted.size() && field[wanted.size()] == '=' &&
+                    std::equal(wanted.begin(), wanted.end(), field.begin(),
+                               [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); }))
+                    return url_decode(field.substr(wanted.size() + 1), true);
+                start = end + 1;
+            }
         }
         return std::nullopt;
     }
@@ -89,7 +111,7 @@ PageRoutes::PageRoutes(LivePanel& panel, RunWithPanel run, std::function<void()>
     : panel_(panel), run_(std::move(run)), after_input_(std::move(after_input)), click_sound_(panel.click_sound()) {}
 
 PageResponse PageRoutes::answer(const PageRequest& request) {
-    const std::string& path = request.path;
+    const std::string path = url_decode(request.path, false);
     // Only names of the embedded files and of the inputs: no file-system paths.
     if (path.empty() || path[0] != '/' || path.find("..") != std::string::npos ||
         path.find("//") != std::string::npos || path.find('\\') != std::string::npos ||
@@ -117,6 +139,10 @@ PageResponse PageRoutes::answer(const PageRequest& request) {
         if (name == EMBEDDED_PAGE_FILES[i].name)
             return {200, mime_type(name), std::string(EMBEDDED_PAGE_FILES[i].bytes())};
     return refuse(404, "no file " + json_quote(name.substr(0, 80)) + " on this page");
+}
+
+std::vector<PageMessage> PageRoutes::message(uint64_t, std::string_view) {
+    return {{"", "{\"type\":\"reply\",\"ok\":false,\"reason\":\"the page takes its inputs as POSTs\"}"}};
 }
 
 PageResponse PageRoutes::input(const std::string& what, const Form& form) {
