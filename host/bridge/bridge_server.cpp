@@ -168,7 +168,7 @@ private:
         const bool trace = in.u8() != 0;
         host_ = std::make_unique<PanelHost>(HostOptions{.trace = trace});
         g_trace = &host_->trace();
-        trace_sent_ = faults_sent_ = 0;
+        faults_sent_ = 0;
         Diagnostics loading;
         if (!host_->load_module(path, loading)) {
             refusal = joined_errors(loading);
@@ -281,7 +281,8 @@ private:
 
     // The new trace lines and the plays heard among them, in order. Sound lines of this
     // host's trace are left out: only the portable build has them, and plays come as
-    // plays on both builds.
+    // plays on both builds. Once sent the records are forgotten: kept, they grew by some
+    // 25 KB a frame until a 32-bit far side ran out of memory (10,700 frames).
     void write_trace_entries(Writer& reply) {
         Writer entries;
         uint32_t count = 0;
@@ -294,17 +295,18 @@ private:
             }
         };
         const size_t records = host_ ? host_->trace().size() : 0;
-        for (; trace_sent_ < records; ++trace_sent_) {
-            write_plays_before(trace_sent_);
-            const TraceRecord& record = host_->trace().record(trace_sent_);
+        for (size_t i = 0; i < records; ++i) {
+            write_plays_before(i);
+            const TraceRecord& record = host_->trace().record(i);
             if (std::strcmp(record.op, "sound") == 0) continue;
             entries.u8(static_cast<uint8_t>(Entry::trace_line))
-                .text(std::string(host_->trace().text_field(trace_sent_, "gauge")))
-                .text(host_->trace().line(trace_sent_));
+                .text(std::string(host_->trace().text_field(i, "gauge")))
+                .text(host_->trace().line(i));
             ++count;
         }
         write_plays_before(SIZE_MAX);
         g_plays.clear();
+        if (host_) host_->trace().clear();
         reply.u32(count).append(entries);
     }
 
@@ -312,7 +314,7 @@ private:
     DeclarationsWriter declarations_;
     std::string fault_;
     std::unique_ptr<PanelHost> host_;
-    size_t trace_sent_ = 0, faults_sent_ = 0;
+    size_t faults_sent_ = 0;
 };
 
 }  // namespace

@@ -64,6 +64,9 @@ public:
     // line {"op":"sound","call":"play",...}, as the portable build writes for a play.
     const std::vector<SoundPlay>& sound_plays() const { return plays_; }
 
+    // The far side's process id while it serves, else -1.
+    pid_t far_pid() const { return process_.pid(); }
+
     // Why the far side was stopped, or empty while it serves.
     const std::string& broken() const { return broken_; }
 
