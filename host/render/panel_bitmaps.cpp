@@ -2,9 +2,9 @@
 #include "host/render/panel_bitmaps.h"
 
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
+#include "host/base/input_file.h"
 #include "host/panel/geometry.h"
 #include "host/panel/text.h"
 
@@ -48,15 +48,8 @@ std::string find_beside(const std::string& panel_path, const std::string& name) 
 }
 
 bool read_bmp_file(const std::string& path, Bitmap& out, std::string& error) {
-    std::error_code code;
-    const auto size = fs::file_size(path, code);
-    if (code) return error = "cannot read it", false;
-    if (size > BACKGROUND_MAX_BYTES)
-        return error = "larger than " + std::to_string(BACKGROUND_MAX_BYTES >> 20) + " MB", false;
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> data(static_cast<size_t>(size));
-    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
-    if (!in) return error = "cannot read it", false;
+    std::vector<uint8_t> data;
+    if (!read_input_file(path, InputFile{"bitmap", BACKGROUND_MAX_BYTES}, data, error)) return false;
     return decode_bmp(data.data(), data.size(), out, error, BACKGROUND_MAX_PIXELS);
 }
 

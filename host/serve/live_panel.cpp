@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
+#include "host/base/input_file.h"
 #include "host/render/gauge_painter.h"
 #include "host/sim/panel_windows.h"
 #include "host/sim/variables.h"
@@ -124,13 +124,14 @@ bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
     if (!open_panel(*host_, options.panel_path, panel_, diagnostics)) return false;
     backgrounds_ = std::make_unique<PanelBackgrounds>(panel_, kScreenWidth, diagnostics);
     if (!options.scenario_path.empty()) {
-        std::ifstream in(options.scenario_path, std::ios::binary);
-        if (!in) {
-            diagnostics.error(options.scenario_path, 0, "cannot open the scenario");
+        std::string text, error;
+        if (!read_input_file(options.scenario_path, SCENARIO_FILE, text, error)) {
+            diagnostics.error(options.scenario_path, 0, error);
             return false;
         }
         scenario_source_ = options.scenario_path;
         run_scenario_ = options.run_scenario;
+        std::istringstream in(text);
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             scenario_lines_.push_back(line);
@@ -266,6 +267,8 @@ Reply LivePanel::window(int32_t ident, const std::string& action) {
 }
 
 Reply LivePanel::set_night(bool night) {
+    // The pictures cannot be drawn again in the other light once the host has stopped.
+    if (const std::string stopped = host_stopped(); !stopped.empty()) return stopped_reply(stopped);
     night_ = night;
     return {};
 }
