@@ -43,8 +43,9 @@ std::string find_beside(const std::string& panel_path, const std::string& name) 
         if (at.empty()) return "";
         part.clear();
     }
+    // A FIFO or a device of that name is found, for the reading to refuse it by kind.
     std::error_code code;
-    return fs::is_regular_file(at, code) ? at.string() : "";
+    return fs::exists(at, code) && !fs::is_directory(at, code) ? at.string() : "";
 }
 
 bool read_bmp_file(const std::string& path, Bitmap& out, std::string& error) {

@@ -148,6 +148,18 @@ TEST_F(SpecialFiles, PanelConfigBitmapAndServedScenarioAreRefusedByKind) {
     }
 }
 
+TEST_F(SpecialFiles, BackgroundBitmapFifoIsNamedByItsKindNotAsMissing) {
+    Diagnostics diagnostics;
+    const PanelConfig panel =
+        parse_panel_config("[Window00]\nfile=FIFO\nsize_mm=100,100\n", (dir / "panel.cfg").string(), diagnostics);
+    const PanelBackgrounds backgrounds(panel, 1024, diagnostics);
+    EXPECT_EQ(backgrounds.find(0), nullptr);
+    ASSERT_EQ(diagnostics.notes().size(), 1u) << diagnostics;
+    EXPECT_NE(diagnostics.notes()[0].find("background bitmap " + fifo + ": is a FIFO (named pipe), not a bitmap file"),
+              std::string::npos)
+        << diagnostics;
+}
+
 TEST_F(SpecialFiles, ServeScenarioFifoOrFolderIsRefusedAsRunRefusesIt) {
     for (const auto& [path, kind] : special()) {
         LiveOptions options;
