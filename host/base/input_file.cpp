@@ -141,7 +141,7 @@ const char* file_kind_name(FileKind kind) {
         case FileKind::socket: return "a socket";
         case FileKind::other: break;
     }
-    return "not a regular file";
+    return "a special file";
 }
 
 bool check_input_file(const std::string& path, const InputFile& expected, std::string& error) {
