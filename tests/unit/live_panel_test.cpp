@@ -379,8 +379,9 @@ TEST_P(LivePanelTest, TraceIsKeptByGaugeAndEveryGaugeIsKilledOnClose) {
 class LivePanelFarSide : public LivePanelFixture {
 protected:
     void SetUp() override {
-        pid_file = fs::temp_directory_path() /
-                   ("live_far_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        pid_file =
+            fs::temp_directory_path() / ("live_far_" + std::to_string(getpid()) + "_" +
+                                         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         far_argv = {"/bin/sh", "-c", "echo $$ > '" + pid_file.string() + "'; exec \"$0\" bridge",
                     TARVOLEN_PANELHOST_PATH};
     }
