@@ -1,6 +1,7 @@
 // The command line as a user types it: help, version, usage errors and exit codes, the
 // module given before or after the command.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -106,7 +107,8 @@ TEST(CommandLine, FailuresExitOneWithFileAndLine) {
 
 TEST(CommandLine, ExpectOfAnUnknownVariableIsRefusedAsSetIs) {
     // Before: `expect var 99999 0` passed (an unknown token reads as 0).
-    const std::filesystem::path scenario = std::filesystem::path(testing::TempDir()) / "expect_unknown_var.scn";
+    const std::filesystem::path scenario =
+        std::filesystem::path(testing::TempDir()) / ("expect_unknown_var_" + std::to_string(getpid()) + ".scn");
     std::ofstream(scenario) << "place Airspeed_Kts\nframe\nexpect var 99999 0\nset 99999 0\n";
     const Outcome run = panelhost({"run", scenario.string(), "--module", TARVOLEN_MODULE_PATH});
     std::filesystem::remove(scenario);
@@ -117,7 +119,8 @@ TEST(CommandLine, ExpectOfAnUnknownVariableIsRefusedAsSetIs) {
 
 TEST(CommandLine, ModuleNamedWithoutAFolderIsTheCurrentFoldersFile) {
     // Before: dlopen looked for a bare name on the library path ("cannot open shared object file").
-    const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "bare_module_name";
+    const std::filesystem::path folder =
+        std::filesystem::path(testing::TempDir()) / ("bare_module_name_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     std::filesystem::copy_file(TARVOLEN_MODULE_PATH, folder / "copy.so",
                                std::filesystem::copy_options::overwrite_existing);
