@@ -2,6 +2,7 @@
 #include "host/serve/routes.h"
 
 #include <algorithm>
+#include <boost/beast/http/status.hpp>
 #include <cctype>
 #include <optional>
 
@@ -11,6 +12,8 @@
 #include "host/trace/json_writer.h"
 
 namespace {
+
+namespace http = boost::beast::http;
 
 constexpr size_t kTraceLimit = 200;
 
@@ -24,9 +27,10 @@ const char* mime_type(const std::string& name) {
 // The reason may quote what the request sent, in any bytes: it goes out as UTF-8 on one
 // line, as the type says.
 PageResponse refuse(int status, const std::string& reason) {
-    return {
-        status, "text/plain; charset=utf-8",
-        std::to_string(status) + " " + mg_get_response_code_text(nullptr, status) + ": " + utf8_text(reason) + "\n"};
+    return {status, "text/plain; charset=utf-8",
+            std::to_string(status) + " " +
+                std::string(http::obsolete_reason(http::int_to_status(static_cast<unsigned>(status)))) + ": " +
+                utf8_text(reason) + "\n"};
 }
 
 const std::string kBodyTooLarge = "a body holds at most " + std::to_string(SERVE_MAX_BODY) + " bytes";
