@@ -13,6 +13,8 @@
 
 namespace {
 
+namespace http = boost::beast::http;
+
 constexpr size_t kTraceLimit = 200;
 
 const char* mime_type(const std::string& name) {
@@ -27,9 +29,8 @@ const char* mime_type(const std::string& name) {
 PageResponse refuse(int status, const std::string& reason) {
     return {status, "text/plain; charset=utf-8",
             std::to_string(status) + " " +
-                std::string(boost::beast::http::obsolete_reason(
-                    boost::beast::http::int_to_status(static_cast<unsigned>(status)))) +
-                ": " + utf8_text(reason) + "\n"};
+                std::string(http::obsolete_reason(http::int_to_status(static_cast<unsigned>(status)))) + ": " +
+                utf8_text(reason) + "\n"};
 }
 
 const std::string kBodyTooLarge = "a body holds at most " + std::to_string(SERVE_MAX_BODY) + " bytes";
