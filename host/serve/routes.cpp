@@ -28,6 +28,7 @@ const char* status_text(int status) {
         case 404: return "Not Found";
         case 405: return "Method Not Allowed";
         case 409: return "Conflict";
+        case 500: return "Internal Server Error";
         case 413: return "Content Too Large";
         case 422: return "Unprocessable Content";
         case 503: return "Service Unavailable";
@@ -119,7 +120,71 @@ PageResponse PageRoutes::answer(const PageRequest& request) {
     return refuse(404, "no file " + json_quote(name.substr(0, 80)) + " on this page");
 }
 
+void PageRoutes::set_workbench(Workbench* workbench, std::function<void()> after_edit) {
+    workbench_ = workbench;
+    after_edit_ = std::move(after_edit);
+}
+
+namespace {
+
+// The edits' rows: the name after /api/ and whether it takes the section, key, gauge
+// and numbers.
+struct EditRoute {
+    const char* name;
+    bool section, key, gauge, numbers;
+};
+constexpr EditRoute kEditRoutes[] = {
+    // name     section key    gauge  numbers
+    {"edit", true, true, false, true},     // x, y, w, h of one line
+    {"add", true, false, true, true},      // a gauge as the window's next gaugeNN
+    {"remove", true, true, false, false},  // one gauge's line
+    {"undo", false, false, false, false}, {"redo", false, false, false, false},
+};
+
+}  // namespace
+
+PageResponse PageRoutes::file_edit(const std::string& what, const Form& form) {
+    const EditRoute* route = nullptr;
+    for (const EditRoute& row : kEditRoutes)
+        if (what == row.name) route = &row;
+    if (!workbench_) return refuse(404, "this serve edits no panel.cfg");
+    CfgValues values;
+    if (route->numbers) {
+        std::optional<double>* slots[] = {&values.x, &values.y, &values.w, &values.h};
+        const char* names[] = {"x", "y", "w", "h"};
+        for (size_t i = 0; i < 4; ++i) {
+            const auto text = form.get(names[i]);
+            if (!text) continue;
+            const Parsed<double> parsed = parse_number(*text);
+            if (!parsed.ok()) return refuse(400, std::string(names[i]) + ": " + parsed.problem);
+            *slots[i] = parsed.value;
+        }
+        if (what == "edit" && !values.x && !values.y && !values.w && !values.h)
+            return refuse(400, "needs one of x, y, w, h");
+    }
+    const std::string section = form.get("section").value_or(""), key = form.get("key").value_or("");
+    const std::string gauge = form.get("gauge").value_or(""), version = form.get("version").value_or("");
+    if (route->section && section.empty()) return refuse(400, "needs section");
+    if (route->key && key.empty()) return refuse(400, "needs key");
+    if (route->gauge && gauge.empty()) return refuse(400, "needs gauge");
+    CfgEditResult result;
+    if (what == "edit") result = workbench_->edit(section, key, values, version);
+    if (what == "add") result = workbench_->add(section, gauge, values, version);
+    if (what == "remove") result = workbench_->remove(section, key, version);
+    if (what == "undo") result = workbench_->undo(version);
+    if (what == "redo") result = workbench_->redo(version);
+    if (!result.ok())
+        return refuse(result.status, result.message + (result.version.empty() ? ""
+                                                                              : " (the file is "
+                                                                                "at version " +
+                                                                                    result.version + ")"));
+    if (after_edit_) after_edit_();
+    return {200, "application/json", edit_result_json(result)};
+}
+
 PageResponse PageRoutes::input(const std::string& what, const Form& form) {
+    for (const EditRoute& row : kEditRoutes)
+        if (what == row.name) return file_edit(what, form);
     std::function<Reply()> act;  // the input, run with the panel
     if (what == "click") {
         const bool at_panel = form.has("px");

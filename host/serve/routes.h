@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/serve/live_panel.h"
+#include "host/serve/workbench.h"
 
 // The most bytes of a request line with its headers, and of a request body.
 inline constexpr int SERVE_MAX_REQUEST = 8192;
@@ -43,13 +44,21 @@ public:
     // ("STATUS TEXT: reason").
     PageResponse answer(const PageRequest& request);
 
+    // The panel.cfg editor behind POST /api/edit, /api/add, /api/remove, /api/undo and
+    // /api/redo (without one they answer 404); after_edit runs after every edit that
+    // wrote the file.
+    void set_workbench(Workbench* workbench, std::function<void()> after_edit);
+
 private:
     struct Form;
     PageResponse input(const std::string& what, const Form& form);
     PageResponse trace(const Form& form);
+    PageResponse file_edit(const std::string& what, const Form& form);
 
     LivePanel& panel_;
     RunWithPanel run_;
     std::function<void()> after_input_;
     std::string click_sound_;  // copied at start: the page may ask for it at any time
+    Workbench* workbench_ = nullptr;
+    std::function<void()> after_edit_;
 };
