@@ -43,6 +43,14 @@ std::string content(const std::string& text, const Line& line) {
 
 bool comment_line(const std::string& bare) { return bare.empty() || bare.compare(0, 2, "//") == 0 || bare[0] == ';'; }
 
+// Names as the reader matches them: without case, and a window or gauge by its number
+// ("Window1" is "Window01").
+bool same_name(const std::string& a, const std::string& b, const char* numbered_prefix) {
+    if (a == b) return true;
+    const int n = numbered(a, numbered_prefix);
+    return n >= 0 && n == numbered(b, numbered_prefix);
+}
+
 // The lines of a section (after its header, up to the next header), or none when the
 // file has no section of that name. The first of two sections of one name counts, as
 // the reader takes it.
@@ -63,7 +71,8 @@ std::optional<SectionSpan> find_section(const std::string& text, const std::vect
         }
         const std::string header = trim(uncommented(bare));
         if (header.size() < 2 || header.back() != ']') continue;
-        if (lower(trim(header.substr(1, header.size() - 2))) == wanted) span = SectionSpan{i, i + 1, lines.size()};
+        if (same_name(lower(trim(header.substr(1, header.size() - 2))), wanted, "window"))
+            span = SectionSpan{i, i + 1, lines.size()};
     }
     return span;
 }
@@ -83,7 +92,7 @@ std::optional<size_t> find_key(const std::string& text, const std::vector<Line>&
     const std::string wanted = lower(trim(key));
     for (size_t i = span.first; i < span.last; ++i) {
         size_t value_at = 0;
-        if (line_key(content(text, lines[i]), value_at) == wanted) return i;
+        if (same_name(line_key(content(text, lines[i]), value_at), wanted, "gauge")) return i;
     }
     return std::nullopt;
 }

@@ -72,11 +72,15 @@ function keepView(changes) {
 function fitZoom() {
   if (!page.layout) return 1;
   const box = $("panel-box");
-  const narrow = matchMedia("(max-width: 800px)").matches;
   const width = box.clientWidth;
-  const height = narrow ? Infinity : window.innerHeight - box.getBoundingClientRect().top - 12;
+  const height = narrow() ? Infinity : boxHeight();
   return Math.max(0.05, Math.min(width / page.layout.width, height / page.layout.height, 4));
 }
+
+const narrow = () => matchMedia("(max-width: 800px)").matches;
+// The height the panel's box may take: down to the bottom of the window.
+const boxHeight = () => Math.max(120, window.innerHeight - $("panel-box").getBoundingClientRect().top -
+                                      window.scrollY - 12);
 
 // The zoom at which the smallest knob half or button is TOUCH_SPOT_PX wide and high.
 function touchZoom() {
@@ -98,6 +102,7 @@ function applyView() {
   const view = viewOptions();
   page.zoom = currentZoom();
   const panel = $("panel");
+  $("panel-box").style.maxHeight = narrow() ? "" : boxHeight() + "px";
   panel.style.transform = "scale(" + page.zoom + ")";
   if (page.layout) {
     $("panel-size").style.width = Math.ceil(page.layout.width * page.zoom) + "px";
