@@ -111,7 +111,7 @@ def main():
         check("a value that is not a number", request(port, "POST", "/api/var?name=com1_frequency&value=lots"),
               {400}, "not a number")
         check("a value out of range", request(port, "POST", "/api/var?name=com1_frequency&value=-1"), {422},
-              "whole number")
+              "out of range for com1_frequency (0 to 65535)")
         check("a field too long", request(port, "POST", "/api/var?name=" + "n" * 1000 + "&value=1"), {400},
               "at most 256")
         check("a field too long once decoded", request(port, "POST", "/api/var?name=" + "%41" * 257 + "&value=1"),

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -17,13 +18,13 @@
 #include "host/bridge/protocol.h"
 #include "host/bridge/remote_gauge_host.h"
 #include "host/cli/render_command.h"
-#include "host/cli/scenario.h"
 #include "host/core/gauge_host.h"
 #include "host/panel/check.h"
 #include "host/panel/panel_config.h"
 #include "host/record/recording.h"
 #include "host/render/module_bitmaps.h"
 #include "host/render/panel_render.h"
+#include "host/scenario/scenario.h"
 
 namespace {
 
@@ -75,8 +76,9 @@ class Bridge : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(local.load_module(TARVOLEN_MODULE_PATH, error)) << error;
-        dir = fs::temp_directory_path() /
-              ("bridge_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir =
+            fs::temp_directory_path() / ("bridge_" + std::to_string(getpid()) + "_" +
+                                         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
@@ -257,14 +259,21 @@ TEST_F(Bridge, RefusalsComeBackAsErrorsAndTheFarSideServesOn) {
 struct Spied {
     std::vector<std::string> argv;
     fs::path pid_file;
+    // On a loaded machine the far side may be stopped before its shell wrote the pid:
+    // then there is no process of its own to outlive the stop.
     bool gone() const {
-        const pid_t pid = static_cast<pid_t>(std::stol(read_file(pid_file)));
+        const std::string text = fs::exists(pid_file) ? read_file(pid_file) : std::string();
+        if (text.find_first_of("0123456789") == std::string::npos) return true;
+        const pid_t pid = static_cast<pid_t>(std::stol(text));
         return kill(pid, 0) != 0;
     }
 };
 
+// Each spied far side writes its pid to a file of its own, so that one case's pid is
+// never read as another's.
 Spied spied(const fs::path& dir, const std::string& then) {
-    const fs::path pid_file = dir / "pid";
+    static int count = 0;
+    const fs::path pid_file = dir / ("pid" + std::to_string(++count));
     return {{"/bin/sh", "-c", "echo $$ >'" + pid_file.string() + "'; " + then}, pid_file};
 }
 

@@ -1,6 +1,7 @@
 // Recordings of a scenario: the click track's mixing, the checks made before any work,
 // and that a recording leaves either the whole file or nothing.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,9 +10,9 @@
 #include <vector>
 
 #include "host/cli/commands.h"
-#include "host/cli/scenario.h"
 #include "host/record/click_track.h"
 #include "host/record/recording.h"
+#include "host/scenario/scenario.h"
 
 namespace {
 
@@ -55,9 +56,8 @@ std::pair<int, int> gif_size(const fs::path& path) {
 class RecordingFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("recording_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() / ("recording_" + std::to_string(getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }

@@ -1,5 +1,6 @@
 // `panelhost render` and the render lines of scenarios, as a user runs them.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -10,9 +11,9 @@
 
 #include "host/cli/commands.h"
 #include "host/cli/render_command.h"
-#include "host/cli/scenario.h"
 #include "host/core/gauge_host.h"
 #include "host/core/panel_host.h"
+#include "host/scenario/scenario.h"
 
 namespace {
 
@@ -30,9 +31,8 @@ bool is_png(const fs::path& path) {
 class RenderCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("render_cli_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() / ("render_cli_" + std::to_string(getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
