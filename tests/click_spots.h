@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "sdk/records.h"
+#include "host/core/mouse_rects.h"
 
 struct Spot {
     int x, y;
@@ -12,13 +12,9 @@ struct Spot {
 
 inline std::vector<Spot> click_spots(const GaugeHeader* gauge) {
     std::vector<Spot> spots;
-    std::vector<Spot> open;
-    for (const MouseRect* r = gauge->mouse_rects; r && r->kind != MOUSE_END; ++r) {
-        const Spot base = open.empty() ? Spot{0, 0} : open.back();
-        if (r->kind == MOUSE_PARENT) open.push_back({base.x + r->box_x, base.y + r->box_y});
-        if (r->kind == MOUSE_PARENT_END && !open.empty()) open.pop_back();
-        if (r->kind == MOUSE_CHILD)
-            spots.push_back({base.x + r->box_x + r->box_w / 2, base.y + r->box_y + r->box_h / 2});
-    }
+    walk_mouse_rects(gauge->mouse_rects, [&spots](const MouseRect& rect, int, int left, int top) {
+        if (rect.kind == MOUSE_CHILD) spots.push_back({left + rect.box_w / 2, top + rect.box_h / 2});
+        return false;
+    });
     return spots;
 }

@@ -10,21 +10,9 @@
 
 namespace {
 
-constexpr long long kMaxFrames = 1000000;
 constexpr long long kMaxCoordinate = 1000000;  // a point of a gauge's face, either way
 constexpr long long kSmallestScreen = 64, kLargestScreen = 8192;
 constexpr double kSmallestScale = 0.05, kLargestScale = 8.0;
-
-// A token by number or by its name in the host's table; empty when found.
-std::string read_token(const std::string& text, uint32_t& token) {
-    for (const TokenInfo* row = token_table(); row->name; ++row)
-        if (text == row->name) return token = row->token, std::string();
-    const Parsed<long long> number = parse_whole(text, 0, UINT32_MAX);
-    if (!number.ok() || !find_token(static_cast<uint32_t>(number.value)))
-        return "unknown variable \"" + text + "\" (a token number or name)";
-    token = static_cast<uint32_t>(number.value);
-    return {};
-}
 
 void next_frame(GaugeHost& host) {
     host.advance(FRAME_SECONDS);
@@ -86,11 +74,11 @@ void draw(GaugeHost& host, const PanelConfig* panel, const std::string& path, bo
 std::string read_setting(const std::string& text, RenderOptions::Setting& out) {
     const auto eq = text.find('=');
     if (eq == std::string::npos) return "needs TOKEN=VALUE, got \"" + text + "\"";
-    if (std::string problem = read_token(text.substr(0, eq), out.token); !problem.empty()) return problem;
-    const Parsed<double> value = parse_number(text.substr(eq + 1));
-    if (!value.ok()) return value.problem;
-    if (std::string problem = check_setting(*find_token(out.token), value.value); !problem.empty()) return problem;
-    out.value = value.value;
+    const TokenSetting setting =
+        read_token_setting(std::string_view(text).substr(0, eq), std::string_view(text).substr(eq + 1));
+    if (!setting.ok()) return setting.problem;
+    out.token = setting.token->token;
+    out.value = setting.value;
     return {};
 }
 
@@ -210,7 +198,8 @@ void add_render_command(CLI::App& app, CommandContext& context) {
         ->type_name("TOKEN=VALUE");
     add_repeated_option(*command, "--click", options->clicks, read_click, "click a point of a gauge's face")
         ->type_name("GAUGE@X,Y");
-    add_whole_option(*command, "--frames", options->frames, 1, kMaxFrames, "frames to run at the end (1/18 s each)")
+    add_whole_option(*command, "--frames", options->frames, 1, MAX_SCENARIO_FRAMES,
+                     "frames to run at the end (1/18 s each)")
         ->default_str("1");
     add_picture_options(*command, options->picture);
     command->add_flag("--verbose", options->verbose, "a note for every gauge of another module");

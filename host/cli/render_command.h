@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "host/base/diagnostics.h"
-#include "host/cli/scenario.h"
 #include "host/render/panel_render.h"
+#include "host/scenario/scenario.h"
 
 namespace CLI {
 class App;

@@ -8,8 +8,8 @@
 
 #include "host/cli/commands.h"
 #include "host/cli/options.h"
-#include "host/cli/scenario.h"
 #include "host/core/gauge_host.h"
+#include "host/scenario/scenario.h"
 #ifdef TARVOLEN_HAVE_RENDERER
 #include <unistd.h>
 
@@ -151,8 +151,8 @@ void run(const RunOptions& options, CommandContext& context) {
 
 void add_run_command(CLI::App& app, CommandContext& context) {
     auto options = std::make_shared<RunOptions>();
-    CLI::App* command = app.add_subcommand(
-        "run", "Run a scenario (its language: host/cli/scenario.h) and print the trace as JSON lines");
+    CLI::App* command =
+        app.add_subcommand("run", "Run a scenario (its commands below) and print the trace as JSON lines");
     command->add_option("SCENARIO", options->scenario, "the scenario file")->required();
     command->add_option("--out", options->out_dir, "the folder render lines write their pictures to")->type_name("DIR");
 #ifdef TARVOLEN_HAVE_RENDERER
@@ -165,12 +165,12 @@ void add_run_command(CLI::App& app, CommandContext& context) {
         ->default_str(std::to_string(kDefaultFps))
         ->needs(record);
     for (CLI::Option* option : add_picture_options(*command, options->picture)) option->needs(record);
-    command->footer(
-        "--record: every frame the scenario runs (1/18 s of scenario time) becomes a picture of the\n"
-        "open panel windows, N a second (each showing the last frame run by its time); .webm and .mp4\n"
-        "carry the module's clicks at the times it plays them. The file appears under OUT's name only\n"
-        "when it is whole. --night, --layout, --screen, --windows and --scale draw the recording's\n"
-        "pictures as they draw render's.");
+    command->footer("A scenario's lines ('#' starts a comment):\n" + scenario_commands_help() +
+                    "\n--record: every frame the scenario runs (1/18 s of scenario time) becomes a picture of the\n"
+                    "open panel windows, N a second (each showing the last frame run by its time); .webm and .mp4\n"
+                    "carry the module's clicks at the times it plays them. The file appears under OUT's name only\n"
+                    "when it is whole. --night, --layout, --screen, --windows and --scale draw the recording's\n"
+                    "pictures as they draw render's.");
 #else
     // This build draws nothing; --record says so instead of being an unknown option.
     command
@@ -182,6 +182,7 @@ void add_run_command(CLI::App& app, CommandContext& context) {
             },
             "not in this build")
         ->type_name("OUT");
+    command->footer("A scenario's lines ('#' starts a comment):\n" + scenario_commands_help());
 #endif
     command->callback([options, &context] {
         if (context.exit_code == EXIT_DONE) run(*options, context);

@@ -7,7 +7,6 @@
 
 #include "host/cli/commands.h"
 #include "host/cli/options.h"
-#include "host/cli/scenario.h"
 #include "host/serve/server.h"
 
 namespace {
@@ -23,9 +22,6 @@ bool is_loopback(const std::string& address) {
 
 void serve(ServeOptions options, CommandContext& context) {
     options.live.module_path = context.module_path;
-    options.live.run_scenario = [](GaugeHost& host, const std::string& text, const std::string& source) {
-        return run_scenario(host, text, source);
-    };
     // A .gau's Wine process that crashes or hangs mid-serve is said at once, on standard
     // error; the page says it too, and refuses inputs from then on.
     options.live.on_host_stopped = [](const std::string& reason) {

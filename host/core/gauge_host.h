@@ -71,6 +71,16 @@ inline bool hidden(GaugeHost& host, const Placement& placement) {
     return placement.panel_window >= 0 && !host.window_open(placement.window);
 }
 
+// Hands report each module fault the host has reported past the first `seen`, as every
+// command words it ("module fault: WHAT"), and moves seen past them. Returns how many.
+template <class Report>
+size_t report_module_faults(GaugeHost& host, size_t& seen, Report&& report) {
+    const std::vector<std::string> faults = host.errors();
+    const size_t before = seen;
+    for (; seen < faults.size(); ++seen) report("module fault: " + faults[seen]);
+    return seen - before;
+}
+
 // A GaugeHost over a PanelHost of this process.
 class LocalGaugeHost : public GaugeHost {
 public:

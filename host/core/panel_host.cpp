@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/core/host_platform.h"
+#include "host/core/mouse_rects.h"
 #include "host/core/services.h"
 
 PanelHost::PanelHost(HostOptions options) {
@@ -182,37 +183,23 @@ bool PanelHost::hidden(const Placement& placement) const {
 bool PanelHost::click(int id, int x, int y, uint32_t mouse_flags) {
     Placement* p = placement(id);
     if (!p || !p->gauge->mouse_rects || hidden(*p)) return false;
-    struct Origin {
-        int x, y;
-    };
-    std::vector<Origin> open;  // origins of the parents still open
-    int index = 0;
-    for (MouseRect* rect = p->gauge->mouse_rects; rect->kind != MOUSE_END; ++rect, ++index) {
-        const Origin base = open.empty() ? Origin{0, 0} : open.back();
-        if (rect->kind == MOUSE_PARENT) {
-            open.push_back({base.x + rect->box_x, base.y + rect->box_y});
-        } else if (rect->kind == MOUSE_PARENT_END) {
-            if (!open.empty()) open.pop_back();
-        } else if (rect->kind == MOUSE_CHILD) {
-            const int left = base.x + rect->box_x, top = base.y + rect->box_y;
-            const bool inside = x >= left && x < left + rect->box_w && y >= top && y < top + rect->box_h;
-            if (!inside || (rect->mouse_flags & mouse_flags) == 0) continue;
-            trace_.add("click").text("gauge", p->name).num("x", x).num("y", y).num("rect", index);
-            if (rect->event_id) {
-                if (!host_event(rect->event_id, 0)) fault("unknown event " + std::to_string(rect->event_id));
-            } else if (rect->handler) {
-                prepare(*p);
-                ActiveHost active(this);
-                ClickRecord record{};
-                record.gauge = p->gauge;
-                const int32_t result = rect->handler(&record, mouse_flags);
-                current_ = nullptr;
-                trace_.add("handler").text("gauge", p->name).num("rect", index).num("result", result);
-            }
-            return true;
+    return walk_mouse_rects(p->gauge->mouse_rects, [&](const MouseRect& rect, int index, int left, int top) {
+        const bool inside = x >= left && x < left + rect.box_w && y >= top && y < top + rect.box_h;
+        if (rect.kind != MOUSE_CHILD || !inside || (rect.mouse_flags & mouse_flags) == 0) return false;
+        trace_.add("click").text("gauge", p->name).num("x", x).num("y", y).num("rect", index);
+        if (rect.event_id) {
+            if (!host_event(rect.event_id, 0)) fault("unknown event " + std::to_string(rect.event_id));
+        } else if (rect.handler) {
+            prepare(*p);
+            ActiveHost active(this);
+            ClickRecord record{};
+            record.gauge = p->gauge;
+            const int32_t result = rect.handler(&record, mouse_flags);
+            current_ = nullptr;
+            trace_.add("handler").text("gauge", p->name).num("rect", index).num("result", result);
         }
-    }
-    return false;
+        return true;
+    });
 }
 
 void PanelHost::kill(Placement& p) {

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <map>
 
+#include "host/core/mouse_rects.h"
 #include "host/panel/text.h"
 
 namespace {
@@ -294,17 +295,11 @@ private:
         if (!p.gauge->mouse_rects || face.w <= 0 || face.h <= 0) return areas;
         const Size box = gauge_box(p.w, p.h, face);
         const double sx = static_cast<double>(box.w) / face.w, sy = static_cast<double>(box.h) / face.h;
-        std::vector<std::pair<int, int>> open;
-        for (const MouseRect* rect = p.gauge->mouse_rects; rect->kind != MOUSE_END; ++rect) {
-            const auto base = open.empty() ? std::pair<int, int>{0, 0} : open.back();
-            if (rect->kind == MOUSE_PARENT)
-                open.emplace_back(base.first + rect->box_x, base.second + rect->box_y);
-            else if (rect->kind == MOUSE_PARENT_END && !open.empty())
-                open.pop_back();
-            else if (rect->kind == MOUSE_CHILD && rect->box_w > 0 && rect->box_h > 0)
-                areas.push_back({p.x + (base.first + rect->box_x) * sx, p.y + (base.second + rect->box_y) * sy,
-                                 rect->box_w * sx, rect->box_h * sy});
-        }
+        walk_mouse_rects(p.gauge->mouse_rects, [&](const MouseRect& rect, int, int left, int top) {
+            if (rect.kind == MOUSE_CHILD && rect.box_w > 0 && rect.box_h > 0)
+                areas.push_back({p.x + left * sx, p.y + top * sy, rect.box_w * sx, rect.box_h * sy});
+            return false;
+        });
         return areas;
     }
 

@@ -12,29 +12,27 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "host/base/diagnostics.h"
 #include "host/bridge/open_host.h"
 #include "host/core/gauge_host.h"
 #include "host/panel/panel_config.h"
-#include "host/render/cairo_canvas.h"
 #include "host/render/module_bitmaps.h"
 #include "host/render/panel_picture.h"
+#include "host/scenario/scenario.h"
+#include "host/serve/gauge_pictures.h"
 #include "host/serve/panel_adapter.h"
-#include "host/trace/trace.h"
+#include "host/serve/trace_ring.h"
 
 struct LiveOptions {
     std::string panel_path;
     std::string scenario_path;  // empty: the simulated aircraft flies on its own
     std::string module_path;
-    ScenarioRunner run_scenario;  // runs the scenario's lines other than frame
     // Opens the host; unset: OpenedHost::open of module_path (a .gau runs under Wine).
     std::function<std::unique_ptr<OpenedHost>(Diagnostics& diagnostics)> open_host;
     // Told once, with the reason, when a host in another process has been stopped.
@@ -55,21 +53,12 @@ struct PageMessage {
     std::string json;
 };
 
-// One line of the host's trace, numbered, with the gauge whose call it belongs to.
-struct TraceLine {
-    uint64_t seq = 0;
-    std::string gauge;
-    std::string json;
-};
-
 // Seconds of flight one frame stands for, and real frames a second.
 inline constexpr double LIVE_FRAME_SECONDS = 1.0 / 18.0;
 inline constexpr int LIVE_FRAMES_PER_SECOND = 18;
 // The flight speeds the page offers, in frames per real frame.
 inline constexpr double LIVE_MIN_SPEED = 0.25;
 inline constexpr double LIVE_MAX_SPEED = 16.0;
-// Trace lines kept for the page.
-inline constexpr size_t LIVE_TRACE_KEPT = 2000;
 
 class LivePanel {
 public:
@@ -103,8 +92,10 @@ public:
     // Everything the page shows, for a tab that has just connected.
     void snapshot(std::vector<PageMessage>& out);
     // Trace lines after seq, of one gauge (empty: all), at most limit of the newest.
-    std::vector<TraceLine> trace_after(uint64_t seq, const std::string& gauge, size_t limit) const;
-    uint64_t last_trace_seq() const { return trace_seq_; }
+    std::vector<TraceLine> trace_after(uint64_t seq, const std::string& gauge, size_t limit) const {
+        return trace_.after(seq, gauge, limit);
+    }
+    uint64_t last_trace_seq() const { return trace_.last_seq(); }
 
     // The click sound (the module's WAVE resource 10).
     const std::string& click_sound() const { return click_wav_; }
@@ -116,26 +107,17 @@ public:
     int close();
 
 private:
-    struct GaugeView;
-    struct WindowPicture;
     void flight_frame();
-    void scenario_step();
     void after_input();
     void take_trace();
+    // The scenario's messages since the last call, into the notes.
+    void take_scenario_notes();
     size_t plays_heard() const;
     void notice_stop();
-    uint16_t gauge_number(std::string_view name, uint16_t guess) const;
     void lay_out();
-    void place_view(GaugeView& view, double x, double y, double sx, double sy);
-    bool gauge_changed(GaugeView& view);
-    void draw_gauge(GaugeView& view);
-    void draw_window(WindowPicture& picture);
     std::string layout_json() const;
     std::string state_json() const;
     std::string vars_json() const;
-    // A gauge's newest picture: whole, or (for tabs that have the version before) the patch.
-    std::string gauge_json(GaugeView& view, bool whole);
-    std::string window_json(const WindowPicture& picture) const;
 
     std::unique_ptr<OpenedHost> opened_;
     GaugeHost* host_ = nullptr;  // opened_'s host
@@ -153,12 +135,10 @@ private:
     uint64_t frames_ = 0;
     bool night_ = false;
 
-    // The scenario, played line by line.
-    ScenarioRunner run_scenario_;
+    // The scenario, played a frame at a time.
+    std::unique_ptr<Scenario> scenario_;
     std::string scenario_source_;
-    std::vector<std::string> scenario_lines_;
-    size_t scenario_next_ = 0;
-    int scenario_pending_frames_ = 0;
+    size_t scenario_messages_seen_ = 0;
     std::vector<std::string> notes_;  // scenario messages and module faults, for the page
     size_t faults_seen_ = 0;
 
@@ -176,17 +156,6 @@ private:
     std::string last_vars_;
     size_t plays_seen_ = 0;
     int clicks_heard_ = 0;
-
-    // The trace, kept as the host recorded it (JSON is made only for a tab that asks):
-    // batches taken from the host's trace, each entry with the gauge it belongs to.
-    struct KeptBatch {
-        TraceBatch entries;
-        uint64_t first_seq = 0;       // the number of its first entry
-        std::vector<uint16_t> gauge;  // per entry: 1 + the index in gauges_, 0 for none
-    };
-    std::deque<KeptBatch> trace_;
-    std::vector<KeptBatch> spare_batches_;  // emptied batches, their memory kept
-    size_t trace_kept_ = 0;                 // records in trace_
-    uint64_t trace_seq_ = 0;
+    TraceRing trace_;
     bool vars_due_ = true;  // a variable may have changed since the last vars message
 };

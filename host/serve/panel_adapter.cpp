@@ -19,20 +19,6 @@ std::vector<PanelWindowView> open_window_views(GaugeHost& host, const PanelConfi
     return panel_views(host, &panel, faces, &backgrounds, &open);
 }
 
-std::vector<std::string> run_scenario_line(const ScenarioRunner& runner, GaugeHost& host, const std::string& line,
-                                           int number, const std::string& source) {
-    // Blank lines in front keep the runner's line numbers those of the file.
-    const std::string text = std::string(static_cast<size_t>(number > 1 ? number - 1 : 0), '\n') + line;
-    const Diagnostics result = runner(host, text, source);
-    // The runner ends with every fault the host has ever seen; those the caller reads.
-    const auto& items = result.items();
-    const size_t faults = host.errors().size();
-    const size_t kept = items.size() >= faults ? items.size() - faults : 0;
-    std::vector<std::string> messages;
-    for (size_t i = 0; i < kept; ++i) messages.push_back(items[i].str());
-    return messages;
-}
-
 std::string module_resource(GaugeHost& host, uint16_t id, const char* type) {
     std::vector<uint8_t> bytes;
     if (!host.resource(id, type, bytes)) return {};

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,21 +14,12 @@
 
 class GaugeHost;
 
-// Runs scenario text on a host (the command line's scenario runner, handed down so that
-// this room does not reach up into the command line).
-using ScenarioRunner = std::function<Diagnostics(GaugeHost& host, const std::string& text, const std::string& source)>;
-
 // Reads a panel.cfg and places every gauge of it on the host. False when it has errors.
 bool open_panel(GaugeHost& host, const std::string& path, PanelConfig& panel, Diagnostics& diagnostics);
 
 // The open windows as `render` lays them out, in the panel's window order.
 std::vector<PanelWindowView> open_window_views(GaugeHost& host, const PanelConfig& panel, BitmapSource& faces,
                                                const PanelBackgrounds& backgrounds);
-
-// Runs one line of a scenario (number: its line in the file, for messages). Module
-// faults are not repeated here: the caller reads them from the host.
-std::vector<std::string> run_scenario_line(const ScenarioRunner& runner, GaugeHost& host, const std::string& line,
-                                           int number, const std::string& source);
 
 // A resource of the module (as the simulator reads the .gau's), or empty.
 std::string module_resource(GaugeHost& host, uint16_t id, const char* type);

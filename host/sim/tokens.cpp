@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "host/base/numbers.h"
 #include "sdk/ids.h"
 
 namespace {
@@ -63,6 +64,33 @@ const TokenInfo* token_table() { return kTokens; }
 const TokenInfo* find_token(uint32_t token) {
     if (token >= kTokenSpan || kIndex.row[token] < 0) return nullptr;
     return &kTokens[kIndex.row[token]];
+}
+
+const TokenInfo* find_token(std::string_view name_or_number) {
+    for (const TokenInfo* row = kTokens; row->name; ++row)
+        if (name_or_number == row->name) return row;
+    const Parsed<long long> number = parse_whole(name_or_number, 0, UINT32_MAX);
+    return number.ok() ? find_token(static_cast<uint32_t>(number.value)) : nullptr;
+}
+
+TokenSetting read_token_setting(std::string_view token, std::string_view value) {
+    TokenSetting setting;
+    setting.token = find_token(token);
+    if (!setting.token) {
+        setting.fault = TokenSetting::Fault::unknown_token;
+        setting.problem = "unknown variable \"" + std::string(token) + "\" (a token number or name)";
+        return setting;
+    }
+    const Parsed<double> number = parse_number(value);
+    if (!number.ok()) {
+        setting.fault = TokenSetting::Fault::not_a_number;
+        setting.problem = number.problem;
+        return setting;
+    }
+    setting.value = number.value;
+    setting.problem = check_setting(*setting.token, number.value);
+    if (!setting.problem.empty()) setting.fault = TokenSetting::Fault::out_of_range;
+    return setting;
 }
 
 std::string check_setting(const TokenInfo& token, double value) {

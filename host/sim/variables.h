@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "sdk/records.h"
 
@@ -35,6 +36,20 @@ inline constexpr size_t kTokenCount = 20;
 const TokenInfo* find_token(uint32_t token);
 // Every row of the table, ended by a row whose name is null.
 const TokenInfo* token_table();
+// The row a user names: by its name in the table or by its number; null for none.
+const TokenInfo* find_token(std::string_view name_or_number);
+
+// A setting as a user types it (--set, the live page): a token by name or number, and
+// a value of the number grammar within the token's settable range.
+struct TokenSetting {
+    enum class Fault { none, unknown_token, not_a_number, out_of_range };
+    const TokenInfo* token = nullptr;
+    double value = 0.0;
+    Fault fault = Fault::none;
+    std::string problem;  // what is wrong, in the words every reader of settings uses
+    bool ok() const { return fault == Fault::none; }
+};
+TokenSetting read_token_setting(std::string_view token, std::string_view value);
 
 // Where a token's value lives in the store, found once (when a gauge is placed) so that
 // a frame fills bindings without a search. index < 0: a token the host does not know.

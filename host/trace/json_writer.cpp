@@ -2,8 +2,11 @@
 #include "host/trace/json_writer.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+
+#include "host/base/utf8.h"
 
 void JsonWriter::item() {
     if (after_key_) {
@@ -94,6 +97,43 @@ JsonWriter& JsonWriter::flag(bool value) {
     item();
     out_ += value ? "true" : "false";
     return *this;
+}
+
+JsonWriter& JsonWriter::utf8(std::string_view value) {
+    item();
+    append_json_utf8(out_, utf8_text(value));
+    return *this;
+}
+
+JsonWriter& JsonWriter::finite(double value) {
+    if (std::isfinite(value)) return real(value);
+    item();
+    out_ += "null";
+    return *this;
+}
+
+JsonWriter& JsonWriter::raw(std::string_view json) {
+    item();
+    out_ += json;
+    return *this;
+}
+
+void append_json_utf8(std::string& out, std::string_view utf8) {
+    out += '"';
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20 || c == 0x7F) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04X", c);
+            out += buffer;
+        } else {
+            out += ch;
+        }
+    }
+    out += '"';
 }
 
 void append_json_quoted(std::string& out, std::string_view text) {

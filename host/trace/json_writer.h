@@ -28,6 +28,13 @@ public:
     JsonWriter& text(std::string_view value);
     JsonWriter& hex(uint32_t value);
     JsonWriter& flag(bool value);
+    // Text for a reader that takes UTF-8 (the live page): made UTF-8 by utf8_text (a
+    // cp1252 window title reads right) and written as such, not escaped byte by byte.
+    JsonWriter& utf8(std::string_view value);
+    // A real, or null where it is not finite (JSON has no infinity).
+    JsonWriter& finite(double value);
+    // Text already made JSON (a trace line): written as it is.
+    JsonWriter& raw(std::string_view json);
 
     // Key and value in one.
     JsonWriter& num(std::string_view name, int64_t value) { return key(name).num(value); }
@@ -35,6 +42,8 @@ public:
     JsonWriter& text(std::string_view name, std::string_view value) { return key(name).text(value); }
     JsonWriter& hex(std::string_view name, uint32_t value) { return key(name).hex(value); }
     JsonWriter& flag(std::string_view name, bool value) { return key(name).flag(value); }
+    JsonWriter& utf8(std::string_view name, std::string_view value) { return key(name).utf8(value); }
+    JsonWriter& finite(std::string_view name, double value) { return key(name).finite(value); }
 
 private:
     static constexpr int kMaxDepth = 16;
@@ -52,6 +61,8 @@ private:
 // Appends text as a JSON string literal, quotes included: quote, backslash, newline and
 // tab escaped by name, every other byte below 0x20 or from 0x7F up as \u00XX.
 void append_json_quoted(std::string& out, std::string_view text);
+// The same for UTF-8 text: quote, backslash and bytes below 0x20 escaped, the rest kept.
+void append_json_utf8(std::string& out, std::string_view utf8);
 std::string json_quote(std::string_view text);
 // A real the way the trace shows it: 12 significant digits (%.12g), "0" for zero (no "-0").
 void append_real(std::string& out, double value);

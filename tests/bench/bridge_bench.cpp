@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "host/bridge/open_host.h"
-#include "host/cli/scenario.h"
 #include "host/panel/panel_config.h"
 #include "host/render/panel_render.h"
+#include "host/scenario/scenario.h"
 
 namespace {
 

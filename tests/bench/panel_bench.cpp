@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/cli/scenario.h"
 #include "host/core/panel_host.h"
 #include "host/panel/panel_config.h"
 #include "host/render/cairo_canvas.h"
 #include "host/render/module_bitmaps.h"
 #include "host/render/panel_render.h"
+#include "host/scenario/scenario.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/cli/scenario.h"
+#include "host/scenario/scenario.h"
 #include "host/serve/live_panel.h"
 
 namespace {

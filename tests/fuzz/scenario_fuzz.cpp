@@ -12,8 +12,8 @@
 #include <fstream>
 #include <string>
 
-#include "host/cli/scenario.h"
 #include "host/core/panel_host.h"
+#include "host/scenario/scenario.h"
 
 namespace {
 

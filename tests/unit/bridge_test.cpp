@@ -17,13 +17,13 @@
 #include "host/bridge/protocol.h"
 #include "host/bridge/remote_gauge_host.h"
 #include "host/cli/render_command.h"
-#include "host/cli/scenario.h"
 #include "host/core/gauge_host.h"
 #include "host/panel/check.h"
 #include "host/panel/panel_config.h"
 #include "host/record/recording.h"
 #include "host/render/module_bitmaps.h"
 #include "host/render/panel_render.h"
+#include "host/scenario/scenario.h"
 
 namespace {
 

@@ -18,8 +18,10 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
-#include "host/cli/scenario.h"
+#include "host/cli/render_command.h"
+#include "host/scenario/scenario.h"
 #include "host/serve/server.h"
+#include "sdk/ids.h"
 
 namespace {
 
@@ -54,12 +56,9 @@ class LivePanelFixture : public ::testing::Test {
 protected:
     LiveOptions options_for(HostKind kind, const std::string& scenario = {}) {
         LiveOptions options;
-        options.panel_path = kPanel;
+        options.panel_path = panel_path;
         options.module_path = TARVOLEN_MODULE_PATH;
         options.scenario_path = scenario;
-        options.run_scenario = [](GaugeHost& host, const std::string& text, const std::string& source) {
-            return run_scenario(host, text, source);
-        };
         if (kind == HostKind::far_side)
             options.open_host = [this](Diagnostics& diagnostics) {
                 return OpenedHost::start_remote(far_side(), diagnostics);
@@ -106,6 +105,7 @@ protected:
         ASSERT_TRUE(panel.window(kRadioStack, "open").ok());
         collect();
     }
+    std::string panel_path = kPanel;
     PanelHost resources;  // the module's resources, for a far side
     std::vector<std::string> far_argv = {TARVOLEN_PANELHOST_PATH, "bridge"};
     std::vector<std::string> far_env;
@@ -203,7 +203,7 @@ TEST_P(LivePanelTest, RefusesWhatThePanelCannotTake) {
     EXPECT_EQ(panel.click_at(1, 1).status, 422);        // the margin round the windows
     EXPECT_EQ(panel.set_variable("warp_factor", "9").status, 404);
     EXPECT_EQ(panel.set_variable("com1_frequency", "lots").status, 400);
-    EXPECT_EQ(panel.set_variable("com1_frequency", "1.5").status, 422);
+    EXPECT_EQ(panel.set_variable("com1_frequency", "0x10000").status, 422);
     EXPECT_EQ(panel.set_variable("com1_frequency", "-1").status, 422);
     EXPECT_EQ(panel.set_variable("com1_frequency", "0x1FFFFFFFF").status, 422);
     EXPECT_EQ(panel.window(12345, "open").status, 404);
@@ -213,6 +213,36 @@ TEST_P(LivePanelTest, RefusesWhatThePanelCannotTake) {
     // None of them changed anything a tab shows.
     EXPECT_TRUE(collect().gauges().empty());
     EXPECT_TRUE(panel.host().errors().empty());
+}
+
+TEST_P(LivePanelTest, RefusesWhatSetRefusesInTheSameWords) {
+    open();
+    for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
+             {"airspeed", "1e9"}, {"airspeed", "fast"}, {"warp_factor", "9"}, {"23", "0x10000"}}) {
+        RenderOptions::Setting unused;
+        const std::string set_refusal = read_setting(name + "=" + value, unused);
+        ASSERT_FALSE(set_refusal.empty()) << name << "=" << value;
+        const Reply page = panel.set_variable(name, value);
+        EXPECT_GE(page.status, 400);
+        EXPECT_EQ(page.reason, set_refusal);
+    }
+    EXPECT_EQ(panel.set_variable("airspeed", "1e9").reason, "1000000000 is out of range for airspeed (-1000 to 5000)");
+    EXPECT_TRUE(panel.set_variable("airspeed", "120").ok());
+    EXPECT_EQ(panel.host().var_number(TOKEN_AIRSPEED_KNOTS), 120);
+}
+
+TEST_P(LivePanelTest, ACp1252WindowTitleShowsRightOnThePage) {
+    std::ifstream in(kPanel);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string cp1252_title = "Radios \x80 Bo\xEEte";  // the euro sign and i circumflex
+    text.replace(text.find("window01=Radios"), 15, "window01=" + cp1252_title);
+    const fs::path file = fs::temp_directory_path() / ("live_title_" + std::to_string(getpid()) + ".cfg");
+    std::ofstream(file, std::ios::binary) << text;
+    panel_path = file.string();
+    open();
+    const json layout = snapshot().of_type("layout").at(0);
+    EXPECT_EQ(layout["windows"][1]["title"], "Radios \u20AC Bo\u00EEte");
+    fs::remove(file);
 }
 
 TEST_P(LivePanelTest, ClicksAtThePanelPointReachTheTopmostGauge) {
@@ -298,8 +328,27 @@ TEST_P(LivePanelTest, ScenarioPlaysLineByLineWithItsMessages) {
     const json done = collect().of_type("state")[0];
     EXPECT_EQ(done["scenario"]["done"], true);
     ASSERT_EQ(done["notes"].size(), 2u);
-    EXPECT_NE(done["notes"][0].get<std::string>().find(":4: render passed over"), std::string::npos);
+    EXPECT_NE(done["notes"][0].get<std::string>().find(":4: note: render passed over"), std::string::npos);
     EXPECT_NE(done["notes"][1].get<std::string>().find(":5:"), std::string::npos) << done["notes"][1];
+    fs::remove(scenario);
+}
+
+// A scenario's remove line freed a gauge the page went on drawing (and a place line
+// added one it never showed): the page passes both over, with a note.
+TEST_P(LivePanelTest, AScenariosRemoveLineLeavesThePagesGaugesInPlace) {
+    const fs::path scenario = fs::temp_directory_path() / ("live_remove_" + std::to_string(getpid()) + ".scn");
+    std::ofstream(scenario) << "remove Airspeed_Kts\nplace Old_ADF\nframe 2\n";
+    open(scenario.string());
+    ASSERT_TRUE(panel.flight("play", 1).ok());
+    EXPECT_EQ(panel.tick(), 1);
+    EXPECT_EQ(panel.tick(), 1);
+    const json state = collect().of_type("state").at(0);
+    EXPECT_EQ(state["scenario"]["done"], true);
+    ASSERT_EQ(state["notes"].size(), 2u);
+    EXPECT_NE(state["notes"][0].get<std::string>().find(":1: note: remove passed over"), std::string::npos);
+    EXPECT_NE(state["notes"][1].get<std::string>().find(":2: note: place passed over"), std::string::npos);
+    EXPECT_EQ(panel.host().placements().size(), 5u);
+    EXPECT_EQ(panel.close(), 5);
     fs::remove(scenario);
 }
 

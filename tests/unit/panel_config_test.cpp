@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <fstream>
 
-#include "host/cli/scenario.h"
 #include "host/panel/panel_config.h"
+#include "host/scenario/scenario.h"
 #include "tests/unit/toggle_fixture.h"
 
 namespace {

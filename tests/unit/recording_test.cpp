@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "host/cli/commands.h"
-#include "host/cli/scenario.h"
 #include "host/record/click_track.h"
 #include "host/record/recording.h"
+#include "host/scenario/scenario.h"
 
 namespace {
 

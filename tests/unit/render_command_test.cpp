@@ -10,9 +10,9 @@
 
 #include "host/cli/commands.h"
 #include "host/cli/render_command.h"
-#include "host/cli/scenario.h"
 #include "host/core/gauge_host.h"
 #include "host/core/panel_host.h"
+#include "host/scenario/scenario.h"
 
 namespace {
 

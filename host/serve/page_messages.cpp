@@ -1,0 +1,182 @@
+// The live page's messages.
+#include "host/serve/page_messages.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "host/core/mouse_rects.h"
+#include "host/scenario/scenario.h"
+#include "host/serve/panel_adapter.h"
+#include "host/sim/panel_windows.h"
+#include "host/sim/variables.h"
+#include "host/trace/json_writer.h"
+
+namespace {
+
+constexpr size_t kNotesShown = 20;
+
+// A gauge's click spots ([x, y, w, h, cursor, flags]) and tooltips ([x, y, w, h, help
+// id, name or null]), in face pixels.
+void write_rects(JsonWriter& json, const GaugeHeader& gauge) {
+    const auto box = [&json](const MouseRect& rect, int left, int top) {
+        json.begin_array().num(left).num(top).num(rect.box_w).num(rect.box_h);
+    };
+    json.key("spots").begin_array();
+    walk_mouse_rects(gauge.mouse_rects, [&](const MouseRect& rect, int, int left, int top) {
+        if (rect.kind != MOUSE_CHILD) return false;
+        box(rect, left, top);
+        json.num(rect.cursor).num(rect.mouse_flags).end_array();
+        return false;
+    });
+    json.end_array().key("helps").begin_array();
+    walk_mouse_rects(gauge.mouse_rects, [&](const MouseRect& rect, int, int left, int top) {
+        if (!rect.help_id) return false;
+        box(rect, left, top);
+        json.num(rect.help_id);
+        if (const char* name = help_name(rect.help_id))
+            json.text(name);
+        else
+            json.raw("null");
+        json.end_array();
+        return false;
+    });
+    json.end_array();
+}
+
+}  // namespace
+
+std::string layout_message(const PageLayout& page) {
+    std::string out;
+    JsonWriter json(out);
+    json.begin_object()
+        .text("type", "layout")
+        .num("v", static_cast<int64_t>(page.version))
+        .num("width", page.layout.width)
+        .num("height", page.layout.height)
+        .real("band", WINDOW_TITLE_BAND);
+    json.key("windows").begin_array();
+    for (const PanelWindow& w : page.panel.windows) {
+        const int32_t ident = window_ident(w);
+        const bool open =
+            std::find(page.open_windows.begin(), page.open_windows.end(), ident) != page.open_windows.end();
+        json.begin_object()
+            .num("ident", ident)
+            .utf8("title", w.title.empty() ? "Window" + std::to_string(w.index) : w.title)
+            .flag("open", open)
+            .end_object();
+    }
+    json.end_array().key("open").begin_array();
+    for (size_t i = 0; i < page.views.size() && i < page.layout.areas.size(); ++i) {
+        const Rect& a = page.layout.areas[i];
+        json.begin_object()
+            .num("ident", page.views[i].ident)
+            .finite("x", a.x)
+            .finite("y", a.y)
+            .finite("w", a.w)
+            .finite("h", a.h)
+            .end_object();
+    }
+    json.end_array().key("gauges").begin_array();
+    for (const auto& g : page.gauges) {
+        if (!g->shown) continue;
+        const Placement& p = *g->placement;
+        json.begin_object()
+            .num("id", p.id)
+            .text("name", p.name)
+            .num("window", p.window)
+            .finite("x", g->x)
+            .finite("y", g->y)
+            .num("w", g->width)
+            .num("h", g->height)
+            .num("fw", g->face_w)
+            .num("fh", g->face_h);
+        write_rects(json, *p.gauge);
+        json.end_object();
+    }
+    json.end_array().end_object();
+    return out;
+}
+
+std::string gauge_message(GaugeView& view, bool whole) {
+    if (whole) whole_picture(view);
+    const bool patch = !whole && view.whole_stale;
+    std::string out;
+    JsonWriter(out)
+        .begin_object()
+        .text("type", "gauge")
+        .num("id", view.placement->id)
+        .num("v", static_cast<int64_t>(view.version))
+        .flag("whole", !patch)
+        .num("x", patch ? view.patch.x : 0)
+        .num("y", patch ? view.patch.y : 0)
+        .text("png", patch ? view.patch_base64 : view.png_base64)
+        .end_object();
+    return out;
+}
+
+std::string window_message(const WindowPicture& picture) {
+    std::string out;
+    JsonWriter(out)
+        .begin_object()
+        .text("type", "window")
+        .num("ident", picture.view.ident)
+        .num("v", static_cast<int64_t>(picture.version))
+        .text("png", picture.png_base64)
+        .end_object();
+    return out;
+}
+
+std::string state_message(const PageState& state) {
+    std::string out;
+    JsonWriter json(out);
+    json.begin_object()
+        .text("type", "state")
+        .flag("playing", state.playing)
+        .finite("speed", state.speed)
+        .flag("night", state.night)
+        .finite("time", std::round(state.time_s * 10) / 10)
+        .num("clicks", state.clicks)
+        .key("scenario");
+    if (!state.scenario)
+        json.raw("null");
+    else
+        json.begin_object()
+            .utf8("source", state.scenario_source)
+            .num("line", static_cast<int64_t>(state.scenario->lines_read()))
+            .num("lines", static_cast<int64_t>(state.scenario->line_count()))
+            .flag("done", state.scenario->done())
+            .end_object();
+    json.key("notes").begin_array();
+    const size_t from = state.notes.size() > kNotesShown ? state.notes.size() - kNotesShown : 0;
+    for (size_t i = from; i < state.notes.size(); ++i) json.utf8(state.notes[i]);
+    json.end_array().end_object();
+    return out;
+}
+
+std::string vars_message(const std::vector<double>& values) {
+    std::string out;
+    JsonWriter json(out);
+    json.begin_object().text("type", "vars").key("vars").begin_array();
+    size_t i = 0;
+    for (const TokenInfo* row = token_table(); row->name; ++row, ++i)
+        json.begin_object()
+            .text("name", row->name)
+            .num("token", row->token)
+            .text("unit", row->unit)
+            .text("kind", row->kind == VarKind::U32 ? "u32" : "f64")
+            .finite("value", i < values.size() ? values[i] : 0.0)
+            .end_object();
+    json.end_array().end_object();
+    return out;
+}
+
+std::string click_message(size_t count, int total) {
+    std::string out;
+    JsonWriter(out)
+        .begin_object()
+        .text("type", "click")
+        .num("count", static_cast<int64_t>(count))
+        .num("total", total)
+        .end_object();
+    return out;
+}
