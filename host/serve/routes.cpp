@@ -209,6 +209,8 @@ PageResponse PageRoutes::input(const std::string& what, const Form& form) {
         const auto on = form.whole("on", 0, 1);
         if (!on.ok()) return refuse(400, on.problem);
         act = [this, night = on.value == 1] { return panel_.set_night(night); };
+    } else if (what == "layout") {
+        act = [this, kind = form.get("kind").value_or("")] { return panel_.set_layout(kind); };
     } else if (what == "flight") {
         double speed = 0.0;
         if (const auto text = form.get("speed")) {

@@ -184,9 +184,9 @@ def edit_tests(driver, url, panel_path):
 
 def finding_tests(driver, url):
     loaded(driver, url)
-    wait_for(driver, "livePage.findings.some(f => f.gauge >= 0 && /did you mean/.test(f.what))",
-             "the misspelt gauge's finding")
-    index = page(driver, "livePage.findings.findIndex(f => /did you mean/.test(f.what))")
+    wait_for(driver, "livePage.findings.some(f => f.gauge >= 0 && /reaches outside/.test(f.what))",
+             "the finding of the gauge outside its window")
+    index = page(driver, "livePage.findings.findIndex(f => /reaches outside/.test(f.what))")
     finding = page(driver, "livePage.findings[%d]" % index)
     row = driver.find_element(By.CSS_SELECTOR, '#findings li[data-index="%d"]' % index)
     assert re.search(r":%d: " % finding["line"], row.text), row.text
@@ -205,9 +205,9 @@ def main():
         if name.endswith((".cfg", ".bmp")):
             shutil.copy(os.path.join(os.path.dirname(example_panel), name), work)
     panel_path = os.path.join(work, "panel.cfg")
-    misspelt = os.path.join(work, "misspelt.cfg")
-    with open(misspelt, "wb") as f:
-        f.write(read(panel_path).replace(b"Airspeed_Kts", b"Airspeed_Kt", 1))
+    outside = os.path.join(work, "outside.cfg")
+    with open(outside, "wb") as f:
+        f.write(re.sub(rb"(Airspeed_Kts,\s*)\d+", rb"\g<1>900", read(panel_path), 1))
     driver = browser()
     servers = []
     try:
@@ -221,7 +221,7 @@ def main():
         server = serve_process.start(panelhost, [panel_path, *serve_args])
         servers.append(server)
         edit_tests(driver, server.url, panel_path)
-        server = serve_process.start(panelhost, [misspelt, *serve_args])
+        server = serve_process.start(panelhost, [outside, *serve_args])
         servers.append(server)
         finding_tests(driver, server.url)
         driver.save_screenshot(os.path.join(SHOTS, "finding.png"))

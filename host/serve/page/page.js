@@ -43,7 +43,7 @@ async function post(what, fields) {
 // An input over the socket when the server takes them there, else as a POST.
 function send(what, fields) {
   if (page.socketInput && socket && socket.readyState === WebSocket.OPEN) {
-    socket.send(JSON.stringify(Object.assign({ type: what }, fields)));
+    socket.send(what + "?" + new URLSearchParams(fields).toString());
     return;
   }
   post(what, fields);
@@ -703,8 +703,8 @@ async function fetchTrace() {
 
 function traceFilter() {
   if (page.socketInput && socket && socket.readyState === WebSocket.OPEN)
-    socket.send(JSON.stringify({ type: "trace", gauge: $("trace-gauge").value, on: $("trace-on").checked,
-                                 after: page.traceShown }));
+    socket.send("trace?" + new URLSearchParams({ gauge: $("trace-gauge").value, on: $("trace-on").checked ? 1 : 0,
+                                                 after: page.traceShown }).toString());
   else fetchTrace();
 }
 
@@ -736,6 +736,7 @@ function handle(message) {
     case "findings": showFindings(message); break;
     case "file": page.file = message; showFile(); break;
     case "reload": page.reloads += 1; page.reloadedAt = performance.now(); say(message.text || ""); break;
+    case "refused": say(message.text.trim()); break;
   }
 }
 
