@@ -43,6 +43,10 @@ FileWatcher::~FileWatcher() {
 void FileWatcher::watch(const std::vector<std::string>& paths) {
     if (inotify_ < 0) return;
     std::lock_guard<std::mutex> lock(mutex_);
+    // The same files again (a panel read again) keep their watches: events on their way
+    // through the old ones would be lost.
+    if (paths == paths_) return;
+    paths_ = paths;
     for (const auto& [wd, folder] : folders_) inotify_rm_watch(inotify_, wd);
     folders_.clear();
     files_.clear();

@@ -40,6 +40,7 @@ private:
     int wake_pipe_[2] = {-1, -1};
     std::string error_;
     std::mutex mutex_;
+    std::vector<std::string> paths_;                                   // as watch() was given them
     std::map<int, std::string> folders_;                               // watch descriptor -> folder
     std::map<std::string, std::map<std::string, std::string>> files_;  // folder -> lower-case name -> path
 };

@@ -396,6 +396,8 @@ bool PreviewServer::start(const ServeOptions& options, Diagnostics& diagnostics)
                             "30000",
                             "enable_keep_alive",
                             "yes",
+                            "tcp_nodelay",
+                            "1",
                             nullptr};
     mg_callbacks callbacks{};
     callbacks.log_message = quiet_log;
