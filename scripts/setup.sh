@@ -1,7 +1,28 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build the module and run every test.
-# Idempotent and quiet: packages already present are skipped.
+# Installs what a fresh Debian 12 machine lacks, by need:
+#   scripts/setup.sh main   the two builds (native and win32), Wine, FFmpeg and the fonts:
+#                           what scripts/main.sh needs (the default)
+#   scripts/setup.sh test   that, and the test tools: clang with its sanitizer runtime for
+#                           the fuzz and sanitizer builds, Chromium with its driver and
+#                           selenium for the page's browser test, hyperfine, clang-format
+# Idempotent and quiet: packages already present are skipped, and nothing is printed then.
 set -euo pipefail
+
+mode=${1:-main}
+main_packages=(cmake g++ ninja-build pkg-config libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libcairo2-dev zlib1g-dev libspng-dev libboost-dev nlohmann-json3-dev
+  libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg fonts-liberation2 fontconfig
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+  wine wine32:i386 zip unzip jq python3)
+test_packages=(clang libclang-rt-14-dev hyperfine clang-format chromium chromium-driver python3-selenium)
+case "$mode" in
+  main) wanted=("${main_packages[@]}") ;;
+  test) wanted=("${main_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    echo "usage: scripts/setup.sh [main|test]" >&2
+    exit 2
+    ;;
+esac
 
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
@@ -13,12 +34,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
 
-for p in cmake g++ ninja-build pkg-config clang libclang-rt-14-dev libcli11-dev \
-  libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev zlib1g-dev libcivetweb-dev \
-  libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg hyperfine fonts-liberation2 fontconfig \
-  g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev \
-  wine wine32:i386 zip unzip clang-format nlohmann-json3-dev jq python3 \
-  chromium chromium-driver python3-selenium; do
+for p in "${wanted[@]}"; do
   have "$p" || need+=("$p")
 done
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <thread>
 
-#include "host/bridge/protocol.h"
+#include "host/bridge/requests.h"
 #include "host/core/host_platform.h"
 #include "host/core/panel_host.h"
 
@@ -129,18 +129,12 @@ const Trace* g_trace = nullptr;
 
 void hear_play(const SoundPlay& play) { g_plays.push_back({g_trace ? g_trace->size() : 0, play}); }
 
-// A refusal's text: the errors, one after another.
-std::string joined_errors(const Diagnostics& diagnostics) {
-    std::string text;
-    for (const std::string& error : diagnostics.errors()) text += (text.empty() ? "" : "; ") + error;
-    return text;
-}
-
 class Server {
 public:
-    Server(int out_fd, DeclarationsWriter declarations) : out_fd_(out_fd), declarations_(declarations) {
+    Server(int out_fd, DeclarationsWriter declarations) : out_fd_(out_fd) {
+        far_.declarations = declarations;
         const char* fault = std::getenv("TARVOLEN_BRIDGE_FAULT");
-        fault_ = fault ? fault : "";
+        far_.fault = fault ? fault : "";
     }
 
     // Answers one request; false when the loop ends (quit, or the reply cannot go out).
@@ -148,128 +142,42 @@ public:
         Reader in(frame);
         const auto request = static_cast<Request>(in.u8());
         arm_crash_reply(request);
+        const RequestRow* row = find_request(request);
         Writer payload;
         std::string refusal;
-        bool quit = false;
-        if (request == Request::load)
-            load(in, payload, refusal);
-        else if (!host_)
+        RequestFields fields;
+        if (row) row->decode(in, fields);
+        if (!row)
+            refusal = "unknown request " + std::to_string(static_cast<int>(request));
+        else if (!in.ok() || (!fields.too_many && !in.at_end()))
+            refusal = std::string("malformed ") + row->name + " request";
+        else if (request != Request::load && !far_.host)
             refusal = "no module loaded";
         else
-            quit = run(request, in, payload, refusal);
-        if (refusal.empty() && (!in.ok() || !in.at_end()))
-            refusal = std::string("malformed ") + request_name(request) + " request";
-        return send(payload, refusal) && !quit;
+            run(*row, fields, payload, refusal);
+        return send(payload, refusal) && !far_.quit;
     }
 
 private:
-    void load(Reader& in, Writer& payload, std::string& refusal) {
-        const std::string path = in.text();
-        const bool trace = in.u8() != 0;
-        host_ = std::make_unique<PanelHost>(HostOptions{.trace = trace});
-        g_trace = &host_->trace();
-        trace_sent_ = faults_sent_ = 0;
-        Diagnostics loading;
-        if (!host_->load_module(path, loading)) {
-            refusal = joined_errors(loading);
+    void run(const RequestRow& row, const RequestFields& fields, Writer& payload, std::string& refusal) {
+        if (row.id == Request::frame) {
+            if (far_.fault == "crash") crash_on_purpose();
+            if (far_.fault == "hang") std::this_thread::sleep_for(std::chrono::hours(1));
+            if (far_.fault == "exit") std::_Exit(3);  // the pipe breaks mid-request
+        }
+        if (row.id == Request::load) {
             g_trace = nullptr;
-            host_.reset();
-            return;
+            trace_sent_ = faults_sent_ = 0;
         }
-        const std::vector<GaugeHeader*> gauges = host_->gauges();
-        payload.u32(static_cast<uint32_t>(gauges.size()));
-        for (const GaugeHeader* gauge : gauges) payload.text(gauge->name ? gauge->name : "");
-    }
-
-    void all_snapshots(Writer& payload) {
-        payload.u32(static_cast<uint32_t>(host_->placements().size()));
-        for (const auto& p : host_->placements()) write_snapshot(payload, *p);
-    }
-
-    // Runs a request on the loaded module; true for quit.
-    bool run(Request request, Reader& in, Writer& payload, std::string& refusal) {
-        switch (request) {
-            case Request::place: {
-                const std::string name = in.text();
-                const std::optional<std::string> parameters = in.optional_text();
-                const int32_t window = in.i32();
-                Diagnostics placing;
-                const int id = host_->place(name, parameters, placing, window);
-                refusal = joined_errors(placing);
-                if (id >= 0) {
-                    const Placement& placed = *host_->placement(id);
-                    write_snapshot(payload, placed);
-                    write_mouse_rects(payload, *placed.gauge);
-                }
-                break;
-            }
-            case Request::remove: host_->remove(in.i32()); break;
-            case Request::frame:
-                if (fault_ == "crash") crash_on_purpose();
-                if (fault_ == "hang") std::this_thread::sleep_for(std::chrono::hours(1));
-                if (fault_ == "exit") std::_Exit(3);  // the pipe breaks mid-request
-                host_->frame_all();
-                all_snapshots(payload);
-                break;
-            case Request::click: {
-                const int32_t id = in.i32(), x = in.i32(), y = in.i32();
-                payload.u8(host_->click(id, x, y) ? 1 : 0);
-                all_snapshots(payload);
-                break;
-            }
-            case Request::advance: host_->aircraft().advance(in.f64()); break;
-            case Request::set_var: {
-                const uint32_t token = in.u32();
-                payload.u8(host_->aircraft().vars().set(token, in.f64()) ? 1 : 0);
-                break;
-            }
-            case Request::var: payload.f64(host_->aircraft().vars().number(in.u32())); break;
-            case Request::event: {
-                const uint32_t id = in.u32();
-                payload.u8(host_->host_event(id, in.u32()) ? 1 : 0);
-                break;
-            }
-            case Request::declare_window: {
-                const int32_t ident = in.i32();
-                host_->aircraft().declare_window(ident, in.u8() != 0);
-                break;
-            }
-            case Request::window_open: payload.u8(host_->aircraft().window_open(in.i32()) ? 1 : 0); break;
-            case Request::declarations: payload.text(declarations_(*host_)); break;
-            case Request::vars: {
-                const uint32_t count = in.u32();
-                if (count > MAX_QUERY_ITEMS) {
-                    refusal = "more than " + std::to_string(MAX_QUERY_ITEMS) + " variables asked for at once";
-                    break;
-                }
-                payload.u32(count);
-                for (uint32_t i = 0; i < count && in.ok(); ++i) payload.f64(host_->aircraft().vars().number(in.u32()));
-                break;
-            }
-            case Request::windows_open: {
-                const uint32_t count = in.u32();
-                if (count > MAX_QUERY_ITEMS) {
-                    refusal = "more than " + std::to_string(MAX_QUERY_ITEMS) + " windows asked for at once";
-                    break;
-                }
-                payload.u32(count);
-                for (uint32_t i = 0; i < count && in.ok(); ++i)
-                    payload.u8(host_->aircraft().window_open(in.i32()) ? 1 : 0);
-                break;
-            }
-            case Request::clock: payload.f64(host_->aircraft().time_s()); break;
-            case Request::quit: return true;
-            case Request::load: break;
-            default: refusal = "unknown request " + std::to_string(static_cast<int>(request)); break;
-        }
-        return false;
+        row.handle(far_, fields, payload, refusal);
+        g_trace = far_.host ? &far_.host->trace() : nullptr;
     }
 
     bool send(const Writer& payload, const std::string& refusal) {
         Writer reply;
         reply.u8(static_cast<uint8_t>(refusal.empty() ? Status::ok : Status::refused));
         const std::vector<std::string> none;
-        const auto& faults = host_ ? host_->errors() : none;
+        const auto& faults = far_.host ? far_.host->errors() : none;
         write_trace_entries(reply);
         reply.u32(static_cast<uint32_t>(faults.size() - faults_sent_));
         for (; faults_sent_ < faults.size(); ++faults_sent_) reply.text(faults[faults_sent_]);
@@ -293,14 +201,15 @@ private:
                 entries.u8(play.ok ? 1 : 0);
             }
         };
-        const size_t records = host_ ? host_->trace().size() : 0;
+        PanelHost* host = far_.host.get();
+        const size_t records = host ? host->trace().size() : 0;
         for (; trace_sent_ < records; ++trace_sent_) {
             write_plays_before(trace_sent_);
-            const TraceRecord& record = host_->trace().record(trace_sent_);
+            const TraceRecord& record = host->trace().record(trace_sent_);
             if (std::strcmp(record.op, "sound") == 0) continue;
             entries.u8(static_cast<uint8_t>(Entry::trace_line))
-                .text(std::string(host_->trace().text_field(trace_sent_, "gauge")))
-                .text(host_->trace().line(trace_sent_));
+                .text(std::string(host->trace().text_field(trace_sent_, "gauge")))
+                .text(host->trace().line(trace_sent_));
             ++count;
         }
         write_plays_before(SIZE_MAX);
@@ -309,9 +218,7 @@ private:
     }
 
     int out_fd_;
-    DeclarationsWriter declarations_;
-    std::string fault_;
-    std::unique_ptr<PanelHost> host_;
+    FarSide far_;
     size_t trace_sent_ = 0, faults_sent_ = 0;
 };
 

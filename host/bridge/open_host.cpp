@@ -1,10 +1,14 @@
 // Choosing the host for a module file, and setting up the bridge to Wine.
 #include "host/bridge/open_host.h"
 
+#include <signal.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <memory>
 
+#include "host/base/numbers.h"
 #include "host/bridge/pe_resources.h"
 #include "host/bridge/wine_setup.h"
 
@@ -30,10 +34,25 @@ bool wine_bridge_options(const std::string& gau_path, RemoteOptions& options, st
     pe_resource_reader(gau_path, options, no_resources);
     options.command = wine_bridge_command(setup);
     options.module_path = windows_path(gau_path);
-    options.after_stop = [setup] { wait_for_wineserver(setup); };
+    // The prefix's wineserver is watched: one that is killed leaves the Wine side unable
+    // to serve, and its Wine processes running for good. It is ended with the command,
+    // not waited out.
+    auto server = std::make_shared<pid_t>(0);
+    const auto gone = [server] { return *server > 0 && kill(*server, 0) != 0; };
+    options.after_start = [setup, server] { *server = find_wineserver(setup); };
+    options.check = [setup, gone] {
+        return gone() ? "Wine's wineserver for " + setup.wine_dir + "/prefix ended (was it killed?)" : std::string();
+    };
+    options.after_stop = [setup, gone] {
+        if (gone())
+            end_prefix_processes(setup);
+        else
+            end_wineserver(setup);
+    };
     const char* timeout = std::getenv("TARVOLEN_BRIDGE_TIMEOUT");
     if (timeout && *timeout) {
-        const double seconds = std::atof(timeout);
+        const Parsed<double> number = parse_number(timeout);
+        const double seconds = number.ok() ? number.value : 0.0;
         if (!(seconds > 0 && seconds < 3600)) return error = "TARVOLEN_BRIDGE_TIMEOUT needs seconds (0 to 3600)", false;
         options.request_timeout_ms = static_cast<int>(std::lround(seconds * 1000));
     }

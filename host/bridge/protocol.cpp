@@ -2,7 +2,9 @@
 #include "host/bridge/protocol.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <span>
 
 namespace bridge {
 
@@ -13,152 +15,155 @@ namespace {
 constexpr uint32_t kMaxElements = 4096;
 constexpr uint32_t kMaxPoints = 1024;
 
-void write_header(Writer& out, const ElementHeader& e) {
-    out.u32(e.kind).u32(e.bitmap_id).i32(e.x).i32(e.y).i32(e.pivot_x).i32(e.pivot_y).u32(e.image_flags);
+// Each element kind's fields as they travel, in order, described once for the writer
+// and the reader: where the field lies in the record and how it is sent. The records
+// are packed, so fields are copied in and out by bytes, never through a reference.
+enum class Wire {
+    u32,
+    i32,
+    f64,
+    f32,   // a float, sent as a double
+    font,  // the 32-byte font name, sent as text up to its first NUL
+};
+
+struct Field {
+    Wire wire;
+    size_t offset;
+};
+
+#define TARVOLEN_FIELD(wire, record, field) \
+    Field { Wire::wire, offsetof(record, field) }
+
+// The header, first in every element.
+constexpr Field kHeaderFields[] = {
+    TARVOLEN_FIELD(u32, ElementHeader, kind),        TARVOLEN_FIELD(u32, ElementHeader, bitmap_id),
+    TARVOLEN_FIELD(i32, ElementHeader, x),           TARVOLEN_FIELD(i32, ElementHeader, y),
+    TARVOLEN_FIELD(i32, ElementHeader, pivot_x),     TARVOLEN_FIELD(i32, ElementHeader, pivot_y),
+    TARVOLEN_FIELD(u32, ElementHeader, image_flags),
+};
+// A needle's nonlinearity points follow its fields (a count, then x, y, value each).
+constexpr Field kNeedleFields[] = {TARVOLEN_FIELD(u32, Needle, source.token)};
+constexpr Field kStringFields[] = {
+    TARVOLEN_FIELD(u32, StringElement, sources[0].token),
+    TARVOLEN_FIELD(u32, StringElement, sources[1].token),
+    TARVOLEN_FIELD(u32, StringElement, sources[2].token),
+    TARVOLEN_FIELD(i32, StringElement, box_w),
+    TARVOLEN_FIELD(i32, StringElement, box_h),
+    TARVOLEN_FIELD(u32, StringElement, text_colour),
+    TARVOLEN_FIELD(u32, StringElement, back_colour),
+    TARVOLEN_FIELD(u32, StringElement, highlight_colour),
+    TARVOLEN_FIELD(font, StringElement, font_name),
+    TARVOLEN_FIELD(u32, StringElement, font_weight),
+    TARVOLEN_FIELD(u32, StringElement, font_charset),
+    TARVOLEN_FIELD(u32, StringElement, draw_flags),
+    TARVOLEN_FIELD(u32, StringElement, char_count),
+};
+constexpr Field kIconFields[] = {
+    TARVOLEN_FIELD(u32, Icon, source.token), TARVOLEN_FIELD(u32, Icon, switch_mode), TARVOLEN_FIELD(f64, Icon, scale),
+    TARVOLEN_FIELD(i32, Icon, offset),       TARVOLEN_FIELD(u32, Icon, pictures),
+};
+constexpr Field kMovingImageFields[] = {
+    TARVOLEN_FIELD(u32, MovingImage, source_x.token), TARVOLEN_FIELD(f64, MovingImage, min_x),
+    TARVOLEN_FIELD(f64, MovingImage, max_x),          TARVOLEN_FIELD(u32, MovingImage, source_y.token),
+    TARVOLEN_FIELD(f64, MovingImage, min_y),          TARVOLEN_FIELD(f64, MovingImage, max_y),
+};
+constexpr Field kSpriteFields[] = {
+    TARVOLEN_FIELD(u32, Sprite, source_x.token),     TARVOLEN_FIELD(f64, Sprite, scale_x),
+    TARVOLEN_FIELD(u32, Sprite, source_y.token),     TARVOLEN_FIELD(f64, Sprite, scale_y),
+    TARVOLEN_FIELD(u32, Sprite, source_angle.token), TARVOLEN_FIELD(f64, Sprite, scale_angle),
+    TARVOLEN_FIELD(f32, Sprite, texture_scale_x),    TARVOLEN_FIELD(f32, Sprite, texture_scale_y),
+};
+
+#undef TARVOLEN_FIELD
+
+// The fields of a kind after the header (none for a static image or a kind unknown).
+std::span<const Field> kind_fields(uint32_t kind) {
+    switch (kind) {
+        case ELEMENT_NEEDLE: return kNeedleFields;
+        case ELEMENT_STRING: return kStringFields;
+        case ELEMENT_ICON: return kIconFields;
+        case ELEMENT_MOVING_IMAGE: return kMovingImageFields;
+        case ELEMENT_SPRITE: return kSpriteFields;
+        default: return {};
+    }
 }
 
-void read_header(Reader& in, ElementHeader& e) {
-    e.kind = in.u32();
-    e.bitmap_id = in.u32();
-    e.x = in.i32();
-    e.y = in.i32();
-    e.pivot_x = in.i32();
-    e.pivot_y = in.i32();
-    e.image_flags = in.u32();
+constexpr size_t kFontBytes = sizeof StringElement::font_name;
+
+template <class T>
+T field_value(const void* record, const Field& field) {
+    T value;
+    std::memcpy(&value, static_cast<const char*>(record) + field.offset, sizeof value);
+    return value;
 }
+
+template <class T>
+void set_field(void* record, const Field& field, T value) {
+    std::memcpy(static_cast<char*>(record) + field.offset, &value, sizeof value);
+}
+
+void write_fields(Writer& out, const void* record, std::span<const Field> fields) {
+    for (const Field& field : fields) {
+        switch (field.wire) {
+            case Wire::u32: out.u32(field_value<uint32_t>(record, field)); break;
+            case Wire::i32: out.i32(field_value<int32_t>(record, field)); break;
+            case Wire::f64: out.f64(field_value<double>(record, field)); break;
+            case Wire::f32: out.f64(static_cast<double>(field_value<float>(record, field))); break;
+            case Wire::font: {
+                const char* name = static_cast<const char*>(record) + field.offset;
+                out.text(std::string(name, strnlen(name, kFontBytes)));
+                break;
+            }
+        }
+    }
+}
+
+void read_fields(Reader& in, void* record, std::span<const Field> fields) {
+    for (const Field& field : fields) {
+        switch (field.wire) {
+            case Wire::u32: set_field(record, field, in.u32()); break;
+            case Wire::i32: set_field(record, field, in.i32()); break;
+            case Wire::f64: set_field(record, field, in.f64()); break;
+            case Wire::f32: set_field(record, field, static_cast<float>(in.f64())); break;
+            case Wire::font: {
+                const std::string font = in.text();
+                std::memcpy(static_cast<char*>(record) + field.offset, font.data(), std::min(font.size(), kFontBytes));
+                break;
+            }
+        }
+    }
+}
+
+void write_header(Writer& out, const ElementHeader& e) { write_fields(out, &e, kHeaderFields); }
+
+void read_header(Reader& in, ElementHeader& e) { read_fields(in, &e, kHeaderFields); }
 
 void write_kind(Writer& out, const ElementHeader& e) {
-    switch (e.kind) {
-        case ELEMENT_NEEDLE: {
-            const auto& n = reinterpret_cast<const Needle&>(e);
-            const uint32_t count = n.points ? std::min(n.point_count, kMaxPoints) : 0;
-            out.u32(n.source.token).u32(count);
-            for (uint32_t i = 0; i < count; ++i) out.i32(n.points[i].x).i32(n.points[i].y).f64(n.points[i].value);
-            break;
-        }
-        case ELEMENT_STRING: {
-            const auto& s = reinterpret_cast<const StringElement&>(e);
-            for (const ModuleVar& var : s.sources) out.u32(var.token);
-            out.i32(s.box_w).i32(s.box_h).u32(s.text_colour).u32(s.back_colour).u32(s.highlight_colour);
-            out.text(std::string(s.font_name, strnlen(s.font_name, sizeof s.font_name)));
-            out.u32(s.font_weight).u32(s.font_charset).u32(s.draw_flags).u32(s.char_count);
-            break;
-        }
-        case ELEMENT_ICON: {
-            const auto& i = reinterpret_cast<const Icon&>(e);
-            out.u32(i.source.token).u32(i.switch_mode).f64(i.scale).i32(i.offset).u32(i.pictures);
-            break;
-        }
-        case ELEMENT_MOVING_IMAGE: {
-            const auto& m = reinterpret_cast<const MovingImage&>(e);
-            out.u32(m.source_x.token).f64(m.min_x).f64(m.max_x).u32(m.source_y.token).f64(m.min_y).f64(m.max_y);
-            break;
-        }
-        case ELEMENT_SPRITE: {
-            const auto& s = reinterpret_cast<const Sprite&>(e);
-            out.u32(s.source_x.token).f64(s.scale_x).u32(s.source_y.token).f64(s.scale_y);
-            out.u32(s.source_angle.token)
-                .f64(s.scale_angle)
-                .f64(static_cast<double>(s.texture_scale_x))
-                .f64(static_cast<double>(s.texture_scale_y));
-            break;
-        }
-        default: break;
-    }
+    write_fields(out, &e, kind_fields(e.kind));
+    if (e.kind != ELEMENT_NEEDLE) return;
+    const auto& n = reinterpret_cast<const Needle&>(e);
+    const uint32_t count = n.points ? std::min(n.point_count, kMaxPoints) : 0;
+    out.u32(count);
+    for (uint32_t i = 0; i < count; ++i) out.i32(n.points[i].x).i32(n.points[i].y).f64(n.points[i].value);
 }
 
 bool read_kind(Reader& in, ElementRecord& record, std::vector<NonlinearityPoint>& points) {
-    switch (record.header.kind) {
-        case ELEMENT_NEEDLE: {
-            Needle& n = record.needle;
-            n.source.token = in.u32();
-            const uint32_t count = in.u32();
-            if (count > kMaxPoints) return false;
-            points.resize(count);
-            for (NonlinearityPoint& point : points) {
-                point.x = in.i32();
-                point.y = in.i32();
-                point.value = in.f64();
-            }
-            n.points = points.empty() ? nullptr : points.data();
-            n.point_count = count;
-            break;
-        }
-        case ELEMENT_STRING: {
-            StringElement& s = record.string;
-            for (ModuleVar& var : s.sources) var.token = in.u32();
-            s.box_w = in.i32();
-            s.box_h = in.i32();
-            s.text_colour = in.u32();
-            s.back_colour = in.u32();
-            s.highlight_colour = in.u32();
-            const std::string font = in.text();
-            std::memcpy(s.font_name, font.data(), std::min(font.size(), sizeof s.font_name));
-            s.font_weight = in.u32();
-            s.font_charset = in.u32();
-            s.draw_flags = in.u32();
-            s.char_count = in.u32();
-            break;
-        }
-        case ELEMENT_ICON: {
-            Icon& i = record.icon;
-            i.source.token = in.u32();
-            i.switch_mode = in.u32();
-            i.scale = in.f64();
-            i.offset = in.i32();
-            i.pictures = in.u32();
-            break;
-        }
-        case ELEMENT_MOVING_IMAGE: {
-            MovingImage& m = record.moving;
-            m.source_x.token = in.u32();
-            m.min_x = in.f64();
-            m.max_x = in.f64();
-            m.source_y.token = in.u32();
-            m.min_y = in.f64();
-            m.max_y = in.f64();
-            break;
-        }
-        case ELEMENT_SPRITE: {
-            Sprite& s = record.sprite;
-            s.source_x.token = in.u32();
-            s.scale_x = in.f64();
-            s.source_y.token = in.u32();
-            s.scale_y = in.f64();
-            s.source_angle.token = in.u32();
-            s.scale_angle = in.f64();
-            s.texture_scale_x = static_cast<float>(in.f64());
-            s.texture_scale_y = static_cast<float>(in.f64());
-            break;
-        }
-        default: break;
+    read_fields(in, &record, kind_fields(record.header.kind));
+    if (record.header.kind != ELEMENT_NEEDLE) return in.ok();
+    const uint32_t count = in.u32();
+    if (count > kMaxPoints) return false;
+    points.resize(count);
+    for (NonlinearityPoint& point : points) {
+        point.x = in.i32();
+        point.y = in.i32();
+        point.value = in.f64();
     }
+    record.needle.points = points.empty() ? nullptr : points.data();
+    record.needle.point_count = count;
     return in.ok();
 }
 
 }  // namespace
-
-const char* request_name(Request request) {
-    switch (request) {
-        case Request::load: return "load";
-        case Request::place: return "place";
-        case Request::remove: return "remove";
-        case Request::frame: return "frame";
-        case Request::click: return "click";
-        case Request::advance: return "advance";
-        case Request::set_var: return "set";
-        case Request::var: return "var";
-        case Request::event: return "event";
-        case Request::declare_window: return "declare_window";
-        case Request::window_open: return "window_open";
-        case Request::declarations: return "declarations";
-        case Request::quit: return "quit";
-        case Request::vars: return "vars";
-        case Request::windows_open: return "windows_open";
-        case Request::clock: return "clock";
-    }
-    return "unknown request";
-}
 
 Writer& Writer::u8(uint8_t v) {
     bytes_.push_back(v);

@@ -3,23 +3,7 @@
 // kind byte and its fields) or one reply. Numbers are little-endian, doubles travel as
 // their 8 bytes (values come back exactly), texts as a length and their bytes.
 //
-//   request          fields                                   reply payload
-//   load             module path (a Windows path), trace on   gauge names
-//   place            name, parameters?, window                placement snapshot, click areas
-//   remove           id                                       -
-//   frame            -                                        every placement's snapshot
-//   click            id, x, y                                 hit, every placement's snapshot
-//   advance          seconds                                  -
-//   set_var          token, value                             known
-//   var              token                                    value
-//   event            id, value                                known
-//   declare_window   ident, open                              -
-//   window_open      ident                                    open
-//   declarations     -                                        the declarations JSON
-//   quit             -                                        -
-//   vars             count, tokens                            count, values
-//   windows_open     count, idents                            count, open flags
-//   clock            -                                        seconds advanced
+// The requests, their fields and their answers are listed in requests.h.
 //
 // Every reply starts with its status (ok, refused with a reason, or crashed: the module
 // took the Wine side down, with the exception code), then the trace lines (each with the
@@ -37,27 +21,6 @@
 #include "host/core/panel_host.h"
 
 namespace bridge {
-
-enum class Request : uint8_t {
-    load = 1,
-    place,
-    remove,
-    frame,
-    click,
-    advance,
-    set_var,
-    var,
-    event,
-    declare_window,
-    window_open,
-    declarations,
-    quit,
-    vars,
-    windows_open,
-    clock,
-};
-// The request's name in messages ("during frame").
-const char* request_name(Request request);
 
 enum class Status : uint8_t { ok = 0x80, refused = 0x81, crashed = 0x82 };
 
@@ -79,6 +42,7 @@ public:
     Writer& text(const std::string& v);
     Writer& optional_text(const std::optional<std::string>& v);
     Writer& append(const Writer& other);
+    const std::vector<uint8_t>& bytes() const { return bytes_; }
     // The frame: its length, then the bytes written.
     std::vector<uint8_t> frame() const;
 

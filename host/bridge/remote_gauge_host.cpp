@@ -2,10 +2,12 @@
 #include "host/bridge/remote_gauge_host.h"
 
 #include <cstdio>
+#include <ostream>
 #include <utility>
 
 using bridge::Reader;
 using bridge::Request;
+using bridge::RequestFields;
 using bridge::Status;
 using bridge::Writer;
 
@@ -13,6 +15,13 @@ namespace {
 
 constexpr int kQuitMs = 3000;   // a far side told to quit ends within this
 constexpr int kBrokenMs = 100;  // one that crashed or hangs is not waited for
+constexpr size_t kMostAdvancesHeld = 256;
+
+// Requests that cannot change which windows are open or the clock.
+bool keeps_windows_and_clock(Request request) {
+    return request == Request::var || request == Request::vars || request == Request::declarations ||
+           request == Request::windows_open || request == Request::clock || request == Request::quit;
+}
 
 std::string crash_text(uint8_t code_kind, uint32_t code) {
     char text[48];
@@ -40,12 +49,14 @@ std::unique_ptr<RemoteGaugeHost> RemoteGaugeHost::start(RemoteOptions options, D
         return nullptr;
     }
     Reply reply;
-    Writer fields;
-    fields.text(host->options_.module_path).u8(host->options_.trace ? 1 : 0);
+    RequestFields fields;
+    fields.text = host->options_.module_path;
+    fields.flag = host->options_.trace;
     if (!host->call(Request::load, fields, reply, host->options_.start_timeout_ms)) {
         diagnostics.error(host->broken_.empty() ? reply.refusal : host->broken_);
         return nullptr;
     }
+    if (host->options_.after_start) host->options_.after_start();
     const uint32_t count = reply.payload->u32();
     for (uint32_t i = 0; i < count && reply.payload->ok(); ++i) host->names_.push_back(reply.payload->text());
     if (!reply.payload->ok()) {
@@ -58,7 +69,7 @@ std::unique_ptr<RemoteGaugeHost> RemoteGaugeHost::start(RemoteOptions options, D
 RemoteGaugeHost::~RemoteGaugeHost() {
     if (broken_.empty()) {
         Reply reply;
-        call(Request::quit, Writer(), reply, kQuitMs);
+        call(Request::quit, reply, kQuitMs);
     }
     stop(kQuitMs);
 }
@@ -75,20 +86,46 @@ void RemoteGaugeHost::fail(const std::string& what) {
     stop(kBrokenMs);
 }
 
-bool RemoteGaugeHost::call(Request request, const Writer& fields, Reply& reply, int timeout_ms) {
+bool RemoteGaugeHost::still_serving() {
+    if (broken_.empty() && options_.check) {
+        const std::string unable = options_.check();
+        if (!unable.empty()) fail(unable);
+    }
+    return broken_.empty();
+}
+
+bool RemoteGaugeHost::send_advances() {
+    if (advances_.empty()) return true;
+    RequestFields fields;
+    fields.advances.swap(advances_);
+    Reply reply;
+    return call(Request::advance, fields, reply);
+}
+
+bool RemoteGaugeHost::call(Request request, const RequestFields& fields, Reply& reply, int timeout_ms) {
     if (!broken_.empty()) return false;
-    const std::string during = std::string(" during ") + bridge::request_name(request);
+    // Advances wait for the frame that comes with them; any other request runs after them.
+    if (request != Request::frame && request != Request::advance && !send_advances()) return false;
+    const bridge::RequestRow& row = *bridge::find_request(request);
+    const auto during = [&row] { return std::string(" during ") + row.name; };
+    if (options_.check) {
+        const std::string unable = options_.check();
+        if (!unable.empty()) return fail(unable + during()), false;
+    }
+    if (!keeps_windows_and_clock(request)) windows_known_ = clock_known_ = false;
     Writer message;
-    message.u8(static_cast<uint8_t>(request)).append(fields);
+    message.u8(static_cast<uint8_t>(request));
+    row.encode(message, fields);
     std::string error;
-    if (!process_.send(message.frame(), error)) return fail(error + during), false;
+    ++requests_;
+    if (!process_.send(message.frame(), error)) return fail(error + during()), false;
     if (!process_.receive(reply.bytes, timeout_ms > 0 ? timeout_ms : options_.request_timeout_ms, error))
-        return fail(error + during), false;
+        return fail(error + during()), false;
     reply.payload = std::make_unique<Reader>(reply.bytes);
     Reader& in = *reply.payload;
     const auto status = static_cast<Status>(in.u8());
     if (!read_entries(in)) {
-        fail(options_.command.description + " sent a malformed reply" + during);
+        fail(options_.command.description + " sent a malformed reply" + during());
         return false;
     }
     const uint32_t faults = in.u32();
@@ -103,7 +140,7 @@ bool RemoteGaugeHost::call(Request request, const Writer& fields, Reply& reply, 
     }
     if (status == Status::refused) reply.refusal = in.text();
     if (!in.ok() || (status != Status::ok && status != Status::refused)) {
-        fail(options_.command.description + " sent a malformed reply" + during);
+        fail(options_.command.description + " sent a malformed reply" + during());
         return false;
     }
     return status == Status::ok;
@@ -146,14 +183,16 @@ void RemoteGaugeHost::read_snapshots(Reader& in, uint32_t count) {
 
 std::string RemoteGaugeHost::declarations() {
     Reply reply;
-    if (!call(Request::declarations, Writer(), reply)) return {};
+    if (!call(Request::declarations, reply)) return {};
     return reply.payload->text();
 }
 
 int RemoteGaugeHost::place(const std::string& name, const std::optional<std::string>& parameters,
                            Diagnostics& diagnostics, int32_t window) {
-    Writer fields;
-    fields.text(name).optional_text(parameters).i32(window);
+    RequestFields fields;
+    fields.text = name;
+    fields.parameters = parameters;
+    fields.id = window;
     Reply reply;
     if (!call(Request::place, fields, reply)) {
         diagnostics.error(broken_.empty() ? reply.refusal : broken_);
@@ -184,8 +223,8 @@ int RemoteGaugeHost::place(const std::string& name, const std::optional<std::str
 }
 
 void RemoteGaugeHost::remove(int id) {
-    Writer fields;
-    fields.i32(id);
+    RequestFields fields;
+    fields.id = id;
     Reply reply;
     call(Request::remove, fields, reply);
     for (auto it = placements_.begin(); it != placements_.end(); ++it) {
@@ -197,13 +236,25 @@ void RemoteGaugeHost::remove(int id) {
 }
 
 void RemoteGaugeHost::frame_all() {
+    RequestFields fields;
+    fields.advances.swap(advances_);
+    fields.idents = window_idents_;
     Reply reply;
-    if (call(Request::frame, Writer(), reply)) read_snapshots(*reply.payload, reply.payload->u32());
+    if (!call(Request::frame, fields, reply)) return;
+    Reader& in = *reply.payload;
+    read_snapshots(in, in.u32());
+    windows_open_.assign(window_idents_.size(), false);
+    for (size_t i = 0; i < window_idents_.size(); ++i) windows_open_[i] = in.u8() != 0;
+    clock_s_ = in.f64();
+    if (!in.ok()) return fail(options_.command.description + " sent a malformed answer to frame");
+    windows_known_ = clock_known_ = broken_.empty();
 }
 
 bool RemoteGaugeHost::click(int id, int x, int y) {
-    Writer fields;
-    fields.i32(id).i32(x).i32(y);
+    RequestFields fields;
+    fields.id = id;
+    fields.x = x;
+    fields.y = y;
     Reply reply;
     if (!call(Request::click, fields, reply)) return false;
     const bool hit = reply.payload->u8() != 0;
@@ -218,58 +269,67 @@ Placement* RemoteGaugeHost::placement(int id) {
 }
 
 void RemoteGaugeHost::advance(double dt_s) {
-    Writer fields;
-    fields.f64(dt_s);
-    Reply reply;
-    call(Request::advance, fields, reply);
+    if (!broken_.empty()) return;
+    windows_known_ = clock_known_ = false;
+    advances_.push_back(dt_s);
+    if (advances_.size() >= kMostAdvancesHeld) send_advances();
 }
 
 bool RemoteGaugeHost::set_var(uint32_t token, double value) {
-    Writer fields;
-    fields.u32(token).f64(value);
+    RequestFields fields;
+    fields.token = token;
+    fields.value = value;
     Reply reply;
     return call(Request::set_var, fields, reply) && reply.payload->u8() != 0;
 }
 
 double RemoteGaugeHost::var_number(uint32_t token) {
-    Writer fields;
-    fields.u32(token);
+    RequestFields fields;
+    fields.token = token;
     Reply reply;
     return call(Request::var, fields, reply) ? reply.payload->f64() : 0.0;
 }
 
 bool RemoteGaugeHost::host_event(uint32_t event_id, uint32_t value) {
-    Writer fields;
-    fields.u32(event_id).u32(value);
+    RequestFields fields;
+    fields.token = event_id;
+    fields.word = value;
     Reply reply;
     return call(Request::event, fields, reply) && reply.payload->u8() != 0;
 }
 
 void RemoteGaugeHost::declare_window(int32_t ident, bool open) {
-    Writer fields;
-    fields.i32(ident).u8(open ? 1 : 0);
+    RequestFields fields;
+    fields.id = ident;
+    fields.flag = open;
     Reply reply;
     call(Request::declare_window, fields, reply);
 }
 
 bool RemoteGaugeHost::window_open(int32_t ident) {
-    Writer fields;
-    fields.i32(ident);
+    if (windows_known_ && advances_.empty() && still_serving())
+        for (size_t i = 0; i < window_idents_.size(); ++i)
+            if (window_idents_[i] == ident) return windows_open_[i];
+    RequestFields fields;
+    fields.id = ident;
     Reply reply;
     return call(Request::window_open, fields, reply) && reply.payload->u8() != 0;
 }
 
 double RemoteGaugeHost::time_s() {
+    if (clock_known_ && advances_.empty() && still_serving()) return clock_s_;
     Reply reply;
-    return call(Request::clock, Writer(), reply) ? reply.payload->f64() : 0.0;
+    if (!call(Request::clock, reply)) return 0.0;
+    clock_s_ = reply.payload->f64();
+    clock_known_ = reply.payload->ok();
+    return clock_s_;
 }
 
 std::vector<double> RemoteGaugeHost::var_numbers(const std::vector<uint32_t>& tokens) {
     if (tokens.size() > bridge::MAX_QUERY_ITEMS) return GaugeHost::var_numbers(tokens);
     std::vector<double> values(tokens.size(), 0.0);
-    Writer fields;
-    fields.u32(static_cast<uint32_t>(tokens.size()));
-    for (uint32_t token : tokens) fields.u32(token);
+    RequestFields fields;
+    fields.tokens = tokens;
     Reply reply;
     if (!call(Request::vars, fields, reply)) return values;
     if (reply.payload->u32() != tokens.size()) {
@@ -283,10 +343,10 @@ std::vector<double> RemoteGaugeHost::var_numbers(const std::vector<uint32_t>& to
 
 std::vector<bool> RemoteGaugeHost::windows_open(const std::vector<int32_t>& idents) {
     if (idents.size() > bridge::MAX_QUERY_ITEMS) return GaugeHost::windows_open(idents);
+    if (windows_known_ && advances_.empty() && idents == window_idents_ && still_serving()) return windows_open_;
     std::vector<bool> open(idents.size(), false);
-    Writer fields;
-    fields.u32(static_cast<uint32_t>(idents.size()));
-    for (int32_t ident : idents) fields.i32(ident);
+    RequestFields fields;
+    fields.idents = idents;
     Reply reply;
     if (!call(Request::windows_open, fields, reply)) return open;
     if (reply.payload->u32() != idents.size()) {
@@ -294,7 +354,14 @@ std::vector<bool> RemoteGaugeHost::windows_open(const std::vector<int32_t>& iden
         return open;
     }
     for (size_t i = 0; i < open.size(); ++i) open[i] = reply.payload->u8() != 0;
-    if (!reply.payload->ok()) fail(options_.command.description + " sent a malformed answer to windows_open");
+    if (!reply.payload->ok()) {
+        fail(options_.command.description + " sent a malformed answer to windows_open");
+        return open;
+    }
+    // The next frames bring these windows' flags with them.
+    window_idents_ = idents;
+    windows_open_ = open;
+    windows_known_ = true;
     return open;
 }
 
@@ -317,6 +384,11 @@ std::string RemoteGaugeHost::trace_text() {
 void RemoteGaugeHost::clear_trace() {
     trace_.clear();
     trace_gauges_.clear();
+}
+
+void RemoteGaugeHost::flush_trace(std::ostream& out) {
+    for (const auto& line : trace_) out.write(line.data(), static_cast<std::streamsize>(line.size())).put('\n');
+    clear_trace();
 }
 
 void RemoteGaugeHost::take_trace(TraceBatch& batch) {

@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "host/bridge/far_process.h"
-#include "host/bridge/protocol.h"
+#include "host/bridge/requests.h"
 #include "host/core/gauge_host.h"
 #include "host/core/host_platform.h"
 
@@ -25,7 +25,13 @@ struct RemoteOptions {
     int request_timeout_ms = 10000;
     // The module's resources, read on this side (from the PE file).
     std::function<bool(uint16_t id, const char* type, std::vector<uint8_t>& bytes)> resources;
-    // Runs once the far process has ended (Wine: wait for its wineserver).
+    // Runs once the module is loaded (Wine: find the prefix's wineserver).
+    std::function<void()> after_start;
+    // Why the far side cannot serve although its process runs (Wine: its wineserver
+    // ended), or empty; asked before every request.
+    std::function<std::string()> check;
+    // Runs once the far process has ended (Wine: wait for its wineserver, or end what
+    // is left of the prefix when the wineserver is gone).
     std::function<void()> after_stop;
 };
 
@@ -58,11 +64,15 @@ public:
     std::vector<std::string> errors() override;
     std::string trace_text() override;
     void clear_trace() override;
+    void flush_trace(std::ostream& out) override;
     void take_trace(TraceBatch& batch) override;
 
     // The module's sound plays so far, as the far side heard them. Each is also a trace
     // line {"op":"sound","call":"play",...}, as the portable build writes for a play.
     const std::vector<SoundPlay>& sound_plays() const { return plays_; }
+
+    // Requests sent so far (a served frame is one).
+    size_t requests() const { return requests_; }
 
     // Why the far side was stopped, or empty while it serves.
     const std::string& broken() const { return broken_; }
@@ -77,7 +87,15 @@ private:
         std::unique_ptr<bridge::Reader> payload;
         std::string refusal;
     };
-    bool call(bridge::Request request, const bridge::Writer& fields, Reply& reply, int timeout_ms = 0);
+    bool call(bridge::Request request, const bridge::RequestFields& fields, Reply& reply, int timeout_ms = 0);
+    bool call(bridge::Request request, Reply& reply, int timeout_ms = 0) {
+        return call(request, bridge::RequestFields{}, reply, timeout_ms);
+    }
+    // False once the far side is stopped, or when its check finds it cannot serve (it
+    // is stopped then), between requests.
+    bool still_serving();
+    // Sends the advances not sent yet (they go with the next frame when one comes next).
+    bool send_advances();
     void fail(const std::string& what);
     void read_snapshots(bridge::Reader& in, uint32_t count);
     bool read_entries(bridge::Reader& in);
@@ -93,4 +111,12 @@ private:
     std::vector<std::string> faults_;
     std::vector<SoundPlay> plays_;
     std::string broken_;
+    // What the last frame's answer brought besides the states: the clock, and the open
+    // flags of the windows last asked for, good until a request that may change them.
+    std::vector<double> advances_;  // advances not sent yet
+    std::vector<int32_t> window_idents_;
+    std::vector<bool> windows_open_;
+    double clock_s_ = 0.0;
+    bool windows_known_ = false, clock_known_ = false;
+    size_t requests_ = 0;
 };

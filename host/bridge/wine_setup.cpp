@@ -4,11 +4,17 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -119,6 +125,96 @@ FarCommand wine_bridge_command(const WineSetup& setup) {
 
 void wait_for_wineserver(const WineSetup& setup) { run_helper(setup, {"wineserver", "-w"}, kServerEndMs); }
 
+pid_t find_wineserver(const WineSetup& setup) {
+    struct stat prefix {};
+    if (stat((setup.wine_dir + "/prefix").c_str(), &prefix) != 0) return 0;
+    // The server of a prefix works in a folder named after the prefix's device and inode
+    // (under /tmp, where depends on the build of Wine).
+    char folder[64];
+    std::snprintf(folder, sizeof folder, "server-%llx-%llx", static_cast<unsigned long long>(prefix.st_dev),
+                  static_cast<unsigned long long>(prefix.st_ino));
+    std::error_code code;
+    for (fs::directory_iterator it("/proc", code), end; !code && it != end; it.increment(code)) {
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::error_code unreadable;
+        const fs::path exe = fs::read_symlink(it->path() / "exe", unreadable);
+        if (unreadable || exe.filename().string().rfind("wineserver", 0) != 0) continue;
+        if (fs::read_symlink(it->path() / "cwd", unreadable).filename() == folder)
+            return static_cast<pid_t>(std::stol(name));
+    }
+    return 0;
+}
+
+namespace {
+
+struct WineProcess {
+    pid_t pid;
+    std::string program;  // its first argument: "C:\\windows\\system32\\services.exe", "/usr/lib/wine/wineserver32"
+};
+
+// Wine's programs (wine, wine-preloader, wineserver) of this user running in the prefix
+// (their WINEPREFIX is it), this process aside.
+std::vector<WineProcess> prefix_processes(const WineSetup& setup) {
+    const std::string wanted = "WINEPREFIX=" + setup.wine_dir + "/prefix";
+    std::vector<WineProcess> found;
+    std::error_code code;
+    for (fs::directory_iterator it("/proc", code), end; !code && it != end; it.increment(code)) {
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const auto pid = static_cast<pid_t>(std::stol(name));
+        if (pid == getpid()) continue;
+        // Not a shell or a test that has the prefix in its environment.
+        std::error_code unreadable;
+        const fs::path exe = fs::read_symlink(it->path() / "exe", unreadable);
+        if (unreadable || exe.filename().string().rfind("wine", 0) != 0) continue;
+        std::ifstream environ_file(it->path() / "environ", std::ios::binary);
+        const std::string environ_text((std::istreambuf_iterator<char>(environ_file)),
+                                       std::istreambuf_iterator<char>());
+        bool in_prefix = false;
+        for (size_t start = 0; start < environ_text.size() && !in_prefix;) {
+            const size_t stop = std::min(environ_text.find('\0', start), environ_text.size());
+            in_prefix = environ_text.compare(start, stop - start, wanted) == 0;
+            start = stop + 1;
+        }
+        if (!in_prefix) continue;
+        std::ifstream cmdline(it->path() / "cmdline", std::ios::binary);
+        std::string program;
+        std::getline(cmdline, program, '\0');
+        found.push_back({pid, program});
+    }
+    return found;
+}
+
+// The wineserver, and the services Wine starts for itself and ends with the server.
+bool wine_itself(const std::string& program) {
+    if (fs::path(program).filename().string().rfind("wineserver", 0) == 0) return true;
+    std::string windows_name = program.substr(program.find_last_of('\\') + 1);  // the whole when none
+    for (char& c : windows_name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* service :
+         {"services.exe", "winedevice.exe", "plugplay.exe", "svchost.exe", "rpcss.exe", "explorer.exe", "conhost.exe"})
+        if (windows_name == service) return true;
+    return false;
+}
+
+}  // namespace
+
+void end_wineserver(const WineSetup& setup) {
+    for (const WineProcess& process : prefix_processes(setup))
+        if (!wine_itself(process.program)) return wait_for_wineserver(setup);  // another command's Wine runs
+    // Killed outright: asked to end, the server saves the registry (most of a second)
+    // and its services linger on; our commands change nothing there worth keeping. The
+    // services do not end with a killed server, so they are ended after it.
+    if (const pid_t server = find_wineserver(setup); server > 0) kill(server, SIGKILL);
+    end_prefix_processes(setup);
+}
+
+int end_prefix_processes(const WineSetup& setup) {
+    int ended = 0;
+    for (const WineProcess& process : prefix_processes(setup))
+        if (kill(process.pid, SIGKILL) == 0) ++ended;
+    return ended;
+}
 std::string windows_path(const std::string& path) {
     std::string out = "Z:" + fs::absolute(path).lexically_normal().string();
     for (char& c : out)

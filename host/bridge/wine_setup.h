@@ -11,6 +11,8 @@
 //                   build folder (build/win32/host/panelhost.exe), else beside it
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 
 #include "host/bridge/far_process.h"
@@ -34,6 +36,16 @@ FarCommand wine_bridge_command(const WineSetup& setup);
 // Waits (bounded) for the prefix's wineserver to end after the last Wine process of
 // ours, so that nothing is left running when the command returns.
 void wait_for_wineserver(const WineSetup& setup);
+// Ends the prefix's wineserver and the services Wine started in it, at once instead of
+// after their linger (seconds), once the Wine process of ours has ended; where another
+// command's Wine process still runs in the prefix, waits (bounded) for the server to end
+// after it instead. The registry is not saved: the prefix is made once and only read.
+void end_wineserver(const WineSetup& setup);
+// The process id of the wineserver serving the prefix, or 0.
+pid_t find_wineserver(const WineSetup& setup);
+// After the prefix's wineserver has gone (killed, say), its Wine processes do not end by
+// themselves: kills every process of this user running in the prefix. How many.
+int end_prefix_processes(const WineSetup& setup);
 
 // The Windows name of a Linux path under Wine (drive Z: is the root).
 std::string windows_path(const std::string& path);

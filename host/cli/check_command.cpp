@@ -34,7 +34,7 @@ Diagnostics check_command(const CheckOptions& options) {
     };
     Diagnostics findings = check_panel(host, panel, read, sizes);
     // A module that faults (or a far side that ended) while placing is a finding too.
-    for (const std::string& fault : host.errors()) findings.error("module fault: " + fault);
+    report_module_faults(host, findings);
     return findings;
 }
 

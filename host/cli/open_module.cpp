@@ -53,8 +53,7 @@ OpenModule::OpenModule() = default;
 OpenModule::~OpenModule() = default;
 
 bool no_faults(GaugeHost& host, CommandContext& context) {
-    const std::vector<std::string> faults = host.errors();
-    for (const std::string& fault : faults) context.diagnostics.error("module fault: " + fault);
-    if (!faults.empty()) context.exit_code = EXIT_FAILED;
-    return faults.empty();
+    if (report_module_faults(host, context.diagnostics) == 0) return true;
+    context.exit_code = EXIT_FAILED;
+    return false;
 }

@@ -20,11 +20,7 @@ void next_frame(GaugeHost& host) {
 }
 
 // Adds the module's faults (and a far side's end) as errors; true when there are none.
-bool no_faults(GaugeHost& host, Diagnostics& diagnostics) {
-    const std::vector<std::string> faults = host.errors();
-    for (const auto& fault : faults) diagnostics.error("module fault: " + fault);
-    return faults.empty();
-}
+bool no_faults(GaugeHost& host, Diagnostics& diagnostics) { return report_module_faults(host, diagnostics) == 0; }
 
 // Sets, clicks (a frame after each, as a hand clicks between frames) and frames.
 bool drive(GaugeHost& host, const RenderOptions& options, Diagnostics& diagnostics) {

@@ -134,10 +134,7 @@ void run(const RunOptions& options, CommandContext& context) {
     hooks.output_dir = options.out_dir;
 #endif
     // The trace goes out as it grows, so a long flight holds no more than a frame of it.
-    hooks.flush = [&context](GaugeHost& running) {
-        context.out << running.trace_text();
-        running.clear_trace();
-    };
+    hooks.flush = [&context](GaugeHost& running) { running.flush_trace(context.out); };
     const Diagnostics result = run_scenario(host, text, options.scenario, hooks);
     hooks.flush(host);
     context.diagnostics.merge(result);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,6 +61,9 @@ public:
     virtual std::string trace_text() = 0;
     // Forgets the trace so far (a caller that has written it out).
     virtual void clear_trace() = 0;
+    // Writes the trace so far to out as it is made, one JSON object per line, and
+    // forgets it (a long run streams its trace a frame at a time).
+    virtual void flush_trace(std::ostream& out) = 0;
     // Moves the trace so far into batch (emptied first): the host's trace is left empty
     // and records into what batch held.
     virtual void take_trace(TraceBatch& batch) = 0;
@@ -79,6 +83,11 @@ size_t report_module_faults(GaugeHost& host, size_t& seen, Report&& report) {
     const size_t before = seen;
     for (; seen < faults.size(); ++seen) report("module fault: " + faults[seen]);
     return seen - before;
+}
+// Every fault the host has reported, as errors: how many.
+inline size_t report_module_faults(GaugeHost& host, Diagnostics& diagnostics) {
+    size_t seen = 0;
+    return report_module_faults(host, seen, [&diagnostics](std::string fault) { diagnostics.error(std::move(fault)); });
 }
 
 // A GaugeHost over a PanelHost of this process.
@@ -107,6 +116,10 @@ public:
     std::vector<std::string> errors() override { return host_.errors(); }
     std::string trace_text() override { return host_.trace().joined(); }
     void clear_trace() override { host_.trace().clear(); }
+    void flush_trace(std::ostream& out) override {
+        host_.trace().write(out);
+        host_.trace().clear();
+    }
     void take_trace(TraceBatch& batch) override;
 
 private:

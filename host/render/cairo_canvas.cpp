@@ -3,10 +3,10 @@
 #include "host/render/cairo_canvas.h"
 
 #include "host/base/utf8.h"
+#include "host/render/png_writer.h"
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -279,30 +279,11 @@ void CairoCanvas::placeholder(const PlaceholderDraw& draw) {
 }
 
 bool CairoCanvas::write_png(const std::string& path, Diagnostics& diagnostics) {
-    cairo_surface_flush(target_);
-    const cairo_status_t status = cairo_surface_write_to_png(target_, path.c_str());
-    if (status == CAIRO_STATUS_SUCCESS) return true;
-    diagnostics.error(path, 0, std::string("cannot write the picture (") + cairo_status_to_string(status) + ")");
+    std::string error;
+    if (write_png_file(target_, path, error)) return true;
+    diagnostics.error(path, 0, "cannot write the picture (" + error + ")");
     return false;
 }
-
-namespace {
-
-void put_u32(std::string& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>(value >> shift & 0xFF);
-}
-
-// One PNG chunk: length, type, data, CRC of type and data.
-void put_chunk(std::string& out, const char* type, const std::string& data) {
-    put_u32(out, static_cast<uint32_t>(data.size()));
-    const size_t start = out.size();
-    out.append(type, 4);
-    out += data;
-    const auto* bytes = reinterpret_cast<const Bytef*>(out.data() + start);
-    put_u32(out, static_cast<uint32_t>(crc32(0, bytes, static_cast<uInt>(out.size() - start))));
-}
-
-}  // namespace
 
 int CairoCanvas::width() const { return cairo_image_surface_get_width(target_); }
 int CairoCanvas::height() const { return cairo_image_surface_get_height(target_); }
@@ -317,47 +298,11 @@ const uint32_t* CairoCanvas::row(int y) {
 bool CairoCanvas::encode_png(std::string& out, int level) { return encode_png(out, level, {0, 0, width(), height()}); }
 
 bool CairoCanvas::encode_png(std::string& out, int level, PixelBox box) {
-    if (box.x < 0 || box.y < 0 || box.w <= 0 || box.h <= 0 || box.x + box.w > width() || box.y + box.h > height())
-        return false;
-    const int width = box.w, height = box.h;
-    // Rows of straight (not premultiplied) RGBA, each after its filter byte (none).
-    std::string raw;
-    raw.reserve(static_cast<size_t>(height) * (static_cast<size_t>(width) * 4 + 1));
-    for (int y = 0; y < height; ++y) {
-        raw += '\0';
-        const uint32_t* pixels = row(box.y + y) + box.x;
-        for (int x = 0; x < width; ++x) {
-            const uint32_t argb = pixels[x];
-            const uint32_t a = argb >> 24;
-            auto straight = [a](uint32_t c) { return static_cast<char>(a == 0 ? 0 : (c * 255 + a / 2) / a); };
-            raw += straight(argb >> 16 & 0xFF);
-            raw += straight(argb >> 8 & 0xFF);
-            raw += straight(argb & 0xFF);
-            raw += static_cast<char>(a);
-        }
-    }
-    // Run-length matches only: most of the speed of storing, most of the size of deflate
-    // on pictures of flat colours and noisy textures alike.
-    z_stream zs{};
-    if (deflateInit2(&zs, level, Z_DEFLATED, 15, 8, level <= 1 ? Z_RLE : Z_DEFAULT_STRATEGY) != Z_OK) return false;
-    std::string packed(deflateBound(&zs, static_cast<uLong>(raw.size())), '\0');
-    zs.next_in = reinterpret_cast<Bytef*>(raw.data());
-    zs.avail_in = static_cast<uInt>(raw.size());
-    zs.next_out = reinterpret_cast<Bytef*>(packed.data());
-    zs.avail_out = static_cast<uInt>(packed.size());
-    const int status = deflate(&zs, Z_FINISH);
-    packed.resize(zs.total_out);
-    deflateEnd(&zs);
-    if (status != Z_STREAM_END) return false;
-    std::string header;
-    put_u32(header, static_cast<uint32_t>(width));
-    put_u32(header, static_cast<uint32_t>(height));
-    header += std::string("\x08\x06\x00\x00\x00", 5);  // 8 bits, RGBA, deflate, filters, no interlace
-    out.append("\x89PNG\r\n\x1a\n", 8);
-    put_chunk(out, "IHDR", header);
-    put_chunk(out, "IDAT", packed);
-    put_chunk(out, "IEND", {});
-    return true;
+    cairo_surface_flush(target_);
+    // Run-length matches only at the fastest level: most of the speed of storing, most
+    // of the size of deflate on pictures of flat colours and noisy textures alike.
+    std::string error;
+    return ::encode_png(target_, {box.x, box.y, box.w, box.h}, true, level, level <= 1, out, error);
 }
 
 uint32_t CairoCanvas::pixel(int x, int y) {

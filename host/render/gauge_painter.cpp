@@ -29,8 +29,7 @@ bool lit(const ElementHeader& element) { return (element.image_flags & (IMAGE_BR
 
 double angle_value_deg(uint32_t token, double value) {
     const TokenInfo* info = token ? find_token(token) : nullptr;
-    const bool radians = info && info->unit && std::strncmp(info->unit, "radians", 7) == 0;
-    return radians ? value * 180.0 / kPi : value;
+    return info && info->unit == Unit::radians ? value * 180.0 / kPi : value;
 }
 
 double needle_angle_deg(const Needle& needle, double value) {

@@ -1,6 +1,8 @@
 // Finding and reading the background bitmaps of panel windows.
 #include "host/render/panel_bitmaps.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -71,19 +73,30 @@ PanelBackgrounds::PanelBackgrounds(const PanelConfig& panel, int screen_width, D
                                  window_label(window) + " is drawn without it");
             continue;
         }
-        Bitmap bitmap;
+        struct stat file {};
+        const bool known = stat(path.c_str(), &file) == 0;
+        const std::pair<uint64_t, uint64_t> identity{file.st_dev, file.st_ino};
+        if (known) {
+            const auto read = files_.find(identity);
+            if (read != files_.end()) {
+                bitmaps_[window.index] = read->second;
+                continue;
+            }
+        }
+        auto bitmap = std::make_shared<Bitmap>();
         std::string error;
-        if (!read_bmp_file(path, bitmap, error)) {
+        if (!read_bmp_file(path, *bitmap, error)) {
             diagnostics.note(
                 panel.source, name->line,
                 "background bitmap " + path + ": " + error + "; " + window_label(window) + " is drawn without it");
             continue;
         }
+        if (known) files_[identity] = bitmap;
         bitmaps_[window.index] = std::move(bitmap);
     }
 }
 
 const Bitmap* PanelBackgrounds::find(int window_index) const {
     const auto it = bitmaps_.find(window_index);
-    return it == bitmaps_.end() ? nullptr : &it->second;
+    return it == bitmaps_.end() ? nullptr : it->second.get();
 }

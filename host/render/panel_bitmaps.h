@@ -2,10 +2,15 @@
 // part of the name matched without regard to case (as Windows finds files), read and
 // decoded (8- and 24-bit BMP, and the other uncompressed depths). A bitmap that is
 // missing or cannot be decoded is a note naming the file and the line that names it.
+// Each file is decoded once, however many windows use it (found by the file's identity,
+// whatever name reaches it), and its windows share the one picture, so that drawing
+// them makes one surface of it.
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "host/base/diagnostics.h"
 #include "host/panel/panel_config.h"
@@ -30,5 +35,6 @@ public:
     const Bitmap* find(int window_index) const;
 
 private:
-    std::map<int, Bitmap> bitmaps_;
+    std::map<int, std::shared_ptr<const Bitmap>> bitmaps_;                          // by window number
+    std::map<std::pair<uint64_t, uint64_t>, std::shared_ptr<const Bitmap>> files_;  // by device and inode
 };

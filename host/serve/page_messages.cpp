@@ -248,7 +248,7 @@ std::string vars_message(const std::vector<double>& values) {
         json.begin_object()
             .text("name", row->name)
             .num("token", row->token)
-            .text("unit", row->unit)
+            .text("unit", row->unit_text)
             .text("kind", row->kind == VarKind::U32 ? "u32" : "f64")
             .finite("value", i < values.size() ? values[i] : 0.0)
             .end_object();

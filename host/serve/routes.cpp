@@ -1,8 +1,8 @@
 // The live page's answers: files by name, inputs by POST, the trace by GET.
 #include "host/serve/routes.h"
 
-#include <civetweb.h>
-
+#include <algorithm>
+#include <cctype>
 #include <optional>
 
 #include "host/base/numbers.h"
@@ -28,9 +28,9 @@ const char* status_text(int status) {
         case 404: return "Not Found";
         case 405: return "Method Not Allowed";
         case 409: return "Conflict";
-        case 500: return "Internal Server Error";
         case 413: return "Content Too Large";
         case 422: return "Unprocessable Content";
+        case 500: return "Internal Server Error";
         case 503: return "Service Unavailable";
         default: return "Error";
     }
@@ -45,7 +45,15 @@ PageResponse refuse(int status, const std::string& reason) {
 
 const std::string kBodyTooLarge = "a body holds at most " + std::to_string(SERVE_MAX_BODY) + " bytes";
 
-// Whether every field of a query or body holds at most SERVE_MAX_FIELD bytes once decoded.
+int hex_digit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Whether every field of a query or body holds at most SERVE_MAX_FIELD bytes once decoded
+// (its name, '=' and value: one byte more than a value may hold).
 bool fields_fit(const std::string& text) {
     size_t start = 0;
     while (start < text.size()) {
@@ -53,9 +61,8 @@ bool fields_fit(const std::string& text) {
         if (end == std::string::npos) end = text.size();
         const size_t length = end - start;  // the field's name and value, still encoded
         if (length > 3 * SERVE_MAX_FIELD + 1) return false;
-        char decoded[SERVE_MAX_FIELD + 2];
-        if (length > SERVE_MAX_FIELD && mg_url_decode(text.data() + start, static_cast<int>(length), decoded,
-                                                      static_cast<int>(sizeof decoded), 1) < 0)
+        if (length > SERVE_MAX_FIELD &&
+            url_decode(std::string_view(text).substr(start, length), true).size() > SERVE_MAX_FIELD + 1)
             return false;
         start = end + 1;
     }
@@ -64,15 +71,40 @@ bool fields_fit(const std::string& text) {
 
 }  // namespace
 
+std::string url_decode(std::string_view text, bool form) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const int high = text[i] == '%' && i + 2 < text.size() ? hex_digit(text[i + 1]) : -1;
+        const int low = high >= 0 ? hex_digit(text[i + 2]) : -1;
+        if (low >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            out += form && text[i] == '+' ? ' ' : text[i];
+        }
+    }
+    return out;
+}
+
 // The request's form fields: the query string and, for a POST, its body.
 struct PageRoutes::Form {
     std::string query, body;
     bool has(const char* name) const { return get(name).has_value(); }
     std::optional<std::string> get(const char* name) const {
-        char value[SERVE_MAX_FIELD + 1];
+        const std::string_view wanted(name);
         for (const std::string* source : {&body, &query}) {
-            const int n = mg_get_var(source->data(), source->size(), name, value, sizeof value);
-            if (n >= 0) return std::string(value, static_cast<size_t>(n));
+            size_t start = 0;
+            while (start <= source->size()) {
+                size_t end = source->find('&', start);
+                if (end == std::string::npos) end = source->size();
+                const std::string_view field = std::string_view(*source).substr(start, end - start);
+                if (field.size() > wanted.size() && field[wanted.size()] == '=' &&
+                    std::equal(wanted.begin(), wanted.end(), field.begin(),
+                               [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); }))
+                    return url_decode(field.substr(wanted.size() + 1), true);
+                start = end + 1;
+            }
         }
         return std::nullopt;
     }
@@ -90,7 +122,7 @@ PageRoutes::PageRoutes(LivePanel& panel, RunWithPanel run, std::function<void()>
     : panel_(panel), run_(std::move(run)), after_input_(std::move(after_input)), click_sound_(panel.click_sound()) {}
 
 PageResponse PageRoutes::answer(const PageRequest& request) {
-    const std::string& path = request.path;
+    const std::string path = url_decode(request.path, false);
     // Only names of the embedded files and of the inputs: no file-system paths.
     if (path.empty() || path[0] != '/' || path.find("..") != std::string::npos ||
         path.find("//") != std::string::npos || path.find('\\') != std::string::npos ||
@@ -182,6 +214,40 @@ PageResponse PageRoutes::file_edit(const std::string& what, const Form& form) {
     return {200, "application/json", edit_result_json(result)};
 }
 
+// The page's inputs come over its socket as "click?gauge=3&x=10&y=20" (the form of the
+// POST), its trace as "trace?after=N&gauge=NAME" answered with the lines; edits stay
+// POSTs. Already on the clock thread: the input runs at once.
+std::vector<PageMessage> PageRoutes::message(uint64_t, std::string_view text) {
+    const auto mark = text.find('?');
+    const std::string what(text.substr(0, mark));
+    const Form form{mark == std::string_view::npos ? std::string() : std::string(text.substr(mark + 1)), {}};
+    std::string json;
+    JsonWriter writer(json);
+    if (what == "trace") {
+        const auto after = form.has("after") ? form.whole("after", 0, INT64_MAX) : Parsed<long long>{};
+        const auto lines = panel_.trace_after(after.ok() ? static_cast<uint64_t>(after.value) : 0,
+                                              form.get("gauge").value_or(""), 200);
+        writer.begin_object().text("type", "trace-lines").key("lines").begin_array();
+        for (const TraceLine& line : lines)
+            writer.begin_object()
+                .num("seq", static_cast<int64_t>(line.seq))
+                .text("gauge", line.gauge)
+                .key("call")
+                .raw(line.json)
+                .end_object();
+        writer.end_array().num("last", static_cast<int64_t>(panel_.last_trace_seq())).end_object();
+        return {{"", json}};
+    }
+    for (const EditRoute& row : kEditRoutes)
+        if (what == row.name) return {{"", "{\"type\":\"refused\",\"text\":\"edits are POSTs\"}"}};
+    on_clock_ = true;
+    const PageResponse answer = input(what, form);
+    on_clock_ = false;
+    if (answer.status < 400) return {};
+    writer.begin_object().text("type", "refused").utf8("text", answer.body).end_object();
+    return {{"", json}};
+}
+
 PageResponse PageRoutes::input(const std::string& what, const Form& form) {
     for (const EditRoute& row : kEditRoutes)
         if (what == row.name) return file_edit(what, form);
@@ -224,7 +290,7 @@ PageResponse PageRoutes::input(const std::string& what, const Form& form) {
         return refuse(404, "no input " + json_quote(what.substr(0, 40)));
     }
     Reply reply;
-    const bool ran = run_([&] {
+    const bool ran = on_clock_ ? (reply = act(), true) : run_([&] {
         reply = act();
         after_input_();  // a refused click may still have traced calls
     });

@@ -5,6 +5,8 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "host/serve/live_panel.h"
 #include "host/serve/workbench.h"
@@ -17,7 +19,7 @@ inline constexpr size_t SERVE_MAX_FIELD = 256;
 
 struct PageRequest {
     std::string method;             // "GET", "POST", ...
-    std::string path;               // as sent, not decoded
+    std::string path;               // as sent, not decoded (the routes decode it)
     std::string query;              // after '?', still encoded
     std::string body;               // what was read of the body (at most SERVE_MAX_BODY + 1 bytes)
     long long content_length = -1;  // as the request declares it; -1: not declared
@@ -28,6 +30,9 @@ struct PageResponse {
     std::string type;  // Content-Type
     std::string body;
 };
+
+// %XX decoded (a '%' without two hex digits kept as it is); with form, '+' is a space.
+std::string url_decode(std::string_view text, bool form);
 
 class PageRoutes {
 public:
@@ -49,6 +54,11 @@ public:
     // wrote the file.
     void set_workbench(Workbench* workbench, std::function<void()> after_edit);
 
+    // A text message a tab sent over its WebSocket (tab: the connection's number, the same
+    // for as long as it stays open). Runs with the panel to itself, on the clock thread;
+    // what it returns goes to that tab alone, then every tab gets what the message changed.
+    std::vector<PageMessage> message(uint64_t tab, std::string_view text);
+
 private:
     struct Form;
     PageResponse input(const std::string& what, const Form& form);
@@ -60,5 +70,6 @@ private:
     std::function<void()> after_input_;
     std::string click_sound_;  // copied at start: the page may ask for it at any time
     Workbench* workbench_ = nullptr;
+    bool on_clock_ = false;  // an input from a tab's socket: already with the panel
     std::function<void()> after_edit_;
 };

@@ -1,4 +1,4 @@
-// `panelhost serve`: the live page over HTTP and WebSocket (civetweb). The page's files
+// `panelhost serve`: the live page over HTTP and WebSocket (Boost.Beast). The page's files
 // are embedded in the binary and are all it serves; inputs are POSTs answered with a
 // status and a short reason; what changed goes to every open tab over its WebSocket as
 // one JSON array a batch, from the input that caused it or from the flight clock.

@@ -50,7 +50,7 @@ public:
 
     // Where systems note what they did (a record to fill); may be null.
     void set_trace(Trace* trace) { trace_ = trace; }
-    TraceEntry note(const char* op) { return trace_ ? trace_->add(op) : TraceEntry(); }
+    TraceEntry note(TraceName op) { return trace_ ? trace_->add(op) : TraceEntry(); }
 
     // Returns the system of the given type, or null.
     template <class System>

@@ -1,6 +1,17 @@
 // Every variable token the simulated aircraft provides (named in sdk/ids.h), with the
 // name a command line gives it, its kind and its unit. This is the one place where a
 // token's unit is written out in full.
+//
+// To add a token:
+//   1. Name its number in sdk/ids.h (TOKEN_...), below kTokenSpan.
+//   2. Add its row to kTokens: the token, the name --set, scenarios and the page use,
+//      its kind (a 32-bit word or a double), its Unit (what converts it reads that, never
+//      the text), the unit written out for people, and the range a user may set; raise
+//      kTokenCount in variables.h.
+//   3. Where the aircraft computes it, write it in the system that does (host/sim:
+//      radios.cpp, adf_xpdr.cpp, flight.cpp, ...); otherwise it holds what is set.
+//   4. --set, scenarios and the page's list of variables take it from the table; add a
+//      case where a system computes it (tests/unit), and the count in vocabulary_test.
 #include "host/sim/variables.h"
 
 #include <cstdio>
@@ -12,28 +23,28 @@ namespace {
 
 // clang-format off
 constexpr TokenInfo kTokens[] = {
-    // token                           name on the command line  kind          unit, settable range
-    {TOKEN_ADF_FREQUENCY_BCD,          "adf_frequency",          VarKind::U32, "BCD kHz: hundreds, tens, units nibbles", 0, 0xFFFF},
-    {TOKEN_ADF_EXTENDED_FREQUENCY_BCD, "adf_extended_frequency", VarKind::U32, "0x100 while the thousands digit of kHz is 1", 0, 0xFFFF},
-    {TOKEN_ADF_CARD_RAD,               "adf_card",               VarKind::F64, "radians: ADF card turn, clockwise positive (minus the card's heading)", -1e4, 1e4},
-    {TOKEN_COM1_FREQUENCY_BCD,         "com1_frequency",         VarKind::U32, "BCD: the four digits after the leading 1 of 118..136 MHz (118.30 = 0x1830)", 0, 0xFFFF},
-    {TOKEN_NAV1_FREQUENCY_BCD,         "nav1_frequency",         VarKind::U32, "BCD: the four digits after the leading 1 of 108..117 MHz (108.00 = 0x0800)", 0, 0xFFFF},
-    {TOKEN_NAV2_FREQUENCY_BCD,         "nav2_frequency",         VarKind::U32, "BCD: as nav1_frequency", 0, 0xFFFF},
-    {TOKEN_XPDR_CODE_BCD,              "transponder_code",       VarKind::U32, "BCD squawk: four octal digits, one per nibble", 0, 0xFFFF},
-    {TOKEN_ADF_BEARING_DEG,            "adf_bearing",            VarKind::F64, "degrees: relative bearing of the NDB, clockwise from the nose, 0..360", -1e6, 1e6},
-    {TOKEN_NAV1_TO_FROM_FLAG,          "nav1_to_from",           VarKind::U32, "flag: 0 off, 1 TO, 2 FROM", 0, 2},
-    {TOKEN_NAV1_GLIDESLOPE_FLAG,       "nav1_glideslope_flag",   VarKind::F64, "flag: 1.0 while a glideslope is received, else 0.0", 0, 1},
-    {TOKEN_NAV1_COURSE_DEG,            "nav1_course",            VarKind::F64, "degrees: selected course, as the course-set event gives it (360 stays 360)", -1e6, 1e6},
-    {TOKEN_AIRSPEED_KNOTS,             "airspeed",               VarKind::F64, "knots: indicated airspeed", -1000, 5000},
-    {TOKEN_COMPASS_DEG,                "compass",                VarKind::F64, "degrees: magnetic heading", -1e6, 1e6},
-    {TOKEN_NAV1_MARKER_FLAG,           "nav1_marker",            VarKind::F64, "flag: 1.0 while over the VOR (the amber lamp's source), else 0.0", 0, 1},
-    {TOKEN_CLOCK_SECONDS,              "clock",                  VarKind::F64, "seconds: scenario time, the lamp's blink time base", 0, 1e9},
-    {TOKEN_NAV1_DEVIATION_FULL_SCALE,  "nav1_deviation",         VarKind::F64, "full scale -1..1 (10 degrees): course deviation, positive = course to the right", -1e3, 1e3},
-    {TOKEN_NAV1_GLIDESLOPE_FULL_SCALE, "nav1_glideslope",        VarKind::F64, "full scale -1..1 (0.7 degrees): above the glide path is positive", -1e3, 1e3},
-    {TOKEN_NAV1_COURSE_CARD_RAD,       "nav1_course_card",       VarKind::F64, "radians: course card turn, clockwise positive (minus the course)", -1e4, 1e4},
-    {TOKEN_COM2_FREQUENCY_BCD,         "com2_frequency",         VarKind::U32, "BCD: as com1_frequency", 0, 0xFFFF},
-    {TOKEN_ADF_MODE_SOURCE_WORD,       "adf_mode_source",        VarKind::U32, "bound by the ADF mode switch, not read", 0, 0xFFFFFFFF},
-    {0,                                nullptr,                  VarKind::U32, nullptr, 0, 0},  // end of table
+    // token                           name on the command line  kind          unit               unit written out, settable range
+    {TOKEN_ADF_FREQUENCY_BCD,          "adf_frequency",          VarKind::U32, Unit::bcd,         "BCD kHz: hundreds, tens, units nibbles", 0, 0xFFFF},
+    {TOKEN_ADF_EXTENDED_FREQUENCY_BCD, "adf_extended_frequency", VarKind::U32, Unit::bcd,         "0x100 while the thousands digit of kHz is 1", 0, 0xFFFF},
+    {TOKEN_ADF_CARD_RAD,               "adf_card",               VarKind::F64, Unit::radians,     "radians: ADF card turn, clockwise positive (minus the card's heading)", -1e4, 1e4},
+    {TOKEN_COM1_FREQUENCY_BCD,         "com1_frequency",         VarKind::U32, Unit::bcd,         "BCD: the four digits after the leading 1 of 118..136 MHz (118.30 = 0x1830)", 0, 0xFFFF},
+    {TOKEN_NAV1_FREQUENCY_BCD,         "nav1_frequency",         VarKind::U32, Unit::bcd,         "BCD: the four digits after the leading 1 of 108..117 MHz (108.00 = 0x0800)", 0, 0xFFFF},
+    {TOKEN_NAV2_FREQUENCY_BCD,         "nav2_frequency",         VarKind::U32, Unit::bcd,         "BCD: as nav1_frequency", 0, 0xFFFF},
+    {TOKEN_XPDR_CODE_BCD,              "transponder_code",       VarKind::U32, Unit::bcd,         "BCD squawk: four octal digits, one per nibble", 0, 0xFFFF},
+    {TOKEN_ADF_BEARING_DEG,            "adf_bearing",            VarKind::F64, Unit::degrees,     "degrees: relative bearing of the NDB, clockwise from the nose, 0..360", -1e6, 1e6},
+    {TOKEN_NAV1_TO_FROM_FLAG,          "nav1_to_from",           VarKind::U32, Unit::flag,        "flag: 0 off, 1 TO, 2 FROM", 0, 2},
+    {TOKEN_NAV1_GLIDESLOPE_FLAG,       "nav1_glideslope_flag",   VarKind::F64, Unit::flag,        "flag: 1.0 while a glideslope is received, else 0.0", 0, 1},
+    {TOKEN_NAV1_COURSE_DEG,            "nav1_course",            VarKind::F64, Unit::degrees,     "degrees: selected course, as the course-set event gives it (360 stays 360)", -1e6, 1e6},
+    {TOKEN_AIRSPEED_KNOTS,             "airspeed",               VarKind::F64, Unit::knots,       "knots: indicated airspeed", -1000, 5000},
+    {TOKEN_COMPASS_DEG,                "compass",                VarKind::F64, Unit::degrees,     "degrees: magnetic heading", -1e6, 1e6},
+    {TOKEN_NAV1_MARKER_FLAG,           "nav1_marker",            VarKind::F64, Unit::flag,        "flag: 1.0 while over the VOR (the amber lamp's source), else 0.0", 0, 1},
+    {TOKEN_CLOCK_SECONDS,              "clock",                  VarKind::F64, Unit::seconds,     "seconds: scenario time, the lamp's blink time base", 0, 1e9},
+    {TOKEN_NAV1_DEVIATION_FULL_SCALE,  "nav1_deviation",         VarKind::F64, Unit::full_scale,  "full scale -1..1 (10 degrees): course deviation, positive = course to the right", -1e3, 1e3},
+    {TOKEN_NAV1_GLIDESLOPE_FULL_SCALE, "nav1_glideslope",        VarKind::F64, Unit::full_scale,  "full scale -1..1 (0.7 degrees): above the glide path is positive", -1e3, 1e3},
+    {TOKEN_NAV1_COURSE_CARD_RAD,       "nav1_course_card",       VarKind::F64, Unit::radians,     "radians: course card turn, clockwise positive (minus the course)", -1e4, 1e4},
+    {TOKEN_COM2_FREQUENCY_BCD,         "com2_frequency",         VarKind::U32, Unit::bcd,         "BCD: as com1_frequency", 0, 0xFFFF},
+    {TOKEN_ADF_MODE_SOURCE_WORD,       "adf_mode_source",        VarKind::U32, Unit::word,        "bound by the ADF mode switch, not read", 0, 0xFFFFFFFF},
+    {0,                                nullptr,                  VarKind::U32, Unit::word,        nullptr, 0, 0},  // end of table
 };
 // clang-format on
 static_assert(sizeof kTokens / sizeof kTokens[0] == kTokenCount + 1, "kTokenCount counts the rows");

@@ -15,13 +15,27 @@ enum class VarKind {
     F64,  // 64-bit float in the unit the table gives
 };
 
+// What a token's number counts, for the code that converts it (the painter turns
+// radians into degrees).
+enum class Unit {
+    bcd,   // binary-coded decimal digits, a nibble each
+    flag,  // a state by number (0 off, 1 on; or the values the row lists)
+    word,  // a word with no unit
+    degrees,
+    radians,
+    knots,
+    seconds,
+    full_scale,  // -1..1 of the instrument's full deflection
+};
+
 struct TokenInfo {
     uint32_t token;
     const char* name;
     VarKind kind;
-    const char* unit;
-    double min, max;  // the values a user may set: wider than an aircraft gives, but finite
-                      // and small enough for every gauge's arithmetic
+    Unit unit;
+    const char* unit_text;  // the unit written out, with what the value means
+    double min, max;        // the values a user may set: wider than an aircraft gives, but
+                            // finite and small enough for every gauge's arithmetic
 };
 
 // Empty when value is one the token may be set to; otherwise what is wrong, in words a

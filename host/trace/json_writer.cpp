@@ -64,9 +64,7 @@ JsonWriter& JsonWriter::key(std::string_view name) {
 
 JsonWriter& JsonWriter::num(int64_t value) {
     item();
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out_.append(buffer, result.ptr);
+    append_integer(out_, value);
     return *this;
 }
 
@@ -84,12 +82,7 @@ JsonWriter& JsonWriter::text(std::string_view value) {
 
 JsonWriter& JsonWriter::hex(uint32_t value) {
     item();
-    char buffer[16] = {'"', '0', 'x'};
-    const auto result = std::to_chars(buffer + 3, buffer + sizeof buffer - 1, value, 16);
-    for (char* c = buffer + 3; c != result.ptr; ++c)
-        if (*c >= 'a' && *c <= 'f') *c = static_cast<char>(*c - 'a' + 'A');
-    *result.ptr = '"';
-    out_.append(buffer, result.ptr + 1);
+    append_hex(out_, value);
     return *this;
 }
 
@@ -118,45 +111,40 @@ JsonWriter& JsonWriter::raw(std::string_view json) {
     return *this;
 }
 
-void append_json_utf8(std::string& out, std::string_view utf8) {
+namespace {
+
+// Quote, backslash, newline and tab escaped by name, other bytes below 0x20 (and 0x7F)
+// as \u00XX; bytes from 0x80 up kept (UTF-8) or escaped one by one (bytes as Latin-1).
+// Runs of bytes that need no escape are copied at once.
+void append_quoted(std::string& out, std::string_view text, bool keep_high_bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
     out += '"';
-    for (const char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20 || c == 0x7F) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\u%04X", c);
-            out += buffer;
-        } else {
-            out += ch;
+    size_t plain = 0;  // the start of the bytes not yet copied, which need no escape
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != 0x7F && c != '"' && c != '\\' && (c < 0x80 || keep_high_bytes)) continue;
+        out.append(text.data() + plain, i - plain);
+        plain = i + 1;
+        switch (c) {
+            case '"': out.append("\\\"", 2); break;
+            case '\\': out.append("\\\\", 2); break;
+            case '\n': out.append("\\n", 2); break;
+            case '\t': out.append("\\t", 2); break;
+            default: {
+                const char escaped[6] = {'\\', 'u', '0', '0', kDigits[c >> 4], kDigits[c & 0xF]};
+                out.append(escaped, sizeof escaped);
+            }
         }
     }
+    out.append(text.data() + plain, text.size() - plain);
     out += '"';
 }
 
-void append_json_quoted(std::string& out, std::string_view text) {
-    out += '"';
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20 || c >= 0x7F) {
-                    char buffer[8];
-                    std::snprintf(buffer, sizeof buffer, "\\u%04X", c);
-                    out += buffer;
-                } else {
-                    out += ch;
-                }
-        }
-    }
-    out += '"';
-}
+}  // namespace
+
+void append_json_utf8(std::string& out, std::string_view utf8) { append_quoted(out, utf8, true); }
+
+void append_json_quoted(std::string& out, std::string_view text) { append_quoted(out, text, false); }
 
 std::string json_quote(std::string_view text) {
     std::string out;
@@ -164,14 +152,30 @@ std::string json_quote(std::string_view text) {
     return out;
 }
 
+void append_integer(std::string& out, int64_t value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+void append_hex(std::string& out, uint32_t value) {
+    char buffer[16] = {'"', '0', 'x'};
+    const auto result = std::to_chars(buffer + 3, buffer + sizeof buffer - 1, value, 16);
+    for (char* c = buffer + 3; c != result.ptr; ++c)
+        if (*c >= 'a' && *c <= 'f') *c = static_cast<char>(*c - 'a' + 'A');
+    *result.ptr = '"';
+    out.append(buffer, result.ptr + 1);
+}
+
 void append_real(std::string& out, double value) {
     if (value == 0.0) {  // no "-0": both builds agree on zero
         out += '0';
         return;
     }
+    // to_chars in the general format at a precision writes what printf's %.12g writes.
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.12g", value);
-    out += buffer;
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 12);
+    out.append(buffer, result.ptr);
 }
 
 std::string format_real(double value) {

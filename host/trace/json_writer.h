@@ -61,9 +61,13 @@ private:
 // Appends text as a JSON string literal, quotes included: quote, backslash, newline and
 // tab escaped by name, every other byte below 0x20 or from 0x7F up as \u00XX.
 void append_json_quoted(std::string& out, std::string_view text);
-// The same for UTF-8 text: quote, backslash and bytes below 0x20 escaped, the rest kept.
+// The same for UTF-8 text, but for the bytes from 0x80 up: those are kept as they are.
 void append_json_utf8(std::string& out, std::string_view utf8);
 std::string json_quote(std::string_view text);
-// A real the way the trace shows it: 12 significant digits (%.12g), "0" for zero (no "-0").
+// Numbers the way the trace shows them: an integer in decimal; a hexadecimal word as a
+// "0x..." string (capital digits); a real with 12 significant digits (as %.12g writes
+// it), "0" for zero (no "-0").
+void append_integer(std::string& out, int64_t value);
+void append_hex(std::string& out, uint32_t value);
 void append_real(std::string& out, double value);
 std::string format_real(double value);

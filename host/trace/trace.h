@@ -7,15 +7,30 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
 
 enum class TraceType : uint8_t { integer, real, text, hex };
 
+// An op or a key of the trace: a string literal (the record keeps the pointer) of
+// letters, digits and '_', whose length is known where it is written, so that a line is
+// made without measuring or quoting it.
+struct TraceName {
+    template <size_t N>
+    constexpr TraceName(const char (&literal)[N]) : text(literal), size(static_cast<uint8_t>(N - 1)) {
+        static_assert(N > 1 && N < 256, "a trace name is a short string literal");
+    }
+    const char* text;
+    uint8_t size;
+    std::string_view view() const { return {text, size}; }
+};
+
 struct TraceField {
     const char* key;  // a string literal
     TraceType type;
+    uint8_t key_size;
     uint32_t text_size;  // text: its length in the trace's text store
     union {
         int64_t integer;  // integer, hex
@@ -29,30 +44,31 @@ inline constexpr int kTraceFields = 5;  // the most any record has (click, sound
 struct TraceRecord {
     TraceRecord() {}  // left unfilled: Trace::add sets what a record uses
     const char* op;   // a string literal
-    int count;
+    uint8_t op_size;
+    uint8_t count;
     TraceField fields[kTraceFields];
 };
 
 class Trace;
 
 // Fills the record Trace::add started; does nothing for a trace that is off. Keys and
-// the op must be string literals (the record keeps the pointer); texts are copied.
+// the op are string literals (TraceName); texts are copied.
 class TraceEntry {
 public:
     TraceEntry() = default;
-    TraceEntry& num(const char* key, int64_t value) {
+    TraceEntry& num(TraceName key, int64_t value) {
         if (record_) field(key, TraceType::integer).integer = value;
         return *this;
     }
-    TraceEntry& real(const char* key, double value) {
+    TraceEntry& real(TraceName key, double value) {
         if (record_) field(key, TraceType::real).real = value;
         return *this;
     }
-    TraceEntry& hex(const char* key, uint32_t value) {
+    TraceEntry& hex(TraceName key, uint32_t value) {
         if (record_) field(key, TraceType::hex).integer = value;
         return *this;
     }
-    TraceEntry& text(const char* key, std::string_view value) {
+    TraceEntry& text(TraceName key, std::string_view value) {
         if (record_) add_text(key, value);
         return *this;
     }
@@ -60,8 +76,8 @@ public:
 private:
     friend class Trace;
     TraceEntry(Trace* trace, TraceRecord* record) : trace_(trace), record_(record) {}
-    TraceField& field(const char* key, TraceType type);
-    void add_text(const char* key, std::string_view value);
+    TraceField& field(TraceName key, TraceType type);
+    void add_text(TraceName key, std::string_view value);
     Trace* trace_ = nullptr;
     TraceRecord* record_ = nullptr;
 };
@@ -73,7 +89,7 @@ public:
     bool enabled() const { return enabled_; }
 
     // Starts a record; fill it through the entry before the next add.
-    TraceEntry add(const char* op) { return enabled_ ? start(op) : TraceEntry(); }
+    TraceEntry add(TraceName op) { return enabled_ ? start(op) : TraceEntry(); }
 
     size_t size() const { return records_.size(); }
     const TraceRecord& record(size_t i) const { return records_[i]; }
@@ -90,10 +106,13 @@ public:
     std::string line(size_t i) const;
     // Every record, one JSON line each.
     std::string joined() const;
+    // Every record, one JSON line each, to out as the lines are made (a few kilobytes
+    // held at a time).
+    void write(std::ostream& out) const;
 
 private:
     friend class TraceEntry;
-    TraceEntry start(const char* op);
+    TraceEntry start(TraceName op);
     bool enabled_ = true;
     std::vector<TraceRecord> records_;
     std::string texts_;

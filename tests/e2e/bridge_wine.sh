@@ -9,7 +9,9 @@
 #  - check gives the same findings both ways;
 #  - the .gau works from a folder of its own, as unpacked from the release zip;
 #  - no wine, a PE file that is not a gauge module, a crash, a hang and a broken pipe of
-#    the Wine side each end with a clear error, and nothing of ours is left running.
+#    the Wine side each end with a clear error, and nothing of ours is left running;
+#  - a wineserver killed under serve is noticed: serve says so, exits 1 and leaves no
+#    Wine process of the prefix behind.
 #   bridge_wine.sh NATIVE_PANELHOST NATIVE_MODULE WIN32_BUILD_DIR
 set -u
 native=$1 module=$2 win32=$3
@@ -127,6 +129,35 @@ expect_error "hang" "panelhost.exe under Wine did not answer within 3 s (the mod
 expect_error "broken pipe" "panelhost.exe under Wine ended without answering (exit code 3) during frame; it was stopped" \
   TARVOLEN_BRIDGE_FAULT=exit -- render "$root/examples/panel.cfg" --module "$gau" -o "$out/x.png"
 [ -e "$out/x.png" ] && fail "a picture was written by a failed run"
+
+# Every Wine process of this user running in our prefix (the wineserver's services
+# included), one "PID PROGRAM" a line.
+prefix_processes() {
+  local pid
+  for pid in $(pgrep -u "$(id -u)" .); do
+    tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$TARVOLEN_WINE_DIR/prefix" &&
+      echo "$pid $(tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline")"
+  done
+  return 0
+}
+
+# A wineserver killed under serve: serve says so at once (the page keeps its last
+# pictures), exits 1 when stopped, and nothing of the prefix is left running (its
+# services do not end with a killed server).
+"$native" serve "$root/examples/panel.cfg" --module "$gau" --port 0 >"$out/serve.out" 2>"$out/serve.err" &
+serve=$!
+for _ in $(seq 600); do grep -q "serving" "$out/serve.out" && break; sleep 0.1; done
+server=$(prefix_processes | awk '$2 ~ /wineserver/ { print $1; exit }')
+[ -n "$server" ] && kill -9 "$server" || fail "killed wineserver: no wineserver of the prefix while serving"
+for _ in $(seq 100); do grep -q "ended (was it killed?)" "$out/serve.err" && break; sleep 0.1; done
+grep -q "Wine's wineserver for .* ended (was it killed?)" "$out/serve.err" ||
+  { fail "killed wineserver: not said within 10 s"; cat "$out/serve.err"; }
+kill -TERM "$serve"
+wait "$serve"
+serve_rc=$?
+[ "$serve_rc" -eq 1 ] || fail "killed wineserver: serve exited $serve_rc"
+left=$(prefix_processes)
+[ -z "$left" ] || fail "killed wineserver: left running: $left"
 
 [ "$status" -eq 0 ] && echo "same pictures and traces from the .gau under Wine; faults contained"
 exit "$status"

@@ -136,6 +136,50 @@ TEST_F(Bridge, ExamplePanelDrawsTheSamePixelsAsTheHostInThisProcess) {
     EXPECT_EQ(comparable(remote->trace_text()), comparable(here.trace_text()));
 }
 
+// What serve asks each frame (advance, frame, which windows are open, the clock) is one
+// round trip, whose answer brings only the placements that changed; what it answers is
+// what the host in this process answers, frame after frame, clicks and settings between.
+TEST_F(Bridge, AServedFrameIsOneRequestAndAnswersAsTheHostHere) {
+    auto remote = RemoteGaugeHost::start(native_far_side(), error);
+    ASSERT_TRUE(remote) << error;
+    LocalGaugeHost here(local);
+    Diagnostics messages;
+    const PanelConfig panel = read_panel_config(TARVOLEN_SOURCE_DIR "/examples/panel.cfg", messages);
+    std::vector<int32_t> idents;
+    for (const PanelWindow& window : panel.windows) idents.push_back(window_ident(window));
+    GaugeHost* hosts[] = {remote.get(), &here};
+    for (GaugeHost* host : hosts) ASSERT_TRUE(place_panel(*host, panel, messages)) << messages;
+    struct Served {
+        std::vector<bool> open;
+        double clock_s = 0;
+        std::vector<double> values;
+    };
+    const auto served_frame = [&idents](GaugeHost& host) {
+        host.advance(FRAME_SECONDS);
+        host.frame_all();
+        Served served{host.windows_open(idents), host.time_s(), {}};
+        for (const auto& p : host.placements())
+            for (const ElementState& state : p->elements)
+                served.values.insert(served.values.end(), {state.value, state.angle, static_cast<double>(state.index)});
+        return served;
+    };
+    for (GaugeHost* host : hosts) served_frame(*host);
+    for (int frame = 0; frame < 60; ++frame) {
+        const size_t requests = remote->requests();
+        const Served far = served_frame(*remote), near = served_frame(here);
+        EXPECT_EQ(remote->requests() - requests, 1u) << "frame " << frame;
+        EXPECT_EQ(far.open, near.open) << "frame " << frame;
+        EXPECT_EQ(far.clock_s, near.clock_s) << "frame " << frame;
+        EXPECT_EQ(far.values, near.values) << "frame " << frame;
+        for (GaugeHost* host : hosts) {
+            if (frame == 10) host->set_var(23, 0x2175);                                         // COM1 tuned
+            if (frame == 20) host->click(find_placement(*host, "Compass_Toggle")->id, 19, 19);  // a window opens
+            if (frame == 30) host->advance(FRAME_SECONDS);  // a frame's advance twice
+        }
+    }
+    EXPECT_TRUE(remote->errors().empty());
+}
+
 TEST_F(Bridge, ScenarioGivesTheSameTraceAndOutcomeOnBothHosts) {
     const std::string path = TARVOLEN_SOURCE_DIR "/tests/e2e/scenarios/com.scn";
     const std::string text = read_file(path) + "expect var 23 999\nremove Old_COM1\nframe\n";

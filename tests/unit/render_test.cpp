@@ -1,7 +1,13 @@
 // What the panel picture shows of the real gauges: placed on a host, driven by the
 // simulated aircraft, drawn with the module's own bitmaps through the recording canvas.
+#include <cairo.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "host/panel/panel_config.h"
 #include "host/render/cairo_canvas.h"
@@ -9,6 +15,7 @@
 #include "host/render/module_bitmaps.h"
 #include "host/render/panel_picture.h"
 #include "host/render/panel_render.h"
+#include "host/render/png_writer.h"
 #include "host/render/recording_canvas.h"
 #include "tests/unit/host_fixture.h"
 
@@ -260,4 +267,77 @@ TEST_F(PanelPicture, RegistrationPlateShowsItsTextInTheColourAndTypefaceItWasGiv
     EXPECT_GT(red, 100);
     EXPECT_EQ(outside, 0);
     EXPECT_EQ(pixels.pixel(2, 2), 0x404040u);
+}
+
+namespace {
+
+// A picture with every channel value and, with alpha, every opacity (premultiplied, as
+// cairo keeps it).
+cairo_surface_t* test_picture(bool alpha) {
+    cairo_surface_t* surface = cairo_image_surface_create(alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, 256, 61);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    for (int y = 0; y < 61; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const uint32_t a = alpha ? static_cast<uint32_t>((x * 7 + y * 13) % 256) : 255u;
+            const auto channel = [a](uint32_t v) { return v % (a + 1); };
+            reinterpret_cast<uint32_t*>(data + y * cairo_image_surface_get_stride(surface))[x] =
+                a << 24 | channel(static_cast<uint32_t>(x)) << 16 | channel(static_cast<uint32_t>(y * 4)) << 8 |
+                channel(static_cast<uint32_t>(x ^ y));
+        }
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
+// The pixels of a PNG file as cairo reads them, row after row.
+std::vector<uint32_t> read_back(const std::string& path, int& width, int& height) {
+    cairo_surface_t* surface = cairo_image_surface_create_from_png(path.c_str());
+    width = cairo_image_surface_get_width(surface);
+    height = cairo_image_surface_get_height(surface);
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(surface) +
+                                                            y * cairo_image_surface_get_stride(surface));
+        pixels.insert(pixels.end(), row, row + width);
+    }
+    cairo_surface_destroy(surface);
+    return pixels;
+}
+
+}  // namespace
+
+// Pictures are written by our own encoder, for speed: the bytes differ from cairo's
+// writer, the pixels must not (opaque pictures, and those with an alpha channel).
+TEST(PngFiles, HoldThePixelsCairosOwnWriterStores) {
+    const std::string dir = ::testing::TempDir() + "png_" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    for (const bool alpha : {false, true}) {
+        cairo_surface_t* picture = test_picture(alpha);
+        ASSERT_EQ(cairo_surface_write_to_png(picture, (dir + "/cairo.png").c_str()), CAIRO_STATUS_SUCCESS);
+        std::string error;
+        ASSERT_TRUE(write_png_file(picture, dir + "/ours.png", error)) << error;
+        int width = 0, height = 0, our_width = 0, our_height = 0;
+        const std::vector<uint32_t> expected = read_back(dir + "/cairo.png", width, height);
+        EXPECT_EQ(read_back(dir + "/ours.png", our_width, our_height), expected) << (alpha ? "alpha" : "opaque");
+        EXPECT_EQ(our_width, width);
+        EXPECT_EQ(our_height, height);
+        // A box of it, as the live page sends the part of a picture that changed.
+        std::string patch;
+        ASSERT_TRUE(encode_png(picture, {30, 7, 100, 20}, true, 1, true, patch, error)) << error;
+        std::ofstream(dir + "/patch.png", std::ios::binary) << patch;
+        const std::vector<uint32_t> box = read_back(dir + "/patch.png", our_width, our_height);
+        ASSERT_EQ(box.size(), 2000u);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 100; ++x)
+                ASSERT_EQ(box[static_cast<size_t>(y * 100 + x)],
+                          expected[static_cast<size_t>((7 + y) * width + 30 + x)])
+                    << x << "," << y;
+        EXPECT_FALSE(encode_png(picture, {200, 0, 100, 20}, true, 1, true, patch, error));  // not inside
+        cairo_surface_destroy(picture);
+    }
+    cairo_surface_t* picture = test_picture(false);
+    std::string error;
+    EXPECT_FALSE(write_png_file(picture, dir + "/no/such/folder.png", error));
+    EXPECT_FALSE(error.empty());
+    cairo_surface_destroy(picture);
+    std::filesystem::remove_all(dir);
 }

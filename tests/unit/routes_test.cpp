@@ -69,6 +69,37 @@ TEST_F(RoutesTest, ServesTheEmbeddedFilesByNameAndNothingElse) {
     expect_refusal(post("/index.html", ""), 405, "only /api/");
 }
 
+TEST_F(RoutesTest, IndexHtmlWithAnEncodedNulServedThePage) {
+    // The path is decoded before it is matched: an encoded NUL, dot-dot or backslash is
+    // refused, an encoded name is the file's.
+    for (const char* path : {"/index.html%00.js", "/%2e%2e/etc/passwd", "/a%5cb", "/%2F%2Fetc"})
+        expect_refusal(get(path), 400, "its own files only");
+    EXPECT_EQ(get("/page%2ejs").status, 200);
+}
+
+TEST(UrlDecode, DecodesEscapesAndKeepsBrokenOnes) {
+    EXPECT_EQ(url_decode("a%41%4a%4A+b", false), "aAJJ+b");
+    EXPECT_EQ(url_decode("a+b%20c", true), "a b c");
+    EXPECT_EQ(url_decode("%", true), "%");
+    EXPECT_EQ(url_decode("%4", true), "%4");
+    EXPECT_EQ(url_decode("%zz%4g", true), "%zz%4g");
+    EXPECT_EQ(url_decode("%00", true), std::string(1, '\0'));
+}
+
+TEST_F(RoutesTest, FormFieldsAreFoundByWholeNameInBodyThenQuery) {
+    // "xgauge" is not "gauge"; the body's field wins over the query's.
+    const PageResponse click =
+        routes->answer({"POST", "/api/click", "gauge=999&x=1&y=1", "xgauge=1&gauge=3&x=5&y=5", 24});
+    EXPECT_EQ(click.status, 200) << click.body;
+    expect_refusal(post("/api/click", "xgauge=3&x=5&y=5"), 400, "needs gauge");
+}
+
+TEST_F(RoutesTest, ATabsTextMessageIsAnsweredToThatTab) {
+    const std::vector<PageMessage> replies = routes->message(7, "{\"type\":\"hello\"}");
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_NE(replies[0].json.find("\"type\":\"reply\""), std::string::npos) << replies[0].json;
+}
+
 TEST_F(RoutesTest, BodiesAndFieldsAreBounded) {
     expect_refusal(routes->answer({"POST", "/api/night", "", "on=1", SERVE_MAX_BODY + 1}), 413, "at most");
     expect_refusal(post("/api/night", "on=1&pad=" + std::string(SERVE_MAX_BODY, 'x')), 413, "at most");

@@ -2,7 +2,14 @@
 // Linux hosts compare line by line, and a trace that is off.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "host/trace/json_writer.h"
 #include "tests/unit/host_fixture.h"
@@ -38,12 +45,55 @@ TEST(TraceLines, RealsHaveTwelveSignificantDigitsAndZeroIsPlainZero) {
     EXPECT_EQ(written_real(6416), "{\"op\":\"value\",\"value\":6416}");
 }
 
+// Reals are formatted without printf; the digits must stay what %.12g writes, which
+// the Windows host's trace is compared against.
+TEST(TraceLines, RealsAreTheDigitsPrintfWritesForEveryKindOfValue) {
+    std::mt19937_64 random(26);
+    std::vector<double> values = {1e-320,         5e-324,         1.7976931348623157e308, 0.1,  1e15,   1e16,
+                                  123456789012.5, 999999999999.5, 9.999999999995e-5,      1e-5, 0.0001, 1e12,
+                                  1e11,           -118.3};
+    for (int i = 0; i < 20000; ++i) {
+        uint64_t bits = random();
+        double value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isfinite(value)) values.push_back(value);
+        values.push_back(
+            std::ldexp(static_cast<double>(random() % 2000001) - 1000000.0, static_cast<int>(random() % 80) - 60));
+    }
+    for (const double value : values) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%.12g", value);
+        EXPECT_EQ(format_real(value), expected) << "bits of the value: " << std::hexfloat << value;
+    }
+}
+
+TEST(TraceLines, AStreamedTraceIsTheJoinedOne) {
+    Trace trace;
+    for (int i = 0; i < 3000; ++i)
+        trace.add("update").num("frame", i).real("value", i / 7.0).text("gauge", std::string(static_cast<size_t>(i % 50), 'x'));
+    std::ostringstream streamed;
+    trace.write(streamed);
+    EXPECT_EQ(streamed.str(), trace.joined());
+    EXPECT_GT(streamed.str().size(), 64u * 1024u);  // more than one piece
+}
+
 TEST(TraceLines, TextIsEscapedAndHexWordsAreUpperCaseStrings) {
     Trace trace;
     trace.add("text").text("text", std::string("a\"b\\c\nd\te\x01\x7f\xe9", 12)).hex("zero", 0).hex("all", 0xFFFFFFFFu);
     EXPECT_EQ(trace.line(0),
               "{\"op\":\"text\",\"text\":\"a\\\"b\\\\c\\nd\\te\\u0001\\u007F\\u00E9\",\"zero\":\"0x0\",\"all\":"
               "\"0xFFFFFFFF\"}");
+}
+
+TEST(JsonText, TextForThePageIsUtf8AndCp1252BytesAreReadAsSuch) {
+    std::string out;
+    JsonWriter(out)
+        .begin_array()
+        .utf8("a\"b\\\xC3\xA9\x01")  // UTF-8 kept; a control character made U+FFFD
+        .utf8("Bo\xEEte \x80")       // cp1252: i circumflex, the euro sign
+        .finite(std::numeric_limits<double>::infinity())
+        .end_array();
+    EXPECT_EQ(out, "[\"a\\\"b\\\\\xC3\xA9\xEF\xBF\xBD\",\"Bo\xC3\xAEte \xE2\x82\xAC\",null]");
 }
 
 TEST(TraceLines, TextsOfEarlyRecordsSurviveManyLaterOnes) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "commands/param_commands.h"
+#include "host/render/gauge_painter.h"
 #include "host/sim/variables.h"
 #include "sdk/ids.h"
 
@@ -64,7 +65,16 @@ TEST(HostTokens, EachTokenAndEachNameHasOneRow) {
         EXPECT_TRUE(tokens.insert(row->token).second) << "token " << row->token << " has a second row";
         EXPECT_TRUE(names.insert(row->name).second) << row->name << " names a second row";
         EXPECT_EQ(find_token(row->token), row) << row->name;
-        EXPECT_NE(std::string(row->unit), "") << row->name;
+        EXPECT_NE(std::string(row->unit_text), "") << row->name;
     }
     EXPECT_EQ(tokens.size(), 20u);
+}
+
+TEST(HostTokens, ThePainterTurnsRadiansByTheUnitColumn) {
+    constexpr double kPi = 3.14159265358979323846;
+    for (const TokenInfo* row = token_table(); row->name; ++row)
+        EXPECT_DOUBLE_EQ(angle_value_deg(row->token, kPi / 2), row->unit == Unit::radians ? 90.0 : kPi / 2)
+            << row->name;
+    EXPECT_EQ(find_token(TOKEN_ADF_CARD_RAD)->unit, Unit::radians);
+    EXPECT_EQ(find_token(TOKEN_COMPASS_DEG)->unit, Unit::degrees);
 }

@@ -701,11 +701,13 @@ async function fetchTrace() {
   if (page.traceShown < page.traceLast) fetchTrace();
 }
 
+// Over the socket: one request at a time for the lines after the last shown.
+let traceAsked = false;
 function traceFilter() {
-  if (page.socketInput && socket && socket.readyState === WebSocket.OPEN)
-    socket.send("trace?" + new URLSearchParams({ gauge: $("trace-gauge").value, on: $("trace-on").checked ? 1 : 0,
-                                                 after: page.traceShown }).toString());
-  else fetchTrace();
+  if (!page.socketInput || !socket || socket.readyState !== WebSocket.OPEN) return fetchTrace();
+  if (traceAsked || !$("trace-on").checked || page.traceShown >= page.traceLast) return;
+  traceAsked = true;
+  socket.send("trace?" + new URLSearchParams({ gauge: $("trace-gauge").value, after: page.traceShown }).toString());
 }
 
 function heardClick(message) {
@@ -728,10 +730,12 @@ function handle(message) {
     case "state": showState(message); break;
     case "vars": showVars(message.vars); break;
     case "click": heardClick(message); break;
-    case "trace": page.traceLast = message.last; if (!page.socketInput) fetchTrace(); break;
+    case "trace": page.traceLast = message.last; traceFilter(); break;
     case "trace-lines":
+      traceAsked = false;
       if ($("trace-on").checked) appendTrace(message.lines);
       page.traceShown = message.last;
+      traceFilter();
       break;
     case "findings": showFindings(message); break;
     case "file": page.file = message; showFile(); break;
@@ -752,6 +756,7 @@ function connect() {
     page.connected = true;
     page.connects += 1;
     page.socketInput = false;
+    traceAsked = false;
     $("connection").textContent = "live";
     $("connection").className = "up";
     page.traceShown = 0;

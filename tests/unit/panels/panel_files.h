@@ -2,6 +2,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -18,7 +19,7 @@ protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir = fs::temp_directory_path() /
-              (std::string("tarvolen_panels_") + info->test_suite_name() + "_" + info->name());
+              ("tarvolen_panels_" + std::to_string(getpid()) + "_" + info->test_suite_name() + "_" + info->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
