@@ -244,7 +244,8 @@ std::vector<PageMessage> PageRoutes::message(uint64_t, std::string_view text) {
     const PageResponse answer = input(what, form);
     on_clock_ = false;
     if (answer.status < 400) return {};
-    writer.begin_object().text("type", "refused").utf8("text", answer.body).end_object();
+    const std::string reason = answer.body.substr(0, answer.body.find_last_not_of('\n') + 1);
+    writer.begin_object().text("type", "refused").utf8("text", reason).end_object();
     return {{"", json}};
 }
 
