@@ -167,7 +167,7 @@ private:
         }
         if (row.id == Request::load) {
             g_trace = nullptr;
-            trace_sent_ = faults_sent_ = 0;
+            faults_sent_ = 0;
         }
         row.handle(far_, fields, payload, refusal);
         g_trace = far_.host ? &far_.host->trace() : nullptr;
@@ -189,7 +189,8 @@ private:
 
     // The new trace lines and the plays heard among them, in order. Sound lines of this
     // host's trace are left out: only the portable build has them, and plays come as
-    // plays on both builds.
+    // plays on both builds. Once sent the records are forgotten: kept, they grew by some
+    // 25 KB a frame until a 32-bit far side ran out of memory (10,700 frames).
     void write_trace_entries(Writer& reply) {
         Writer entries;
         uint32_t count = 0;
@@ -203,23 +204,24 @@ private:
         };
         PanelHost* host = far_.host.get();
         const size_t records = host ? host->trace().size() : 0;
-        for (; trace_sent_ < records; ++trace_sent_) {
-            write_plays_before(trace_sent_);
-            const TraceRecord& record = host->trace().record(trace_sent_);
+        for (size_t i = 0; i < records; ++i) {
+            write_plays_before(i);
+            const TraceRecord& record = host->trace().record(i);
             if (std::strcmp(record.op, "sound") == 0) continue;
             entries.u8(static_cast<uint8_t>(Entry::trace_line))
-                .text(std::string(host->trace().text_field(trace_sent_, "gauge")))
-                .text(host->trace().line(trace_sent_));
+                .text(std::string(host->trace().text_field(i, "gauge")))
+                .text(host->trace().line(i));
             ++count;
         }
         write_plays_before(SIZE_MAX);
         g_plays.clear();
+        if (host) host->trace().clear();
         reply.u32(count).append(entries);
     }
 
     int out_fd_;
     FarSide far_;
-    size_t trace_sent_ = 0, faults_sent_ = 0;
+    size_t faults_sent_ = 0;
 };
 
 }  // namespace

@@ -34,6 +34,8 @@ public:
     // group. Returns how it ended ("exit code 0", "signal 9").
     std::string stop(int grace_ms);
     bool running() const { return pid_ > 0; }
+    // Its process id while it runs (its memory can be watched), else -1.
+    pid_t pid() const { return pid_; }
 
 private:
     // Waits up to timeout_ms for the child to end; true when it has (status_ then set).

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "host/base/input_file.h"
 #include "host/base/numbers.h"
 #include "host/bridge/pe_resources.h"
 #include "host/bridge/wine_setup.h"
@@ -68,7 +69,21 @@ std::unique_ptr<OpenedHost> OpenedHost::start_remote(RemoteOptions options, Diag
 
 std::unique_ptr<OpenedHost> OpenedHost::open(const std::string& module_path, HostOptions options,
                                              Diagnostics& diagnostics) {
-    if (is_pe_image(module_path)) {
+    std::vector<uint8_t> head;
+    std::string refused;
+    if (!read_input_head(module_path, MODULE_FILE, IMAGE_HEAD_BYTES, head, refused)) {
+        diagnostics.error(module_path, 0, refused);
+        return nullptr;
+    }
+    const ImageStart start = image_start(head);
+    if (start == ImageStart::mz_cut_short || start == ImageStart::mz_without_pe) {
+        diagnostics.error(module_path, 0,
+                          start == ImageStart::mz_cut_short
+                              ? "a Windows (MZ) file whose PE header is cut short: not a whole gauge module"
+                              : "a Windows (MZ) file without a PE header (a DOS program?): not a gauge module");
+        return nullptr;
+    }
+    if (start == ImageStart::pe) {
         RemoteOptions remote;
         remote.trace = options.trace;
         std::string error;

@@ -2,8 +2,7 @@
 // directory (type → name → language → data entry).
 #include "host/bridge/pe_resources.h"
 
-#include <fstream>
-#include <iterator>
+#include "host/base/input_file.h"
 
 namespace {
 
@@ -42,19 +41,19 @@ std::string entry_name(const Image& image, size_t root, uint32_t name_word) {
 
 }  // namespace
 
-bool is_pe_image(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+ImageStart image_start(const std::vector<uint8_t>& head) {
     Image image;
-    image.bytes.resize(4096);
-    in.read(reinterpret_cast<char*>(image.bytes.data()), static_cast<std::streamsize>(image.bytes.size()));
-    image.bytes.resize(static_cast<size_t>(in.gcount()));
-    return image.u16(0) == 0x5A4D && image.u32(image.u32(0x3C)) == 0x4550;
+    image.bytes = head;
+    if (image.u16(0) != 0x5A4D) return ImageStart::other;
+    const size_t pe = image.u32(0x3C);
+    // The PE signature and the file header after it (20 bytes).
+    if (!image.has(0x3C, 4) || !image.has(pe, 24)) return ImageStart::mz_cut_short;
+    return image.u32(pe) == 0x4550 ? ImageStart::pe : ImageStart::mz_without_pe;
 }
 
 bool read_pe_resources(const std::string& path, std::map<ResourceKey, std::vector<uint8_t>>& out, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
     Image image;
-    image.bytes.assign(std::istreambuf_iterator<char>(in), {});
+    if (!read_input_file(path, MODULE_FILE, image.bytes, error)) return error = path + ": " + error, false;
     if (image.u16(0) != 0x5A4D) return error = path + ": not an MZ image", false;
     const size_t pe = image.u32(0x3C);
     if (image.u32(pe) != 0x4550) return error = path + ": no PE header", false;

@@ -20,6 +20,9 @@ struct ResourceKey {
 // error set when the file is not a PE image or its resource directory is malformed.
 bool read_pe_resources(const std::string& path, std::map<ResourceKey, std::vector<uint8_t>>& out, std::string& error);
 
-// True when the file starts like a PE image (an MZ header pointing at a PE signature),
-// whatever its name.
-bool is_pe_image(const std::string& path);
+// What a file's first bytes say, whatever its name: a PE image (an MZ header pointing at
+// a PE signature), an MZ file whose PE header is cut short or missing, or neither.
+enum class ImageStart { other, pe, mz_cut_short, mz_without_pe };
+ImageStart image_start(const std::vector<uint8_t>& head);
+// The bytes image_start needs: every real PE header starts well within them.
+inline constexpr size_t IMAGE_HEAD_BYTES = 64u << 10;

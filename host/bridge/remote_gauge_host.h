@@ -74,6 +74,9 @@ public:
     // Requests sent so far (a served frame is one).
     size_t requests() const { return requests_; }
 
+    // The far side's process id while it serves, else -1.
+    pid_t far_pid() const { return process_.pid(); }
+
     // Why the far side was stopped, or empty while it serves.
     const std::string& broken() const { return broken_; }
 

@@ -1,11 +1,9 @@
 // `panelhost run`: a scenario, its trace on standard output; with --record, the run as
 // a moving picture too.
 #include <CLI/CLI.hpp>
-#include <filesystem>
-#include <fstream>
 #include <ostream>
-#include <sstream>
 
+#include "host/base/input_file.h"
 #include "host/cli/commands.h"
 #include "host/cli/options.h"
 #include "host/core/gauge_host.h"
@@ -36,24 +34,11 @@ struct RunOptions {
 #endif
 };
 
-constexpr std::uintmax_t kMaxScenarioBytes = 4u << 20;
-
 // The scenario's text; false with the error when the path is not a readable scenario
-// file (missing, a folder, a device, larger than any scenario).
+// file (missing, a folder, a FIFO or a device, larger than any scenario).
 bool read_scenario(const std::string& path, std::string& text, Diagnostics& diagnostics) {
-    std::error_code code;
-    const auto status = std::filesystem::status(path, code);
-    if (code || !std::filesystem::exists(status))
-        return diagnostics.error(path, 0, "cannot open scenario: no such file"), false;
-    if (!std::filesystem::is_regular_file(status))
-        return diagnostics.error(path, 0, "is not a file (a scenario is a text file of lines)"), false;
-    if (std::filesystem::file_size(path, code) > kMaxScenarioBytes)
-        return diagnostics.error(path, 0, "larger than 4 MB: not a scenario"), false;
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream read;
-    read << in.rdbuf();
-    if (!in) return diagnostics.error(path, 0, "cannot read scenario"), false;
-    text = read.str();
+    std::string error;
+    if (!read_input_file(path, SCENARIO_FILE, text, error)) return diagnostics.error(path, 0, error), false;
     return true;
 }
 
@@ -92,7 +77,7 @@ void finish_recording(Recording& recording, GaugeHost& host, const RunOptions& o
     const Diagnostics finished = recording.finish(host);
     context.diagnostics.merge(finished);
     if (!finished.ok()) {
-        context.exit_code = EXIT_FAILED;
+        context.exit_code = recording.too_large() ? EXIT_USAGE : EXIT_FAILED;
         return;
     }
     const size_t plays = recording.plays();

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "host/base/input_file.h"
 #include "host/core/host_platform.h"
 #include "host/core/mouse_rects.h"
 #include "host/core/services.h"
@@ -23,6 +24,9 @@ PanelHost::~PanelHost() {
 }
 
 bool PanelHost::load_module(const std::string& path, Diagnostics& diagnostics) {
+    // Loading a FIFO or a device would wait for it; a module larger than any build is refused.
+    std::string refused;
+    if (!check_input_file(path, MODULE_FILE, refused)) return diagnostics.error(path, 0, refused), false;
     module_ = ModuleLibrary::open(path, diagnostics);
     if (!module_) return false;
     ModuleImports* imports = module_->imports();

@@ -9,11 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "host/panel/text.h"
 #include "sdk/ids.h"
@@ -318,7 +315,8 @@ PanelConfig parse_panel_config(const std::string& text, const std::string& sourc
     Reader reader(source, diagnostics);
     size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // UTF-8 byte-order mark
     for (int number = 1; at < text.size(); ++number) {
-        const size_t end = std::min(text.find('\n', at), text.size());
+        // Lines end in LF, CRLF or a lone CR (as old Mac editors left them).
+        const size_t end = std::min(text.find_first_of("\r\n", at), text.size());
         if (end - at > MAX_LINE) {
             diagnostics.error(source, number,
                               "line longer than " + std::to_string(MAX_LINE) + " characters: not a panel.cfg text");
@@ -333,41 +331,17 @@ PanelConfig parse_panel_config(const std::string& text, const std::string& sourc
             break;
         }
         reader.line(line, number);
-        at = end + 1;
+        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return reader.finish();
 }
 
 PanelConfig read_panel_config(const std::string& path, Diagnostics& diagnostics) {
-    PanelConfig empty;
-    empty.source = path;
-    std::error_code code;
-    const auto status = std::filesystem::status(path, code);
-    if (code || !std::filesystem::exists(status)) {
-        diagnostics.error(path, 0, "cannot open panel configuration: no such file");
-        return empty;
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        diagnostics.error(path, 0, "is not a file (a panel configuration is a panel.cfg file)");
-        return empty;
-    }
-    // Read in pieces up to one byte past the limit: a file that is not what its size
-    // said (a pipe, a file still growing) is still bounded, and a small panel costs a
-    // small buffer.
-    std::ifstream in(path, std::ios::binary);
-    std::string text;
-    char piece[1 << 16];
-    while (text.size() <= MAX_FILE) {
-        in.read(piece, sizeof piece);
-        if (in.gcount() <= 0) break;
-        text.append(piece, static_cast<size_t>(in.gcount()));
-    }
-    if (in.bad()) {
-        diagnostics.error(path, 0, "cannot read panel configuration");
-        return empty;
-    }
-    if (text.size() > MAX_FILE) {
-        diagnostics.error(path, 0, "larger than " + std::to_string(MAX_FILE >> 20) + " MB: not a panel.cfg text");
+    std::string text, error;
+    if (!read_input_file(path, PANEL_CONFIG_FILE, text, error)) {
+        diagnostics.error(path, 0, error);
+        PanelConfig empty;
+        empty.source = path;
         return empty;
     }
     return parse_panel_config(text, path, diagnostics);

@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "host/base/diagnostics.h"
+#include "host/base/input_file.h"
 
 class GaugeHost;
 class PanelHost;
@@ -106,7 +107,7 @@ inline constexpr size_t MAX_LINE = 4096;
 // The largest size_mm side and gauge position or size, in window units: far beyond any
 // panel, and small enough that no layout sum overflows.
 inline constexpr int MAX_UNITS = 100000;
-inline constexpr size_t MAX_FILE = 4u << 20;
+inline constexpr size_t MAX_FILE = PANEL_CONFIG_FILE.max_bytes;
 
 // The ident a window is known by: its ident, or, for a window without one (or with a
 // name outside the module's table), a negative number of its own (-1 - index) that no

@@ -18,6 +18,10 @@ struct RecordFormat {
     const char* muxer;          // libavformat's name of the container
     const char* video_encoder;  // libavcodec's names of the encoders
     const char* audio_encoder;  // null: no sound track
+    // What a recording of this format holds per pixel of its pictures, measured: the
+    // drawn picture and the one handed on, the converted frames and those the encoder
+    // keeps to look ahead. Bounds the picture size a recording may have.
+    int memory_per_pixel = 128;
 };
 
 class MediaWriter {

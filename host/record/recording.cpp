@@ -8,9 +8,12 @@
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 #include "host/core/gauge_host.h"
@@ -55,6 +58,41 @@ std::string claim_temporary(const std::string& path, std::string& error) {
     fchmod(fd, 0666 & ~mask);
     close(fd);
     return buffer.data();
+}
+
+// A recording stopped by SIGINT, SIGTERM or SIGHUP leaves nothing behind: the handler
+// removes the temporary file, then the signal ends the process as it would have (the
+// shell sees the usual status). The path is copied here before the handlers go in,
+// since a handler may only read memory that nothing changes under it.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+char g_growing_file[4096];
+struct sigaction g_before[std::size(kStopSignals)];
+bool g_handled[std::size(kStopSignals)];
+
+void remove_growing_file(int signal_number) {
+    unlink(g_growing_file);
+    raise(signal_number);  // the handler was reset on entry: delivered on return, as default
+}
+
+void remove_on_stop_signals(const std::string& temporary) {
+    if (temporary.size() >= sizeof g_growing_file) return;
+    std::memcpy(g_growing_file, temporary.c_str(), temporary.size() + 1);
+    struct sigaction action {};
+    action.sa_handler = remove_growing_file;
+    action.sa_flags = static_cast<int>(SA_RESETHAND);
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < std::size(kStopSignals); ++i) {
+        sigaction(kStopSignals[i], nullptr, &g_before[i]);
+        // A signal the process was started ignoring (nohup) stays ignored.
+        g_handled[i] = g_before[i].sa_handler != SIG_IGN;
+        if (g_handled[i]) sigaction(kStopSignals[i], &action, nullptr);
+    }
+}
+
+void keep_on_stop_signals() {
+    for (size_t i = 0; i < std::size(kStopSignals); ++i)
+        if (std::exchange(g_handled[i], false)) sigaction(kStopSignals[i], &g_before[i], nullptr);
+    g_growing_file[0] = '\0';
 }
 
 int even(int n) { return n + (n & 1); }
@@ -120,6 +158,7 @@ std::unique_ptr<Recording> Recording::open(const RecordOptions& options, Diagnos
 
 Recording::Recording(const RecordOptions& options, const RecordFormat& format, std::string temporary)
     : options_(options), format_(format), temporary_(std::move(temporary)) {
+    remove_on_stop_signals(temporary_);
     hear_plays_from(back_end_plays());
 }
 
@@ -131,6 +170,7 @@ void Recording::hear_plays_from(PlaySource source) {
 
 Recording::~Recording() {
     if (!finished_) std::remove(temporary_.c_str());
+    keep_on_stop_signals();
 }
 
 void Recording::fail(const std::string& what) {
@@ -227,10 +267,7 @@ void Recording::draw(GaugeHost& host, const std::vector<PanelWindowView>& views,
     const PictureOptions& picture = options_.picture;
     const PanelLayout layout =
         picture.screen_layout ? lay_out_screen(views, picture.screen) : lay_out_panel(views, *bitmaps_, picture.scale);
-    if (layout.width > MAX_PICTURE_SIDE || layout.height > MAX_PICTURE_SIDE)
-        return fail("the pictures would be " + std::to_string(layout.width) + " x " + std::to_string(layout.height) +
-                    " pixels, more than " + std::to_string(MAX_PICTURE_SIDE) +
-                    " on a side (a smaller --scale, or fewer --windows)");
+    if (!picture_fits(layout.width, layout.height)) return;
     const uint32_t background = layout.screen ? OUTSIDE_COLOUR : 0x1C1C1C;
     if (!canvas_ || cairo_image_surface_get_width(canvas_->surface()) != layout.width ||
         cairo_image_surface_get_height(canvas_->surface()) != layout.height)
@@ -259,6 +296,26 @@ void Recording::draw(GaugeHost& host, const std::vector<PanelWindowView>& views,
     cairo_surface_flush(frame);
     write_picture(*frame_, due - pictures_);
     pictures_ = std::max(pictures_, due);
+}
+
+// Whether a picture of this size may be recorded, checked before anything of its size
+// is made; false with the usage error naming the limit.
+bool Recording::picture_fits(int width, int height) {
+    const int64_t pixels = int64_t{width} * height, limit = max_record_pixels(format_);
+    if (width <= MAX_PICTURE_SIDE && height <= MAX_PICTURE_SIDE && pixels <= limit) return true;
+    too_large_ = true;
+    const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+    if (width > MAX_PICTURE_SIDE || height > MAX_PICTURE_SIDE)
+        return fail("the pictures would be " + size + ", more than " + std::to_string(MAX_PICTURE_SIDE) +
+                    " on a side (a smaller --scale, or fewer --windows)"),
+               false;
+    char most[32];
+    std::snprintf(most, sizeof most, "%.1f", static_cast<double>(limit) / 1e6);
+    fail("the pictures would be " + size + ": a " + format_.extension + " recording of that size takes " +
+         std::to_string(pixels * format_.memory_per_pixel >> 20) + " MB, more than the " +
+         std::to_string(RECORD_MEMORY_BYTES >> 20) + " MB a recording may use (at most " + most +
+         " million pixels; a smaller --scale, or fewer --windows)");
+    return false;
 }
 
 Diagnostics Recording::finish(GaugeHost& host) {

@@ -25,15 +25,25 @@ class CairoCanvas;
 class GaugeHost;
 class ModuleBitmaps;
 
-// The formats, chosen by OUT's ending.
+// The formats, chosen by OUT's ending. Bytes a pixel: peak memory over picture size,
+// measured with 1 to 16 million pixel pictures (VP9 ~119, H.264 ~104, APNG ~20, GIF ~13).
 inline constexpr RecordFormat RECORD_FORMATS[] = {
-    // ending  container  video         sound
-    {".webm", "webm", "libvpx-vp9", "libopus"},  // VP9 and Opus
-    {".mp4", "mp4", "libx264", "aac"},           // H.264 and AAC
-    {".apng", "apng", "apng", nullptr},          // animated PNG, every pixel kept
-    {".gif", "gif", "gif", nullptr},             // 252 colours, dithered
+    // ending  container  video         sound      bytes a pixel
+    {".webm", "webm", "libvpx-vp9", "libopus", 128},  // VP9 and Opus
+    {".mp4", "mp4", "libx264", "aac", 112},           // H.264 and AAC
+    {".apng", "apng", "apng", nullptr, 24},           // animated PNG, every pixel kept
+    {".gif", "gif", "gif", nullptr, 16},              // 252 colours, dithered
 };
 static_assert(std::size(RECORD_FORMATS) == 4);
+
+// The memory a recording may take, and what of it is left for the pictures once the
+// host, the module and the renderer have theirs.
+inline constexpr int64_t RECORD_MEMORY_BYTES = int64_t{1} << 30;
+inline constexpr int64_t RECORD_PICTURE_BYTES = RECORD_MEMORY_BYTES - (int64_t{128} << 20);
+// The most pixels a picture of the format may have.
+inline constexpr int64_t max_record_pixels(const RecordFormat& format) {
+    return RECORD_PICTURE_BYTES / format.memory_per_pixel;
+}
 
 // The format whose ending path has (case as written) among formats, or null.
 const RecordFormat* record_format_for(const std::string& path, std::span<const RecordFormat> formats = RECORD_FORMATS);
@@ -89,12 +99,15 @@ public:
     Diagnostics finish(GaugeHost& host);
 
     int64_t pictures() const { return pictures_; }
+    // The options asked for pictures larger than a recording may hold (exit 2).
+    bool too_large() const { return too_large_; }
     size_t plays() const { return plays_; }
     bool has_sound() const { return format_.audio_encoder != nullptr; }
 
 private:
     Recording(const RecordOptions& options, const RecordFormat& format, std::string temporary);
     bool start(GaugeHost& host, int width, int height);
+    bool picture_fits(int width, int height);
     bool ensure_track(GaugeHost& host);
     void take_plays(GaugeHost& host);
     // The windows the picture options choose, as they stand.
@@ -119,6 +132,7 @@ private:
     Diagnostics diagnostics_;
     bool started_ = false;
     bool finished_ = false;
+    bool too_large_ = false;
     int64_t frames_ = 0;
     int64_t pictures_ = 0;        // pictures written or owed
     int64_t blank_pictures_ = 0;  // owed: frames before anything was drawn

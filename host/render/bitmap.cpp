@@ -16,6 +16,27 @@ constexpr uint32_t BI_RGB = 0;
 constexpr uint32_t BI_BITFIELDS = 3;
 constexpr int MAX_SIDE = 16384;
 
+// One colour of a 32-bit pixel: the bits its mask selects, scaled to 0..255.
+struct ColourMask {
+    uint32_t mask = 0;
+    int shift = 0;
+    uint32_t max = 0;  // the largest value of the selected bits
+    uint32_t of(uint32_t pixel) const {
+        return static_cast<uint32_t>(static_cast<uint64_t>((pixel & mask) >> shift) * 255u / max);
+    }
+};
+
+// A mask of one run of bits, or false.
+bool read_mask(uint32_t mask, ColourMask& out) {
+    if (mask == 0) return false;
+    int shift = 0;
+    while (!(mask >> shift & 1u)) ++shift;
+    const uint64_t run = mask >> shift;
+    if ((run & (run + 1)) != 0) return false;  // not one run of ones
+    out = {mask, shift, static_cast<uint32_t>(run)};
+    return true;
+}
+
 struct DibLayout {
     int width = 0, height = 0;
     bool top_down = false;
@@ -24,6 +45,7 @@ struct DibLayout {
     uint32_t palette_count = 0;
     size_t pixels_at = 0;
     size_t stride = 0;
+    ColourMask red{0xFF0000u, 16, 255}, green{0xFF00u, 8, 255}, blue{0xFFu, 0, 255};  // 32 bits a pixel
 };
 
 // Reads the info header at dib (offset into data) and works out where palette and
@@ -52,7 +74,14 @@ bool read_layout(const uint8_t* data, size_t size, size_t dib, size_t file_offse
     layout.top_down = height < 0;
     layout.height = height < 0 ? -height : height;
     size_t after_header = dib + header_size;
-    if (compression == BI_BITFIELDS && header_size == 40) after_header += 12;  // three colour masks follow
+    if (compression == BI_BITFIELDS) {
+        // Red, green and blue masks: right after a 40-byte header, inside a longer one.
+        if (header_size == 40) after_header += 12;
+        if (dib + 52 > size || after_header > size) return error = "bitmap colour masks are cut short", false;
+        if (!read_mask(le32(data + dib + 40), layout.red) || !read_mask(le32(data + dib + 44), layout.green) ||
+            !read_mask(le32(data + dib + 48), layout.blue))
+            return error = "bitmap colour masks are not runs of bits", false;
+    }
     layout.palette_at = after_header;
     if (layout.bits <= 8) layout.palette_count = used_colours ? used_colours : (1u << layout.bits);
     if (layout.palette_count > 256) return error = "palette too large", false;
@@ -80,7 +109,10 @@ uint32_t pixel(const uint8_t* data, const DibLayout& layout, const uint8_t* row,
             const uint8_t* p = row + 3 * ux;
             return static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
         }
-        default: return le32(row + 4 * ux) & 0xFFFFFFu;
+        default: {
+            const uint32_t value = le32(row + 4 * ux);
+            return layout.red.of(value) << 16 | layout.green.of(value) << 8 | layout.blue.of(value);
+        }
     }
 }
 

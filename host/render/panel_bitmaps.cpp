@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
+#include "host/base/input_file.h"
 #include "host/panel/geometry.h"
 #include "host/panel/text.h"
 
@@ -45,20 +45,14 @@ std::string find_beside(const std::string& panel_path, const std::string& name) 
         if (at.empty()) return "";
         part.clear();
     }
+    // A FIFO or a device of that name is found, for the reading to refuse it by kind.
     std::error_code code;
-    return fs::is_regular_file(at, code) ? at.string() : "";
+    return fs::exists(at, code) && !fs::is_directory(at, code) ? at.string() : "";
 }
 
 bool read_bmp_file(const std::string& path, Bitmap& out, std::string& error) {
-    std::error_code code;
-    const auto size = fs::file_size(path, code);
-    if (code) return error = "cannot read it", false;
-    if (size > BACKGROUND_MAX_BYTES)
-        return error = "larger than " + std::to_string(BACKGROUND_MAX_BYTES >> 20) + " MB", false;
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> data(static_cast<size_t>(size));
-    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
-    if (!in) return error = "cannot read it", false;
+    std::vector<uint8_t> data;
+    if (!read_input_file(path, InputFile{"bitmap", BACKGROUND_MAX_BYTES}, data, error)) return false;
     return decode_bmp(data.data(), data.size(), out, error, BACKGROUND_MAX_PIXELS);
 }
 

@@ -156,6 +156,7 @@ void ScenarioRunner::expect(const ScenarioLine& line) {
         double want = 0;
         if (!read_token(args[1], token) || !read_number(args[2], want))
             return fail_usage("expect var needs TOKEN VALUE");
+        if (!find_token(token)) return fail("unknown variable token " + args[1]);
         const double got = host_.var_number(token);
         if (got != want) fail("variable " + args[1] + " is " + format_real(got) + ", expected " + args[2]);
     } else if (args.size() == 3 && args[0] == "window") {

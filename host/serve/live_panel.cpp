@@ -3,9 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
+#include "host/base/input_file.h"
 #include "host/render/gauge_painter.h"
 #include "host/serve/page_messages.h"
 #include "host/sim/panel_windows.h"
@@ -40,17 +39,15 @@ bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
     if (!open_panel(*host_, options.panel_path, panel_, diagnostics)) return false;
     backgrounds_ = std::make_unique<PanelBackgrounds>(panel_, screen_.w, diagnostics);
     if (!options.scenario_path.empty()) {
-        std::ifstream in(options.scenario_path, std::ios::binary);
-        if (!in) {
-            diagnostics.error(options.scenario_path, 0, "cannot open the scenario");
+        std::string text, error;
+        if (!read_input_file(options.scenario_path, SCENARIO_FILE, text, error)) {
+            diagnostics.error(options.scenario_path, 0, error);
             return false;
         }
-        std::ostringstream text;
-        text << in.rdbuf();
         scenario_source_ = options.scenario_path;
         ScenarioHooks hooks;
         hooks.live_page = true;
-        scenario_ = std::make_unique<Scenario>(*host_, text.str(), scenario_source_, hooks);
+        scenario_ = std::make_unique<Scenario>(*host_, text, scenario_source_, hooks);
     }
     click_wav_ = module_resource(*host_, kClickSoundId, "WAVE");
     if (click_wav_.empty()) diagnostics.note("the module has no click sound (WAVE 10): the page stays silent");
@@ -220,6 +217,8 @@ Reply LivePanel::window(int32_t ident, const std::string& action) {
 }
 
 Reply LivePanel::set_night(bool night) {
+    // The pictures cannot be drawn again in the other light once the host has stopped.
+    if (const std::string stopped = host_stopped(); !stopped.empty()) return stopped_reply(stopped);
     night_ = night;
     return {};
 }

@@ -2,6 +2,7 @@
 #include "host/serve/routes.h"
 
 #include <algorithm>
+#include <boost/beast/http/status.hpp>
 #include <cctype>
 #include <optional>
 
@@ -12,6 +13,8 @@
 
 namespace {
 
+namespace http = boost::beast::http;
+
 constexpr size_t kTraceLimit = 200;
 
 const char* mime_type(const std::string& name) {
@@ -21,26 +24,13 @@ const char* mime_type(const std::string& name) {
     return "application/octet-stream";
 }
 
-const char* status_text(int status) {
-    switch (status) {
-        case 200: return "OK";
-        case 400: return "Bad Request";
-        case 404: return "Not Found";
-        case 405: return "Method Not Allowed";
-        case 409: return "Conflict";
-        case 413: return "Content Too Large";
-        case 422: return "Unprocessable Content";
-        case 500: return "Internal Server Error";
-        case 503: return "Service Unavailable";
-        default: return "Error";
-    }
-}
-
 // The reason may quote what the request sent, in any bytes: it goes out as UTF-8 on one
 // line, as the type says.
 PageResponse refuse(int status, const std::string& reason) {
     return {status, "text/plain; charset=utf-8",
-            std::to_string(status) + " " + status_text(status) + ": " + utf8_text(reason) + "\n"};
+            std::to_string(status) + " " +
+                std::string(http::obsolete_reason(http::int_to_status(static_cast<unsigned>(status)))) + ": " +
+                utf8_text(reason) + "\n"};
 }
 
 const std::string kBodyTooLarge = "a body holds at most " + std::to_string(SERVE_MAX_BODY) + " bytes";

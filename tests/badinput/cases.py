@@ -1,13 +1,15 @@
 """The bad-input table: every case is a dict with
   name     unique name, also a filter for run.py
   args     panelhost's arguments ({dir}: the case's folder)
-  files    {relative name: text, bytes, or None for a folder}
+  files    {relative name: text, bytes, None for a folder, or FIFO for a named pipe}
   exit     1 (failed), 2 (usage), or 0 where the simulator passes the line over and
            the host says so in a note
   message  a regular expression the standard error must match: it names the place
            (FILE:LINE, or the option) and what was wrong."""
+import os
 
 CASES = []
+FIFO = object()  # a named pipe in files: reading it would wait for a writer forever
 
 
 def case(name, args, exit, message, files=None):
@@ -174,8 +176,9 @@ for value in ["1,2", "999,0,0"]:
            P + r":3: note: background_color")
 render("key_without_equals", W + "size_mm\n", 0, P + r":3: note:")
 render("key_empty", W + "=5\n", 0, P + r":3: note:")
-render("cr_only_endings", GOOD_PANEL.replace("\n", "\r"), 1, P)
-render("cr_cr_lf_endings", "[Window00]\r\r\nsize_mm=300,200\r\r\n", 1, P)
+# Lines ended by a lone CR (old Mac editors) are lines: the panel is drawn.
+render("cr_only_endings", GOOD_PANEL.replace("\n", "\r"), 0, r"out\.png: note: wrote \d+ x \d+ pixels, 1 window")
+render("cr_cr_lf_endings", "[Window00]\r\r\nsize_mm=300,200\r\r\n", 0, r"out\.png: note: wrote \d+ x \d+ pixels, 1 window")
 
 # --- background bitmaps ----------------------------------------------------------------
 def bmp(width, height, bits=8, lie=None, size=None):
@@ -278,3 +281,29 @@ case("check_param_100k", ["check", PANEL], 1, P + r":4:",
 case("check_plate_100k", ["check", PANEL], 1, P + r":4:",
      {"panel.cfg": "[Window00]\nsize_mm=300,200\nident=MAIN_PANEL\n"
                    "gauge00=Tarvolen_Instr!Registration, 1, 1, 290,, t" + "D" * 100000 + " r999\n"})
+
+# --- special files: refused by kind before they are read, never waited on ----------------
+EXAMPLE_PANEL = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples", "panel.cfg")
+KIND_FIFO = r"is a FIFO \(named pipe\), not a "
+case("special_module_fifo", ["gauges", "--module", "{dir}/m.so"], 1, r"\{dir\}/m\.so: " + KIND_FIFO + "gauge module",
+     {"m.so": FIFO})
+case("special_dump_module_fifo", ["dump", "{dir}/m.gau"], 1, r"\{dir\}/m\.gau: " + KIND_FIFO, {"m.gau": FIFO})
+case("special_module_device", ["gauges", "--module", "/dev/zero"], 1, r"/dev/zero: is a character device")
+case("special_run_scenario_fifo", ["run", "{dir}/s.scn"], 1, S + ": " + KIND_FIFO + "scenario", {"s.scn": FIFO})
+case("special_render_panel_fifo", ["render", PANEL, "-o", OUT], 1, P + ": " + KIND_FIFO + "panel configuration",
+     {"panel.cfg": FIFO})
+case("special_check_panel_fifo", ["check", PANEL], 1, P + ": " + KIND_FIFO, {"panel.cfg": FIFO})
+scenario("special_panel_line_fifo", "panel p.cfg\n", r"p\.cfg: " + KIND_FIFO)
+CASES[-1]["files"]["p.cfg"] = FIFO
+case("special_serve_scenario_fifo", ["serve", PANEL, "--scenario", "{dir}/s.scn", "--port", "0"], 1,
+     S + ": " + KIND_FIFO + "scenario", {"s.scn": FIFO, "panel.cfg": GOOD_PANEL})
+case("special_serve_scenario_folder", ["serve", PANEL, "--scenario", "{dir}/s.scn", "--port", "0"], 1,
+     S + ": is a folder, not a scenario file", {"s.scn": None, "panel.cfg": GOOD_PANEL})
+case("special_module_mz_cut_short", ["dump", "{dir}/x.gau"], 1, r"\{dir\}/x\.gau: .*PE header is cut short",
+     {"x.gau": b"MZ" + bytes(58) + b"\x40\x00\x00\x00"})
+scenario("expect_var_unknown_token", "place Old_COM1\nframe\nexpect var 99999 0\n",
+         S + r":3: unknown variable token 99999")
+case("record_pictures_over_the_memory_bound",
+     ["run", "{dir}/s.scn", "--record", "{dir}/x.webm", "--scale", "8", "--windows", "all"], 2,
+     r"x\.webm: the pictures would be \d+ x \d+ pixels: .* more than the 1024 MB a recording may use",
+     {"s.scn": "panel " + EXAMPLE_PANEL + "\nframe 20\n"})

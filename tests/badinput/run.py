@@ -12,7 +12,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from cases import CASES  # noqa: E402
+from cases import CASES, FIFO  # noqa: E402
 
 TIME_LIMIT_S = 60
 SANITIZER = re.compile(r"AddressSanitizer|LeakSanitizer|UndefinedBehaviorSanitizer|runtime error:")
@@ -24,6 +24,9 @@ def run_case(panelhost, case):
             path = os.path.join(folder, name)
             if content is None:
                 os.makedirs(path, exist_ok=True)
+                continue
+            if content is FIFO:
+                os.mkfifo(path)
                 continue
             os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "wb") as out:

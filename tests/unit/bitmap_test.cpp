@@ -92,3 +92,67 @@ TEST(BmpDecoding, CutShortOrCompressedDataIsRefusedWithAReason) {
     EXPECT_NE(error.find("compressed"), std::string::npos) << error;
     EXPECT_FALSE(decode_bmp(file.data(), 20, out, error));
 }
+
+namespace {
+
+// A 32-bit BMP with BI_BITFIELDS: the red, green and blue masks after a 40-byte header
+// (or inside a V4 header of 108 bytes), then one row of pixels.
+std::vector<uint8_t> bitfields_file(uint32_t red, uint32_t green, uint32_t blue, const std::vector<uint32_t>& row,
+                                    uint32_t header_size = 40) {
+    const size_t masks_end = 14 + (header_size == 40 ? 52 : header_size);
+    std::vector<uint8_t> b(masks_end + 4 * row.size(), 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(b, 2, static_cast<uint32_t>(b.size()));
+    put32(b, 10, static_cast<uint32_t>(masks_end));
+    put32(b, 14, header_size);
+    put32(b, 18, static_cast<uint32_t>(row.size()));
+    put32(b, 22, 1);
+    put16(b, 26, 1);
+    put16(b, 28, 32);
+    put32(b, 30, 3);  // BI_BITFIELDS
+    put32(b, 54, red);
+    put32(b, 58, green);
+    put32(b, 62, blue);
+    for (size_t i = 0; i < row.size(); ++i) put32(b, masks_end + 4 * i, row[i]);
+    return b;
+}
+
+}  // namespace
+
+TEST(BmpDecoding, BitfieldsMasksChooseTheChannelsNotTheByteOrder) {
+    // Red in the low byte, blue in the third (as some converters write RGBA): pure red,
+    // pure blue, and one of each level.
+    for (const uint32_t header : {40u, 108u}) {
+        const auto file =
+            bitfields_file(0x000000FF, 0x0000FF00, 0x00FF0000, {0x000000FF, 0x00FF0000, 0x00302010}, header);
+        Bitmap out;
+        std::string error;
+        ASSERT_TRUE(decode_bmp(file.data(), file.size(), out, error)) << error;
+        EXPECT_EQ(out.at(0, 0), 0xFF0000u) << header;
+        EXPECT_EQ(out.at(1, 0), 0x0000FFu) << header;
+        EXPECT_EQ(out.at(2, 0), 0x102030u) << header;
+    }
+}
+
+TEST(BmpDecoding, BitfieldsOfOtherWidthsAreScaledToEightBits) {
+    // Ten bits a colour (2:10:10:10): the full value is 255, about half of it 127.
+    const auto file = bitfields_file(0x3FF00000, 0x000FFC00, 0x000003FF, {0x3FF00000, 0x000003FF, 0x1FF7FDFF});
+    Bitmap out;
+    std::string error;
+    ASSERT_TRUE(decode_bmp(file.data(), file.size(), out, error)) << error;
+    EXPECT_EQ(out.at(0, 0), 0xFF0000u);
+    EXPECT_EQ(out.at(1, 0), 0x0000FFu);
+    EXPECT_EQ(out.at(2, 0), 0x7F7F7Fu);  // 511 of 1023 in each colour
+}
+
+TEST(BmpDecoding, BitfieldsMasksThatAreNoRunOfBitsAreRefusedWithANote) {
+    Bitmap out;
+    std::string error;
+    const auto gaps = bitfields_file(0x00F0F000, 0x0000FF00, 0x000000FF, {0});
+    EXPECT_FALSE(decode_bmp(gaps.data(), gaps.size(), out, error));
+    EXPECT_EQ(error, "bitmap colour masks are not runs of bits");
+    const auto none = bitfields_file(0, 0x0000FF00, 0x000000FF, {0});
+    EXPECT_FALSE(decode_bmp(none.data(), none.size(), out, error));
+    EXPECT_EQ(error, "bitmap colour masks are not runs of bits");
+}

@@ -392,7 +392,7 @@ TEST_F(Bridge, ModuleIsToldByItsHeaderNotItsName) {
 
     // A PE header, whatever the name, goes to Wine; without wine that is the error.
     const fs::path pe = dir / "libsomething.so";
-    std::vector<char> image(0x48, 0);
+    std::vector<char> image(0x58, 0);  // the MZ header, the PE signature and its file header
     image[0] = 'M', image[1] = 'Z', image[0x3C] = 0x40, image[0x40] = 'P', image[0x41] = 'E';
     std::ofstream(pe, std::ios::binary).write(image.data(), static_cast<std::streamsize>(image.size()));
     const std::string path = getenv("PATH");

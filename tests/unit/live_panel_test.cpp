@@ -489,6 +489,18 @@ TEST_F(LivePanelFarSide, KilledMidServeIsReportedAndNothingIsLeftRunning) {
     expect_reported("signal 9", before);
 }
 
+TEST_F(LivePanelFarSide, NightAfterTheHostStoppedIsRefusedAs503LikeEveryInput) {
+    // Before: night answered 200 and the page kept its last pictures in the old light.
+    open_with_com1_on();
+    ASSERT_TRUE(panel.set_night(true).ok());
+    ASSERT_EQ(kill(far_pid(), SIGKILL), 0);
+    ASSERT_TRUE(panel.flight("play", 0).ok());
+    panel.tick();
+    const Reply night = panel.set_night(false);
+    EXPECT_EQ(night.status, 503);
+    EXPECT_NE(night.reason.find("signal 9"), std::string::npos) << night.reason;
+}
+
 TEST_F(LivePanelFarSide, HangingMidServeIsStoppedAfterTheWait) {
     request_timeout_ms = 500;
     open_with_com1_on();

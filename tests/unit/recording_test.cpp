@@ -245,3 +245,31 @@ TEST_F(RecordingFiles, AModuleThatDoesNotLoadLeavesNoRecording) {
     EXPECT_NE(err.str().find("missing.so"), std::string::npos) << err.str();
     EXPECT_TRUE(files().empty());
 }
+
+TEST_F(RecordingFiles, PicturesTooLargeForTheMemoryBoundAreAUsageErrorNamingTheLimit) {
+    // Before: --scale 8 --windows all took 7.3 GB for 20 frames of a .webm. The example
+    // panel's three windows at scale 8 are 8024 x 7836 pixels.
+    std::ofstream(dir / "panel.scn") << "panel " TARVOLEN_SOURCE_DIR "/examples/panel.cfg\nframe 20\n";
+    for (const RecordFormat& format : RECORD_FORMATS) {
+        const std::string file = (dir / ("big" + std::string(format.extension))).string();
+        EXPECT_EQ(
+            panelhost({"run", (dir / "panel.scn").string(), "--record", file, "--scale", "8", "--windows", "all"}),
+            EXIT_USAGE)
+            << err.str();
+        const int64_t pixels = int64_t{8024} * 7836;
+        EXPECT_GT(pixels, max_record_pixels(format));
+        EXPECT_NE(
+            err.str().find(file + ": the pictures would be 8024 x 7836 pixels: a " + format.extension +
+                           " recording of that size takes " + std::to_string(pixels * format.memory_per_pixel >> 20) +
+                           " MB, more than the 1024 MB a recording may use"),
+            std::string::npos)
+            << err.str();
+    }
+    EXPECT_TRUE(files() == std::vector<std::string>{"panel.scn"});
+}
+
+TEST_F(RecordingFiles, EveryFormatRecordsTheExamplePanelAtTwiceItsSize) {
+    // 2024 x 2016 pixels: within every format's bound, so the bound refuses no usual size.
+    for (const RecordFormat& format : RECORD_FORMATS)
+        EXPECT_GE(max_record_pixels(format), int64_t{2024} * 2016) << format.extension;
+}

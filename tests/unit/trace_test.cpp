@@ -70,7 +70,10 @@ TEST(TraceLines, RealsAreTheDigitsPrintfWritesForEveryKindOfValue) {
 TEST(TraceLines, AStreamedTraceIsTheJoinedOne) {
     Trace trace;
     for (int i = 0; i < 3000; ++i)
-        trace.add("update").num("frame", i).real("value", i / 7.0).text("gauge", std::string(static_cast<size_t>(i % 50), 'x'));
+        trace.add("update")
+            .num("frame", i)
+            .real("value", i / 7.0)
+            .text("gauge", std::string(static_cast<size_t>(i % 50), 'x'));
     std::ostringstream streamed;
     trace.write(streamed);
     EXPECT_EQ(streamed.str(), trace.joined());

@@ -6,7 +6,10 @@
 #include "platform/platform.h"
 
 std::unique_ptr<ModuleLibrary> ModuleLibrary::open(const std::string& path, Diagnostics& diagnostics) {
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // A name without a folder is a file of the current folder, not one for dlopen to
+    // look for on the library path.
+    const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();
         diagnostics.error(path, 0, std::string("cannot load module: ") + (why ? why : "unknown error"));

@@ -40,14 +40,34 @@ const char* const kSmall =
     "[Window Titles]\nWindow00=Main\n\n[Window00]\nsize_mm=640,480\nvisible=1\n"
     "gauge00=Tarvolen_Instr!Radios_Toggle, 10, 20, 19\n";
 
+// The text with every line ended by a lone CR, as old Mac editors save it.
+std::string cr_only(const std::string& text) {
+    std::string out = text;
+    for (char& c : out)
+        if (c == '\n') c = '\r';
+    return out;
+}
+
 }  // namespace
+
+TEST(PanelFileText, CrOnlyLinesReadAsLinesNotAsOneLine) {
+    // Before: the whole file was one line, read as "no 2D panel window".
+    const PanelWindow w = one_window(cr_only(kSmall));
+    EXPECT_EQ(w.title, "Main");
+    ASSERT_EQ(w.gauges.size(), 1u);
+    EXPECT_EQ(w.gauges[0].line, 7);
+    // A blank line between CRLF lines and a CR before LF are still one line end each.
+    const PanelConfig mixed = parse_clean("[Window00]\r\n\rsize_mm=640,480\r\nvisible=1\n");
+    ASSERT_EQ(mixed.windows.size(), 1u);
+    EXPECT_EQ(mixed.windows[0].size_mm_h, 480);
+}
 
 TEST(PanelFileText, CrlfLfAndNoFinalNewlineReadAlike) {
     std::string crlf;
     for (const char c : std::string(kSmall)) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     std::string unterminated = kSmall;
     unterminated.pop_back();
-    for (const std::string& text : {std::string(kSmall), crlf, unterminated}) {
+    for (const std::string& text : {std::string(kSmall), crlf, unterminated, cr_only(kSmall)}) {
         const PanelWindow w = one_window(text);
         EXPECT_EQ(w.title, "Main");
         EXPECT_EQ(w.size_mm_h, 480);
@@ -239,9 +259,9 @@ TEST_F(BadFiles, ADirectoryAMissingFileAndAHugeFileAreNamed) {
     read_panel_config(write("huge.cfg", std::string(MAX_FILE + 10, '\n')), diagnostics);
     const auto errors = diagnostics.errors();
     ASSERT_EQ(errors.size(), 3u);
-    EXPECT_EQ(errors[0], dir.string() + ": is not a file (a panel configuration is a panel.cfg file)");
+    EXPECT_EQ(errors[0], dir.string() + ": is a folder, not a panel configuration file");
     EXPECT_EQ(errors[1], (dir / "none.cfg").string() + ": cannot open panel configuration: no such file");
-    EXPECT_EQ(errors[2], (dir / "huge.cfg").string() + ": larger than 4 MB: not a panel.cfg text");
+    EXPECT_EQ(errors[2], (dir / "huge.cfg").string() + ": larger than 4 MB: too large for a panel configuration");
 }
 
 TEST_F(BadFiles, ABinaryFileIsNamedWithItsLine) {
