@@ -136,6 +136,15 @@ std::optional<int32_t> window_name_at(const std::string& text);
 bool place_panel(GaugeHost& host, const PanelConfig& panel, Diagnostics& diagnostics);
 bool place_panel(PanelHost& host, const PanelConfig& panel, Diagnostics& diagnostics);
 
+// Places next on a host that has a panel placed (old: the panel it was placed from),
+// keeping what stays: a placement of the same window, gauge name and parameters as a
+// gauge of next keeps the module's state behind it (a radio's switches, a knob's
+// position) and takes the new position and size; the placements next no longer has are
+// removed, and next's new gauges placed. A window new to the panel is declared with its
+// visible flag; a window old had stays open or closed as it is. Returns
+// diagnostics.ok().
+bool replace_panel(GaugeHost& host, const PanelConfig& old, const PanelConfig& next, Diagnostics& diagnostics);
+
 // One note for the gauges of other modules in the panel's windows ("45 gauges of 7
 // other modules drawn as placeholders"), and with verbose one more for each of them.
 // drawn: the (window number, gauge number) pairs of other modules' gauges that are drawn

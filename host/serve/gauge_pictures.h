@@ -16,6 +16,7 @@
 
 struct GaugeView {
     Placement* placement = nullptr;
+    int placement_id = 0;        // its id: tells a new placement at a removed one's address apart
     int face_w = 0, face_h = 0;  // the face bitmap's pixels (click units)
     int width = 1, height = 1;   // the picture's pixels, as the panel places it
     bool shown = false;          // in an open window

@@ -18,8 +18,6 @@ constexpr uint16_t kClickSoundId = 10;
 constexpr uint64_t kVarsEvery = 6;
 // The most flight frames one real frame runs, whatever the speed.
 constexpr int kMostFramesPerTick = 16;
-// The screen the page stands for, for the windows' background bitmaps (file_1024=).
-constexpr int kScreenWidth = 1024;
 
 Reply stopped_reply(const std::string& reason) { return {503, "the module's host has stopped: " + reason}; }
 
@@ -34,9 +32,12 @@ bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
     if (!opened_) return false;
     host_ = &opened_->host();
     on_host_stopped_ = options.on_host_stopped;
+    panel_path_ = options.panel_path;
+    screen_layout_ = options.screen_layout;
+    screen_ = options.screen;
     bitmaps_ = std::make_unique<ModuleBitmaps>(*host_);
     if (!open_panel(*host_, options.panel_path, panel_, diagnostics)) return false;
-    backgrounds_ = std::make_unique<PanelBackgrounds>(panel_, kScreenWidth, diagnostics);
+    backgrounds_ = std::make_unique<PanelBackgrounds>(panel_, screen_.w, diagnostics);
     if (!options.scenario_path.empty()) {
         std::string text, error;
         if (!read_input_file(options.scenario_path, SCENARIO_FILE, text, error)) {
@@ -50,17 +51,8 @@ bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
     }
     click_wav_ = module_resource(*host_, kClickSoundId, "WAVE");
     if (click_wav_.empty()) diagnostics.note("the module has no click sound (WAVE 10): the page stays silent");
-    CairoCanvas unused(1, 1);
-    GaugePainter sizes(*bitmaps_, unused);
-    std::vector<std::string> names;
-    for (const auto& p : host_->placements()) {
-        auto view = std::make_unique<GaugeView>();
-        view->placement = p.get();
-        sizes.face_size(*p, view->face_w, view->face_h);
-        names.push_back(p->name);
-        gauges_.push_back(std::move(view));
-    }
-    trace_ = TraceRing(std::move(names));
+    make_views();
+    gauge_names_ = host_->gauge_names();
     for (const TokenInfo* row = token_table(); row->name; ++row) var_tokens_.push_back(row->token);
     host_->frame_all();
     plays_seen_ = plays_heard();
@@ -70,6 +62,75 @@ bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
         return false;
     }
     return true;
+}
+
+// A view for every placement, in the host's order: the ones it had are kept (their
+// pictures and versions with them), new placements get new ones.
+void LivePanel::make_views() {
+    CairoCanvas unused(1, 1);
+    GaugePainter sizes(*bitmaps_, unused);
+    std::vector<std::unique_ptr<GaugeView>> views;
+    std::vector<std::string> names;
+    for (const auto& p : host_->placements()) {
+        auto kept = std::find_if(gauges_.begin(), gauges_.end(), [&p](const std::unique_ptr<GaugeView>& g) {
+            return g && g->placement == p.get() && g->placement_id == p->id;
+        });
+        if (kept != gauges_.end()) {
+            views.push_back(std::move(*kept));
+            continue;
+        }
+        auto view = std::make_unique<GaugeView>();
+        view->placement = p.get();
+        view->placement_id = p->id;
+        sizes.face_size(*p, view->face_w, view->face_h);
+        names.push_back(p->name);
+        views.push_back(std::move(view));
+    }
+    gauges_ = std::move(views);
+    trace_.add_gauges(names);
+}
+
+bool LivePanel::reload(Diagnostics& diagnostics) {
+    if (const std::string stopped = host_stopped(); !stopped.empty()) {
+        diagnostics.error("the module's host has stopped: " + stopped);
+        return false;
+    }
+    Diagnostics read;
+    PanelConfig next = read_panel_config(panel_path_, read);
+    if (read.ok() && next.windows.empty()) read.error(panel_path_, 0, "no 2D panel window: the last panel stays");
+    diagnostics.merge(read);
+    if (!read.ok()) return false;
+    Diagnostics placing;
+    replace_panel(*host_, panel_, next, placing);
+    diagnostics.merge(placing);
+    // Views of placements that went are dropped by make_views; a removed placement's
+    // memory may hold a new one, which the id tells apart.
+    std::erase_if(gauges_, [this](const std::unique_ptr<GaugeView>& g) {
+        return host_->placement(g->placement_id) != g->placement;
+    });
+    panel_ = std::move(next);
+    backgrounds_ = std::make_unique<PanelBackgrounds>(panel_, screen_.w, diagnostics);
+    make_views();
+    for (auto& [ident, picture] : window_pictures_) picture->has_picture = false;
+    host_->frame_all();
+    take_trace();
+    lay_out();
+    return true;
+}
+
+Reply LivePanel::set_layout(const std::string& kind) {
+    if (kind != "sheet" && kind != "screen") return {400, "the layout is sheet or screen"};
+    if (screen_layout_ == (kind == "screen")) return {};
+    screen_layout_ = kind == "screen";
+    for (auto& [ident, picture] : window_pictures_) picture->has_picture = false;
+    lay_out();
+    return {};
+}
+
+void LivePanel::set_message(const std::string& key, std::string json) {
+    messages_[key] = std::move(json);
+    if (std::find(messages_unsent_.begin(), messages_unsent_.end(), key) == messages_unsent_.end())
+        messages_unsent_.push_back(key);
 }
 
 std::string LivePanel::host_stopped() const {
@@ -220,8 +281,8 @@ void LivePanel::take_scenario_notes() {
 void LivePanel::take_trace() { trace_.take(*host_); }
 
 void LivePanel::lay_out() {
-    views_ = open_window_views(*host_, panel_, *bitmaps_, *backgrounds_);
-    layout_ = lay_out_panel(views_, *bitmaps_);
+    views_ = open_window_views(*host_, panel_, *bitmaps_, *backgrounds_, screen_);
+    layout_ = screen_layout_ ? lay_out_screen(views_, screen_) : lay_out_panel(views_, *bitmaps_);
     for (auto& g : gauges_) g->shown = false;
     std::map<int32_t, std::unique_ptr<WindowPicture>> pictures;
     for (size_t i = 0; i < views_.size() && i < layout_.areas.size(); ++i) {
@@ -286,6 +347,8 @@ void LivePanel::collect(std::vector<PageMessage>& out) {
         if (g->unsent)
             out.push_back({"g:" + std::to_string(g->placement->id), gauge_message(*g, false)}), g->unsent = false;
     }
+    for (const std::string& key : messages_unsent_) out.push_back({key, messages_[key]});
+    messages_unsent_.clear();
     std::string state = state_json();
     if (state != last_state_) {
         out.push_back({"state", state});
@@ -312,6 +375,7 @@ void LivePanel::snapshot(std::vector<PageMessage>& out) {
     for (auto& g : gauges_)
         if (g->shown && g->version > 0)
             out.push_back({"g:" + std::to_string(g->placement->id), gauge_message(*g, true)});
+    for (const auto& [key, json] : messages_) out.push_back({key, json});
     out.push_back({"state", last_state_});
     out.push_back({"vars", host_stopped().empty() || last_vars_.empty() ? vars_json() : last_vars_});
 }
@@ -329,7 +393,8 @@ int LivePanel::close() {
 }
 
 std::string LivePanel::layout_json() const {
-    return layout_message({layout_version_, panel_, layout_, views_, open_windows_, gauges_});
+    return layout_message(
+        {layout_version_, panel_, layout_, views_, open_windows_, gauges_, screen_layout_, screen_, gauge_names_});
 }
 
 std::string LivePanel::state_json() const {

@@ -37,6 +37,10 @@ struct LiveOptions {
     std::function<std::unique_ptr<OpenedHost>(Diagnostics& diagnostics)> open_host;
     // Told once, with the reason, when a host in another process has been stopped.
     std::function<void(const std::string& reason)> on_host_stopped;
+    // The screen layout (each window where the pilot sees it on a screen of this size)
+    // rather than the sheet; the screen also chooses the background bitmaps.
+    bool screen_layout = false;
+    Size screen{1024, 768};
 };
 
 // The answer to an input: an HTTP status and, for a refusal, why.
@@ -106,6 +110,18 @@ public:
     // Removes every gauge (kill called for each). Returns how many were killed.
     int close();
 
+    // Reads the panel.cfg again and places what changed, the aircraft kept as it is
+    // (variables, windows open, flight time, and the gauges that stay keep their state).
+    // A file that no longer reads leaves the panel as it was: false, with its errors
+    // (and notes) in diagnostics. The reading's notes come there as well on success.
+    bool reload(Diagnostics& diagnostics);
+    // "sheet" or "screen": how the open windows are laid out.
+    Reply set_layout(const std::string& kind);
+    const PanelConfig& panel() const { return panel_; }
+    // A message from beside the panel (the findings, the file's version), sent to the
+    // tabs with the next changes and to every new tab; one of a key replaces the last.
+    void set_message(const std::string& key, std::string json);
+
 private:
     void flight_frame();
     void after_input();
@@ -118,6 +134,8 @@ private:
     std::string layout_json() const;
     std::string state_json() const;
     std::string vars_json() const;
+
+    void make_views();
 
     std::unique_ptr<OpenedHost> opened_;
     GaugeHost* host_ = nullptr;  // opened_'s host
@@ -157,5 +175,11 @@ private:
     size_t plays_seen_ = 0;
     int clicks_heard_ = 0;
     TraceRing trace_;
+    std::string panel_path_;
+    bool screen_layout_ = false;
+    Size screen_{1024, 768};
+    std::vector<std::string> gauge_names_;         // the module's, for the page's list to add from
+    std::map<std::string, std::string> messages_;  // set_message's, by key
+    std::vector<std::string> messages_unsent_;
     bool vars_due_ = true;  // a variable may have changed since the last vars message
 };

@@ -5,8 +5,10 @@
 #include <cmath>
 
 #include "host/core/mouse_rects.h"
+#include "host/panel/text.h"
 #include "host/scenario/scenario.h"
 #include "host/serve/panel_adapter.h"
+#include "host/serve/tooltips.h"
 #include "host/sim/panel_windows.h"
 #include "host/sim/variables.h"
 #include "host/trace/json_writer.h"
@@ -33,7 +35,9 @@ void write_rects(JsonWriter& json, const GaugeHeader& gauge) {
         if (!rect.help_id) return false;
         box(rect, left, top);
         json.num(rect.help_id);
-        if (const char* name = help_name(rect.help_id))
+        if (const char* text = tooltip_text(rect.help_id))
+            json.text(text);
+        else if (const char* name = help_name(rect.help_id))
             json.text(name);
         else
             json.raw("null");
@@ -41,6 +45,51 @@ void write_rects(JsonWriter& json, const GaugeHeader& gauge) {
         return false;
     });
     json.end_array();
+}
+
+std::string two_digits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+
+const PanelWindow* window_of(const PanelConfig& panel, int32_t ident) {
+    for (const PanelWindow& w : panel.windows)
+        if (window_ident(w) == ident) return &w;
+    return nullptr;
+}
+
+bool same_parameters(const Placement& p, const PanelGauge& g) {
+    if (!p.parameters || !g.parameters) return !p.parameters && !g.parameters;
+    return std::string(p.parameters->data()) == *g.parameters;
+}
+
+// The line of the panel a placement was placed from: in its window, of its name,
+// parameters, position and size, the first not taken by an earlier placement.
+const PanelGauge* line_of(const PanelConfig& panel, const Placement& p, std::vector<const PanelGauge*>& taken) {
+    for (const PanelWindow& w : panel.windows) {
+        if (w.index != p.panel_window) continue;
+        for (const PanelGauge& g : w.gauges)
+            if (is_module_gauge(g) && g.name == p.name && g.x == p.x && g.y == p.y && g.w == p.w && g.h == p.h &&
+                same_parameters(p, g) && std::find(taken.begin(), taken.end(), &g) == taken.end()) {
+                taken.push_back(&g);
+                return &g;
+            }
+    }
+    return nullptr;
+}
+
+// Where a line of the panel.cfg is: its section, key, line, window and NN, its numbers.
+void write_line(JsonWriter& json, const PanelWindow& w, const PanelGauge& g) {
+    json.utf8("module", g.module)
+        .text("section", "Window" + two_digits(w.index))
+        .text("key", "gauge" + two_digits(g.index))
+        .num("line", g.line)
+        .num("index", w.index)
+        .num("gauge", g.index)
+        .key("u")
+        .begin_array()
+        .num(g.x)
+        .num(g.y)
+        .num(g.w)
+        .num(g.h)
+        .end_array();
 }
 
 }  // namespace
@@ -53,7 +102,12 @@ std::string layout_message(const PageLayout& page) {
         .num("v", static_cast<int64_t>(page.version))
         .num("width", page.layout.width)
         .num("height", page.layout.height)
-        .real("band", WINDOW_TITLE_BAND);
+        .real("band", WINDOW_TITLE_BAND)
+        .text("kind", page.screen ? "screen" : "sheet");
+    json.key("screen").begin_array().num(page.screen_size.w).num(page.screen_size.h).end_array();
+    json.key("names").begin_array();
+    for (const std::string& name : page.gauge_names) json.utf8(name);
+    json.end_array();
     json.key("windows").begin_array();
     for (const PanelWindow& w : page.panel.windows) {
         const int32_t ident = window_ident(w);
@@ -68,18 +122,47 @@ std::string layout_message(const PageLayout& page) {
     json.end_array().key("open").begin_array();
     for (size_t i = 0; i < page.views.size() && i < page.layout.areas.size(); ++i) {
         const Rect& a = page.layout.areas[i];
+        const PanelWindowView& view = page.views[i];
         json.begin_object()
-            .num("ident", page.views[i].ident)
+            .num("ident", view.ident)
             .finite("x", a.x)
             .finite("y", a.y)
             .finite("w", a.w)
             .finite("h", a.h)
-            .end_object();
+            .finite("uw", view.units_w > 0 ? view.units_w : a.w)
+            .finite("uh", view.units_h > 0 ? view.units_h : a.h);
+        if (const PanelWindow* w = window_of(page.panel, view.ident))
+            json.text("section", "Window" + two_digits(w->index)).num("line", w->line).num("index", w->index);
+        json.end_object();
+    }
+    // Other modules' gauges, drawn into their window's picture as placeholders.
+    json.end_array().key("others").begin_array();
+    for (size_t i = 0; i < page.views.size() && i < page.layout.areas.size(); ++i) {
+        const Rect& a = page.layout.areas[i];
+        const PanelWindow* w = window_of(page.panel, page.views[i].ident);
+        if (!w) continue;
+        const double sx = page.views[i].units_w > 0 ? a.w / page.views[i].units_w : 1.0;
+        const double sy = page.views[i].units_h > 0 ? a.h / page.views[i].units_h : 1.0;
+        for (const PanelGauge& g : w->gauges) {
+            if (is_module_gauge(g)) continue;
+            json.begin_object()
+                .utf8("name", g.name)
+                .num("window", page.views[i].ident)
+                .finite("x", a.x + g.x * sx)
+                .finite("y", a.y + g.y * sy)
+                .finite("w", g.w > 0 ? g.w * sx : 8)
+                .finite("h", g.h > 0 ? g.h * sy : (g.w > 0 ? g.w * sy : 8))
+                .utf8("why", "a gauge of " + g.module + ", which serve does not load: drawn as a placeholder");
+            write_line(json, *w, g);
+            json.end_object();
+        }
     }
     json.end_array().key("gauges").begin_array();
+    std::vector<const PanelGauge*> taken;
     for (const auto& g : page.gauges) {
         if (!g->shown) continue;
         const Placement& p = *g->placement;
+        const PanelGauge* line = line_of(page.panel, p, taken);
         json.begin_object()
             .num("id", p.id)
             .text("name", p.name)
@@ -90,6 +173,9 @@ std::string layout_message(const PageLayout& page) {
             .num("h", g->height)
             .num("fw", g->face_w)
             .num("fh", g->face_h);
+        if (line)
+            for (const PanelWindow& w : page.panel.windows)
+                if (w.index == p.panel_window) write_line(json, w, *line);
         write_rects(json, *p.gauge);
         json.end_object();
     }

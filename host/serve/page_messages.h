@@ -22,6 +22,9 @@ struct PageLayout {
     const std::vector<PanelWindowView>& views;  // the open windows, as laid out
     const std::vector<int32_t>& open_windows;
     const std::vector<std::unique_ptr<GaugeView>>& gauges;
+    bool screen = false;  // the screen layout, on a screen of this size
+    Size screen_size;
+    const std::vector<std::string>& gauge_names;  // the module's, to add from
 };
 std::string layout_message(const PageLayout& page);
 

@@ -12,11 +12,13 @@ bool open_panel(GaugeHost& host, const std::string& path, PanelConfig& panel, Di
 }
 
 std::vector<PanelWindowView> open_window_views(GaugeHost& host, const PanelConfig& panel, BitmapSource& faces,
-                                               const PanelBackgrounds& backgrounds) {
+                                               const PanelBackgrounds& backgrounds, Size screen) {
     std::vector<const PanelWindow*> open;
     std::string unused;
     choose_windows(host, panel, {}, open, unused);  // the open ones: no list that could fail
-    return panel_views(host, &panel, faces, &backgrounds, &open);
+    PictureOptions options;
+    options.screen = screen;
+    return panel_views(host, &panel, faces, &backgrounds, &open, options);
 }
 
 std::string module_resource(GaugeHost& host, uint16_t id, const char* type) {

@@ -19,7 +19,7 @@ bool open_panel(GaugeHost& host, const std::string& path, PanelConfig& panel, Di
 
 // The open windows as `render` lays them out, in the panel's window order.
 std::vector<PanelWindowView> open_window_views(GaugeHost& host, const PanelConfig& panel, BitmapSource& faces,
-                                               const PanelBackgrounds& backgrounds);
+                                               const PanelBackgrounds& backgrounds, Size screen);
 
 // A resource of the module (as the simulator reads the .gau's), or empty.
 std::string module_resource(GaugeHost& host, uint16_t id, const char* type);

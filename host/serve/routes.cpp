@@ -142,11 +142,106 @@ PageResponse PageRoutes::answer(const PageRequest& request) {
     return refuse(404, "no file " + json_quote(name.substr(0, 80)) + " on this page");
 }
 
-std::vector<PageMessage> PageRoutes::message(uint64_t, std::string_view) {
-    return {{"", "{\"type\":\"reply\",\"ok\":false,\"reason\":\"the page takes its inputs as POSTs\"}"}};
+void PageRoutes::set_workbench(Workbench* workbench, std::function<void()> after_edit) {
+    workbench_ = workbench;
+    after_edit_ = std::move(after_edit);
+}
+
+namespace {
+
+// The edits' rows: the name after /api/ and whether it takes the section, key, gauge
+// and numbers.
+struct EditRoute {
+    const char* name;
+    bool section, key, gauge, numbers;
+};
+constexpr EditRoute kEditRoutes[] = {
+    // name     section key    gauge  numbers
+    {"edit", true, true, false, true},     // x, y, w, h of one line
+    {"add", true, false, true, true},      // a gauge as the window's next gaugeNN
+    {"remove", true, true, false, false},  // one gauge's line
+    {"undo", false, false, false, false}, {"redo", false, false, false, false},
+};
+
+}  // namespace
+
+PageResponse PageRoutes::file_edit(const std::string& what, const Form& form) {
+    const EditRoute* route = nullptr;
+    for (const EditRoute& row : kEditRoutes)
+        if (what == row.name) route = &row;
+    if (!workbench_) return refuse(404, "this serve edits no panel.cfg");
+    CfgValues values;
+    if (route->numbers) {
+        std::optional<double>* slots[] = {&values.x, &values.y, &values.w, &values.h};
+        const char* names[] = {"x", "y", "w", "h"};
+        for (size_t i = 0; i < 4; ++i) {
+            const auto text = form.get(names[i]);
+            if (!text) continue;
+            const Parsed<double> parsed = parse_number(*text);
+            if (!parsed.ok()) return refuse(400, std::string(names[i]) + ": " + parsed.problem);
+            *slots[i] = parsed.value;
+        }
+        if (what == "edit" && !values.x && !values.y && !values.w && !values.h)
+            return refuse(400, "needs one of x, y, w, h");
+    }
+    const std::string section = form.get("section").value_or(""), key = form.get("key").value_or("");
+    const std::string gauge = form.get("gauge").value_or(""), version = form.get("version").value_or("");
+    if (route->section && section.empty()) return refuse(400, "needs section");
+    if (route->key && key.empty()) return refuse(400, "needs key");
+    if (route->gauge && gauge.empty()) return refuse(400, "needs gauge");
+    CfgEditResult result;
+    if (what == "edit") result = workbench_->edit(section, key, values, version);
+    if (what == "add") result = workbench_->add(section, gauge, values, version);
+    if (what == "remove") result = workbench_->remove(section, key, version);
+    if (what == "undo") result = workbench_->undo(version);
+    if (what == "redo") result = workbench_->redo(version);
+    if (!result.ok())
+        return refuse(result.status, result.message + (result.version.empty() ? ""
+                                                                              : " (the file is "
+                                                                                "at version " +
+                                                                                    result.version + ")"));
+    if (after_edit_) after_edit_();
+    return {200, "application/json", edit_result_json(result)};
+}
+
+// The page's inputs come over its socket as "click?gauge=3&x=10&y=20" (the form of the
+// POST), its trace as "trace?after=N&gauge=NAME" answered with the lines; edits stay
+// POSTs. Already on the clock thread: the input runs at once.
+std::vector<PageMessage> PageRoutes::message(uint64_t, std::string_view text) {
+    const auto mark = text.find('?');
+    const std::string what(text.substr(0, mark));
+    const Form form{mark == std::string_view::npos ? std::string() : std::string(text.substr(mark + 1)), {}};
+    std::string json;
+    JsonWriter writer(json);
+    if (what == "trace") {
+        const auto after = form.has("after") ? form.whole("after", 0, INT64_MAX) : Parsed<long long>{};
+        const auto lines = panel_.trace_after(after.ok() ? static_cast<uint64_t>(after.value) : 0,
+                                              form.get("gauge").value_or(""), 200);
+        writer.begin_object().text("type", "trace-lines").key("lines").begin_array();
+        for (const TraceLine& line : lines)
+            writer.begin_object()
+                .num("seq", static_cast<int64_t>(line.seq))
+                .text("gauge", line.gauge)
+                .key("call")
+                .raw(line.json)
+                .end_object();
+        writer.end_array().num("last", static_cast<int64_t>(panel_.last_trace_seq())).end_object();
+        return {{"", json}};
+    }
+    for (const EditRoute& row : kEditRoutes)
+        if (what == row.name) return {{"", "{\"type\":\"refused\",\"text\":\"edits are POSTs\"}"}};
+    on_clock_ = true;
+    const PageResponse answer = input(what, form);
+    on_clock_ = false;
+    if (answer.status < 400) return {};
+    const std::string reason = answer.body.substr(0, answer.body.find_last_not_of('\n') + 1);
+    writer.begin_object().text("type", "refused").utf8("text", reason).end_object();
+    return {{"", json}};
 }
 
 PageResponse PageRoutes::input(const std::string& what, const Form& form) {
+    for (const EditRoute& row : kEditRoutes)
+        if (what == row.name) return file_edit(what, form);
     std::function<Reply()> act;  // the input, run with the panel
     if (what == "click") {
         const bool at_panel = form.has("px");
@@ -171,6 +266,8 @@ PageResponse PageRoutes::input(const std::string& what, const Form& form) {
         const auto on = form.whole("on", 0, 1);
         if (!on.ok()) return refuse(400, on.problem);
         act = [this, night = on.value == 1] { return panel_.set_night(night); };
+    } else if (what == "layout") {
+        act = [this, kind = form.get("kind").value_or("")] { return panel_.set_layout(kind); };
     } else if (what == "flight") {
         double speed = 0.0;
         if (const auto text = form.get("speed")) {
@@ -184,7 +281,7 @@ PageResponse PageRoutes::input(const std::string& what, const Form& form) {
         return refuse(404, "no input " + json_quote(what.substr(0, 40)));
     }
     Reply reply;
-    const bool ran = run_([&] {
+    const bool ran = on_clock_ ? (reply = act(), true) : run_([&] {
         reply = act();
         after_input_();  // a refused click may still have traced calls
     });

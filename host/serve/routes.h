@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/serve/live_panel.h"
+#include "host/serve/workbench.h"
 
 // The most bytes of a request line with its headers, and of a request body.
 inline constexpr int SERVE_MAX_REQUEST = 8192;
@@ -48,6 +49,11 @@ public:
     // ("STATUS TEXT: reason").
     PageResponse answer(const PageRequest& request);
 
+    // The panel.cfg editor behind POST /api/edit, /api/add, /api/remove, /api/undo and
+    // /api/redo (without one they answer 404); after_edit runs after every edit that
+    // wrote the file.
+    void set_workbench(Workbench* workbench, std::function<void()> after_edit);
+
     // A text message a tab sent over its WebSocket (tab: the connection's number, the same
     // for as long as it stays open). Runs with the panel to itself, on the clock thread;
     // what it returns goes to that tab alone, then every tab gets what the message changed.
@@ -57,9 +63,13 @@ private:
     struct Form;
     PageResponse input(const std::string& what, const Form& form);
     PageResponse trace(const Form& form);
+    PageResponse file_edit(const std::string& what, const Form& form);
 
     LivePanel& panel_;
     RunWithPanel run_;
     std::function<void()> after_input_;
     std::string click_sound_;  // copied at start: the page may ask for it at any time
+    Workbench* workbench_ = nullptr;
+    bool on_clock_ = false;  // an input from a tab's socket: already with the panel
+    std::function<void()> after_edit_;
 };

@@ -19,15 +19,22 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <list>
 #include <map>
 #include <mutex>
+#include <ostream>
 #include <set>
 #include <thread>
 #include <vector>
 
+#include "host/render/panel_bitmaps.h"
+#include "host/serve/findings.h"
 #include "host/serve/routes.h"
+#include "host/serve/workbench.h"
+#include "host/trace/json_writer.h"
 
 namespace asio = boost::asio;
 namespace beast = boost::beast;
@@ -93,6 +100,31 @@ bool iequal(std::string_view a, std::string_view b) {
 class HttpSession;
 class Tab;
 
+namespace {
+
+// The files a panel is made from, for the watch: the panel.cfg, its windows' background
+// bitmaps (where they would be, when they are missing), the module.
+std::vector<std::string> panel_files(const PanelConfig& panel, const std::string& module_path) {
+    std::vector<std::string> files = {panel.source};
+    const std::filesystem::path folder = std::filesystem::path(panel.source).parent_path();
+    for (const PanelWindow& window : panel.windows)
+        for (const auto* name : {&window.file, &window.file_1024}) {
+            if (!*name) continue;
+            const std::string found = find_beside(panel.source, (*name)->name);
+            files.push_back(found.empty() ? (folder / (*name)->name).string() : found);
+        }
+    if (!module_path.empty()) files.push_back(module_path);
+    return files;
+}
+
+std::string file_version(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return cfg_text_version(text);
+}
+
+}  // namespace
+
 struct PreviewServer::State {
     LivePanel panel;
     std::mutex mutex;  // the panel, tabs, trace_sent
@@ -118,6 +150,23 @@ struct PreviewServer::State {
     // runs on the clock thread.
     std::unique_ptr<PageRoutes> routes;
 
+    // The designer's side: the panel.cfg's editor and the watch on the panel's files,
+    // and the findings.
+    Workbench workbench;
+    std::string panel_path, module_path, exe;
+    std::ostream* findings_out = nullptr;
+    std::string loaded_version;  // of the panel.cfg text the panel was last read from
+    Diagnostics notes;           // of the last reading: the reader's and drawing's, and why it failed
+    std::mutex check_mutex;      // one check at a time
+    std::thread first_check;     // the findings on start
+    // On the clock thread: reads the panel again when its file changed since it was read.
+    void reload_panel(bool force);
+    // The findings to the tabs (and printed), with the checker's when it has run.
+    void show_findings(const Diagnostics* checked);
+    // After a save (or at the start): the panel read again, its findings shown at once
+    // and again with the checker's. From any thread but the clock's.
+    void after_save(bool force);
+
     asio::io_context io{1};
     std::optional<tcp::acceptor> acceptor;
     std::optional<asio::thread_pool> answers;
@@ -131,6 +180,7 @@ struct PreviewServer::State {
         std::vector<PageMessage> all;
         panel.snapshot(all);
         all.push_back({"", "{\"type\":\"trace\",\"last\":" + std::to_string(panel.last_trace_seq()) + "}"});
+        all.push_back({"", "{\"type\":\"hello\",\"input\":true}"});
         return std::make_shared<const std::string>(json_batch(all));
     }
 
@@ -324,6 +374,59 @@ private:
     bool closing_ = false;
     bool done_ = false;
 };
+
+void PreviewServer::State::reload_panel(bool force) {
+    panel.set_message("file", workbench.file_json());
+    const std::string version = file_version(panel_path);
+    if (!force && version == loaded_version) return;
+    Diagnostics read;
+    const bool ok = panel.reload(read);
+    notes = read;
+    std::string text = panel_path + " does not read: the last good panel stays";
+    if (ok) {
+        loaded_version = version;
+        text = "read " + panel_path + " again";
+        workbench.watch(panel_files(panel.panel(), module_path), {});
+    }
+    std::string json;
+    JsonWriter(json).begin_object().text("type", "reload").flag("ok", ok).utf8("text", text).end_object();
+    panel.set_message("reload", json);
+}
+
+void PreviewServer::State::show_findings(const Diagnostics* checked) {
+    Diagnostics designer;
+    designer_notes(panel.panel(), designer);
+    std::vector<const Diagnostics*> lists;
+    if (checked) lists.push_back(checked);
+    lists.push_back(&notes);
+    lists.push_back(&designer);
+    const std::vector<Finding> findings = gather_findings(panel.panel(), lists);
+    std::string json = findings_json(findings);
+    json.insert(1, "\"type\":\"findings\",\"checked\":" + std::string(checked ? "true" : "false") + ",");
+    panel.set_message("findings", json);
+    if (!checked || !findings_out) return;
+    *findings_out << "panelhost: " << findings.size() << (findings.size() == 1 ? " finding" : " findings") << " in "
+                  << panel_path << (findings.empty() ? "" : ":") << "\n";
+    for (const Finding& finding : findings) *findings_out << "  " << finding.item.str() << "\n";
+    findings_out->flush();
+}
+
+void PreviewServer::State::after_save(bool force) {
+    const bool ran = on_clock([&] {
+        reload_panel(force);
+        show_findings(nullptr);
+        push_changes();
+    });
+    if (!ran || exe.empty()) return;
+    std::lock_guard one(check_mutex);
+    Diagnostics checked;
+    std::string error;
+    if (!run_check_process(exe, module_path, panel_path, checked, error)) checked.note(error);
+    on_clock([&] {
+        show_findings(&checked);
+        push_changes();
+    });
+}
 
 void PreviewServer::State::push_changes() {
     std::vector<PageMessage> changes;
@@ -593,11 +696,34 @@ PreviewServer::PreviewServer() : state_(std::make_unique<State>()) {}
 PreviewServer::~PreviewServer() { stop(); }
 
 bool PreviewServer::start(const ServeOptions& options, Diagnostics& diagnostics) {
-    if (!state_->panel.open(options.live, diagnostics)) return false;
+    Diagnostics opening;
+    const bool opened = state_->panel.open(options.live, opening);
+    diagnostics.merge(opening);
+    if (!opened) return false;
     State& state = *state_;
     state.routes = std::make_unique<PageRoutes>(
         state.panel, [&state](const std::function<void()>& job) { return state.on_clock(job); },
         [&state] { state.push_changes(); });
+    state.panel_path = options.live.panel_path;
+    state.module_path = options.live.module_path;
+    state.findings_out = options.findings_out;
+    state.exe = options.check_program;
+    state.notes = opening;
+    state.loaded_version = file_version(state.panel_path);
+    std::string unedited;
+    if (state.workbench.open(state.panel_path, unedited)) {
+        // An edit reads the panel again at once; the watch then sees the save as well,
+        // and checks it.
+        state.routes->set_workbench(&state.workbench, [&state] {
+            state.on_clock([&state] {
+                state.reload_panel(false);
+                state.show_findings(nullptr);
+                state.push_changes();
+            });
+        });
+        state.panel.set_message("file", state.workbench.file_json());
+    }
+    state.show_findings(nullptr);
     std::vector<PageMessage> first;
     state.panel.collect(first);  // every picture drawn once, before any tab asks
     const bool v6 = options.listen.find(':') != std::string::npos;
@@ -628,6 +754,13 @@ bool PreviewServer::start(const ServeOptions& options, Diagnostics& diagnostics)
     state.network = std::thread([&state] { state.io.run(); });
     state.started = true;
     return true;
+}
+
+void PreviewServer::watch() {
+    State& state = *state_;
+    state.workbench.watch(panel_files(state.panel.panel(), state.module_path),
+                          [&state](const std::vector<std::string>&) { state.after_save(false); });
+    state.first_check = std::thread([&state] { state.after_save(false); });
 }
 
 std::string PreviewServer::url() const {
@@ -670,6 +803,8 @@ int PreviewServer::stop() {
         state.stopping = true;
     }
     state.run_jobs();  // the inputs that came before the stop
+    state.workbench.stop();
+    if (state.first_check.joinable()) state.first_check.join();
     // No more connections; every tab is told the server is going away, and given a
     // moment to take it before everything still open is dropped.
     std::vector<std::shared_ptr<Tab>> tabs;
@@ -706,6 +841,7 @@ int serve_panel(const ServeOptions& options, const std::atomic<bool>& stop,
     PreviewServer server;
     if (!server.start(options, diagnostics)) return 1;
     on_listening(server.url());
+    server.watch();
     server.run(stop);
     const std::string reason = server.host_stopped();  // asked before stopping forgets the host
     const int killed = server.stop();

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <string>
 
@@ -17,6 +18,12 @@ struct ServeOptions {
     LiveOptions live;
     std::string listen = "127.0.0.1";  // the address to listen on (loopback unless told)
     int port = 8018;                   // 0: any free port
+    // Where the findings go, on start and after every reload ("FILE:LINE: what" a line);
+    // null: nowhere.
+    std::ostream* findings_out = nullptr;
+    // The panelhost whose `check` finds what the checker finds; empty: the findings are
+    // the reading's and drawing's notes only.
+    std::string check_program;
 };
 
 class PreviewServer {
@@ -31,6 +38,9 @@ public:
     // The page's address, http://ADDRESS:PORT/.
     std::string url() const;
     int port() const;
+    // Watches the panel's files: a save reads the panel again. Checks the panel (in a
+    // process of its own) and shows and prints the findings, now and after each save.
+    void watch();
     // Runs the flight clock (18 real frames a second) until stop is set.
     void run(const std::atomic<bool>& stop);
     // Stops listening, closes every tab and kills every gauge. Returns how many were killed.

@@ -1,6 +1,8 @@
 // The live page's trace ring.
 #include "host/serve/trace_ring.h"
 
+#include <algorithm>
+
 #include "host/core/gauge_host.h"
 
 namespace {
@@ -8,6 +10,11 @@ namespace {
 const std::string kNoGauge;
 
 }  // namespace
+
+void TraceRing::add_gauges(const std::vector<std::string>& names) {
+    for (const std::string& name : names)
+        if (std::find(gauges_.begin(), gauges_.end(), name) == gauges_.end()) gauges_.push_back(name);
+}
 
 uint16_t TraceRing::gauge_number(std::string_view name, uint16_t guess) const {
     if (guess > 0 && guess <= gauges_.size() && gauges_[guess - 1] == name) return guess;

@@ -28,6 +28,9 @@ public:
     // gauges: the names of the placements a line may belong to.
     explicit TraceRing(std::vector<std::string> gauges = {}) : gauges_(std::move(gauges)) {}
 
+    // Names more placements lines may belong to (a panel read again); the lines kept
+    // keep the gauges they had.
+    void add_gauges(const std::vector<std::string>& names);
     // Moves what the host has traced since the last take into the ring.
     void take(GaugeHost& host);
     // Lines after seq, of one gauge (empty: all), at most limit of the newest.

@@ -68,9 +68,10 @@ def click_face(driver, name, x, y):
     gid = gauge_id(driver, name)
     g = page(driver, "livePage.layout.gauges.find(g => g.id === %d)" % gid)
     img = driver.find_element(By.CSS_SELECTOR, 'canvas.gauge[data-id="%d"]' % gid)
-    # Selenium's offsets are from the element's centre, in CSS pixels.
-    dx = (x + 0.5) * g["w"] / g["fw"] - g["w"] / 2
-    dy = (y + 0.5) * g["h"] / g["fh"] - g["h"] / 2
+    # Selenium's offsets are from the element's centre, in CSS pixels, at the page's zoom.
+    box = driver.execute_script("return arguments[0].getBoundingClientRect().toJSON()", img)
+    dx = (x + 0.5) * box["width"] / g["fw"] - box["width"] / 2
+    dy = (y + 0.5) * box["height"] / g["fh"] - box["height"] / 2
     ActionChains(driver).move_to_element_with_offset(img, int(dx), int(dy)).click().perform()
 
 

@@ -3,6 +3,7 @@
 import re
 import signal
 import subprocess
+import threading
 import time
 
 START_S = 20
@@ -11,6 +12,14 @@ START_S = 20
 class Server:
     def __init__(self, process, url, port):
         self.process, self.url, self.port = process, url, port
+        self.output = []  # what it printed after its address
+
+    def read_output(self):
+        try:
+            for line in self.process.stdout:
+                self.output.append(line)
+        except (ValueError, OSError):
+            pass  # stop() took the rest
 
     def stop(self):
         """SIGTERM; returns the exit code and what it printed on standard error."""
@@ -34,7 +43,11 @@ def start(panelhost, args, port=0):
         line = process.stdout.readline()
         found = re.search(r"at (http://[^ ]+:(\d+)/)", line)
         if found:
-            return Server(process, found.group(1), int(found.group(2)))
+            server = Server(process, found.group(1), int(found.group(2)))
+            # serve prints the findings on start and after every reload: read on, or a
+            # full pipe would stall it.
+            threading.Thread(target=server.read_output, daemon=True).start()
+            return server
         _, err = process.communicate()
         if "cannot listen" not in err or time.monotonic() > deadline:
             raise AssertionError("serve did not start: " + line + err)

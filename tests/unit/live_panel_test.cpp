@@ -141,7 +141,7 @@ TEST_P(LivePanelTest, NewTabGetsTheLayoutAndEveryShownPicture) {
     EXPECT_EQ(toggle["w"], 38);
     ASSERT_EQ(toggle["spots"].size(), 1u);
     EXPECT_EQ(toggle["spots"][0][4], 5);
-    EXPECT_EQ(toggle["helps"][0][5], "TOGGLE_RADIO_WINDOW");
+    EXPECT_EQ(toggle["helps"][0][5], "Radio stack window");  // the tooltip's text, not its id
     // The pictures are PNGs (base64 of the signature).
     EXPECT_EQ(first.of_type("gauge")[0]["png"].get<std::string>().substr(0, 8), "iVBORw0K");
     // A second tab gets the same pictures, not newer versions.

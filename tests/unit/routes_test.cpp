@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "host/base/utf8.h"
@@ -94,10 +96,21 @@ TEST_F(RoutesTest, FormFieldsAreFoundByWholeNameInBodyThenQuery) {
     expect_refusal(post("/api/click", "xgauge=3&x=5&y=5"), 400, "needs gauge");
 }
 
-TEST_F(RoutesTest, ATabsTextMessageIsAnsweredToThatTab) {
-    const std::vector<PageMessage> replies = routes->message(7, "{\"type\":\"hello\"}");
-    ASSERT_EQ(replies.size(), 1u);
-    EXPECT_NE(replies[0].json.find("\"type\":\"reply\""), std::string::npos) << replies[0].json;
+TEST_F(RoutesTest, ATabsTextMessageIsAnInputOrATraceRequest) {
+    // An input as the POST's form: done, nothing to answer; a refusal is answered.
+    EXPECT_TRUE(routes->message(7, "night?on=1").empty());
+    std::vector<PageMessage> shown;
+    panel.snapshot(shown);
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),
+                            [](const PageMessage& m) { return m.json.find("\"night\":true") != std::string::npos; }));
+    const std::vector<PageMessage> refused = routes->message(7, "{\"type\":\"hello\"}");
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_NE(refused[0].json.find("\"type\":\"refused\""), std::string::npos) << refused[0].json;
+    EXPECT_NE(refused[0].json.find("404"), std::string::npos) << refused[0].json;
+    // The trace: the lines after the one given.
+    const std::vector<PageMessage> trace = routes->message(7, "trace?after=0");
+    ASSERT_EQ(trace.size(), 1u);
+    EXPECT_NE(trace[0].json.find("\"type\":\"trace-lines\""), std::string::npos);
 }
 
 TEST_F(RoutesTest, BodiesAndFieldsAreBounded) {

@@ -1,0 +1,181 @@
+// The findings list of a served panel.
+#include "host/serve/findings.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "host/panel/text.h"
+#include "host/trace/json_writer.h"
+
+extern char** environ;
+
+namespace {
+
+std::string two_digits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+
+// Where the simulator would find another module's gauge file: the aircraft's panel
+// folder, then the simulator's Gauges folder (two levels above an aircraft's panel
+// folder, as aircraft are installed). Names matched without case.
+std::string look_for_module(const std::string& panel_path, const std::string& module, std::string& looked) {
+    namespace fs = std::filesystem;
+    const fs::path panel_dir = fs::path(panel_path).parent_path();
+    const std::vector<fs::path> folders = {panel_dir, panel_dir.parent_path().parent_path().parent_path() / "Gauges"};
+    const std::string wanted_gau = lower(module + ".gau"), wanted_dll = lower(module + ".dll");
+    for (const fs::path& folder : folders) {
+        looked += (looked.empty() ? "" : ", ") + (folder.empty() ? std::string(".") : folder.string());
+        std::error_code code;
+        for (fs::directory_iterator it(folder.empty() ? "." : folder, code), end; !code && it != end;
+             it.increment(code)) {
+            const std::string name = lower(it->path().filename().string());
+            if (name == wanted_gau || name == wanted_dll) return it->path().string();
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+void designer_notes(const PanelConfig& panel, Diagnostics& out) {
+    std::map<int32_t, const PanelWindow*> by_ident;
+    std::map<std::string, std::string> modules;  // lower-case module name -> what was found
+    for (const PanelWindow& window : panel.windows) {
+        const std::string name = "[Window" + two_digits(window.index) + "] " + window_label(window);
+        if (!window.visible)
+            out.note(panel.source, window.line,
+                     name + " is hidden as the panel loads (visible=0): a toggle or the window list opens it");
+        if (window.ident) {
+            const auto [first, fresh] = by_ident.try_emplace(*window.ident, &window);
+            if (!fresh)
+                out.note(panel.source, window.line,
+                         name + " has ident " + std::to_string(*window.ident) + ", as [Window" +
+                             two_digits(first->second->index) + "] (line " + std::to_string(first->second->line) +
+                             ") has: a command for that ident opens or closes both");
+        }
+        for (const PanelGauge& gauge : window.gauges) {
+            if (is_module_gauge(gauge)) continue;
+            auto [found, fresh] = modules.try_emplace(lower(gauge.module));
+            if (fresh) {
+                std::string looked;
+                const std::string file = look_for_module(panel.source, gauge.module, looked);
+                found->second = file.empty() ? "no " + gauge.module + ".gau or .dll in " + looked
+                                             : gauge.module + " is " + file + ", a module serve does not load";
+            }
+            out.note(panel.source, gauge.line,
+                     gauge.module + "!" + gauge.name + " is drawn as a placeholder: " + found->second);
+        }
+    }
+}
+
+std::vector<Finding> gather_findings(const PanelConfig& panel, const std::vector<const Diagnostics*>& lists) {
+    std::vector<Finding> findings;
+    std::set<std::string> seen;
+    for (const Diagnostics* list : lists)
+        for (const Diagnostic& item : list->items()) {
+            if (!seen.insert(item.str()).second) continue;
+            Finding finding{item, -1, -1};
+            int header = 0;  // the window whose section holds the line: the last header above it
+            if (item.line > 0 && item.file == panel.source)
+                for (const PanelWindow& window : panel.windows) {
+                    if (window.line <= item.line && window.line > header && finding.gauge < 0)
+                        finding.window = window.index, header = window.line;
+                    for (const PanelGauge& gauge : window.gauges)
+                        if (gauge.line == item.line) finding.window = window.index, finding.gauge = gauge.index;
+                }
+            findings.push_back(std::move(finding));
+        }
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.item.line < b.item.line; });
+    return findings;
+}
+
+std::string findings_json(const std::vector<Finding>& findings) {
+    std::string out;
+    JsonWriter json(out);
+    json.begin_object().key("findings").begin_array();
+    for (const Finding& finding : findings) {
+        json.begin_object()
+            .text("level", finding.item.level == Diagnostic::Level::error ? "error" : "note")
+            .text("file", finding.item.file)
+            .num("line", finding.item.line)
+            .text("what", finding.item.what)
+            .text("text", finding.item.str())
+            .num("window", finding.window)
+            .num("gauge", finding.gauge)
+            .end_object();
+    }
+    json.end_array().end_object();
+    return out;
+}
+
+namespace {
+
+// "FILE:LINE: what" for the panel's file, else a finding about no line.
+void read_check_line(const std::string& line, const std::string& panel_path, Diagnostics& out) {
+    const std::string prefix = panel_path + ":";
+    if (line.compare(0, prefix.size(), prefix) == 0) {
+        size_t at = prefix.size();
+        size_t end = at;
+        while (end < line.size() && std::isdigit(static_cast<unsigned char>(line[end]))) ++end;
+        if (end > at && end + 1 < line.size() && line.compare(end, 2, ": ") == 0 && end - at < 9) {
+            const int number = std::stoi(line.substr(at, end - at));
+            return out.error(panel_path, number, line.substr(end + 2));
+        }
+        if (line.compare(at, 1, " ") == 0) return out.error(panel_path, 0, line.substr(at + 1));
+    }
+    out.error(line);
+}
+
+}  // namespace
+
+bool run_check_process(const std::string& exe, const std::string& module_path, const std::string& panel_path,
+                       Diagnostics& out, std::string& error) {
+    int pipe_fds[2];
+    if (pipe2(pipe_fds, O_CLOEXEC) != 0) return error = "no pipe for the check", false;
+    std::vector<std::string> args = {exe};
+    if (!module_path.empty()) args.insert(args.end(), {"--module", module_path});
+    args.insert(args.end(), {"check", panel_path});
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipe_fds[1]);
+    if (spawned != 0) {
+        ::close(pipe_fds[0]);
+        return error = "cannot run " + exe + " check", false;
+    }
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipe_fds[0], buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        if (text.size() < (1u << 20)) text.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(pipe_fds[0]);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) > 1)
+        return error = "the check stopped without its findings (status " + std::to_string(status) + ")", false;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t end = std::min(text.find('\n', at), text.size());
+        if (end > at) read_check_line(text.substr(at, end - at), panel_path, out);
+        at = end + 1;
+    }
+    return true;
+}

@@ -1,0 +1,34 @@
+// What the panel designer is told about a served panel, as one list: the checker's
+// findings (run as `panelhost check` in a process of its own, so that the served host
+// and its module's state are not touched) and the notes of drawing it (missing
+// bitmaps, placeholders and where their modules were looked for, hidden windows,
+// windows sharing one ident), each with its FILE:LINE and, where the line is one, the
+// window and gauge it belongs to, so the page can highlight them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/base/diagnostics.h"
+#include "host/panel/panel_config.h"
+
+struct Finding {
+    Diagnostic item;
+    int window = -1;  // index of the [WindowNN] the line belongs to; -1: none
+    int gauge = -1;   // NN of its gaugeNN; -1: the line is no gauge's
+};
+
+// The designer's notes that neither the reader nor the checker gives.
+void designer_notes(const PanelConfig& panel, Diagnostics& out);
+
+// The items of every list, ordered by file line (whole-file items first), without the
+// same text twice, each tied to its window and gauge.
+std::vector<Finding> gather_findings(const PanelConfig& panel, const std::vector<const Diagnostics*>& lists);
+
+// {"findings":[{"level","file","line","what","text","window","gauge"}...]}; text is the printed form.
+std::string findings_json(const std::vector<Finding>& findings);
+
+// Runs `EXE check [--module MODULE] PANEL` and reads its findings back ("FILE:LINE: what"
+// a line). False with a reason when it could not run.
+bool run_check_process(const std::string& exe, const std::string& module_path, const std::string& panel_path,
+                       Diagnostics& out, std::string& error);
