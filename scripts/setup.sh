@@ -10,11 +10,11 @@ set -euo pipefail
 
 mode=${1:-main}
 main_packages=(cmake g++ ninja-build pkg-config libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libcairo2-dev zlib1g-dev libspng-dev libboost-dev nlohmann-json3-dev
+  libcairo2-dev zlib1g-dev libspng-dev libboost-dev nlohmann-json3-dev libmspack-dev libpugixml-dev
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg fonts-liberation2 fontconfig
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 zip unzip jq python3)
-test_packages=(clang libclang-rt-14-dev hyperfine clang-format chromium chromium-driver python3-selenium)
+test_packages=(clang libclang-rt-14-dev hyperfine clang-format chromium chromium-driver python3-selenium gcab)
 case "$mode" in
   main) wanted=("${main_packages[@]}") ;;
   test) wanted=("${main_packages[@]}" "${test_packages[@]}") ;;

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "host/base/diagnostics.h"
 
 struct CheckOptions {
-    std::string panel;        // the panel.cfg
-    std::string module_path;  // the module build to check the gauge lines against
+    std::string panel;                       // the panel.cfg
+    std::string module_path;                 // the module build to check the gauge lines against
+    std::vector<std::string> gauge_folders;  // --gauges: where other modules are looked for
 };
 
 // The findings, each an error "FILE:LINE: what", ordered by line; none when the panel

@@ -7,6 +7,7 @@
 #include "host/cli/options.h"
 #include "host/panel/panel_config.h"
 #include "host/render/panel_render.h"
+#include "host/xml/xml_panel.h"
 
 namespace {
 
@@ -14,19 +15,40 @@ constexpr long long kMaxCoordinate = 1000000;  // a point of a gauge's face, eit
 constexpr long long kSmallestScreen = 64, kLargestScreen = 8192;
 constexpr double kSmallestScale = 0.05, kLargestScale = 8.0;
 
-void next_frame(GaugeHost& host) {
+void next_frame(GaugeHost& host, XmlPanel* xml) {
     host.advance(FRAME_SECONDS);
     host.frame_all();
+    if (xml) xml->frame();
+}
+
+// A click on MODULE!NAME: an XML gauge of the panel.
+bool click_xml(XmlPanel* xml, GaugeHost& host, const RenderOptions::Click& click, Diagnostics& diagnostics) {
+    XmlPlacement* p = xml ? xml->find(click.gauge) : nullptr;
+    if (!p)
+        return diagnostics.error("--click " + click.text + ": no gauge \"" + click.gauge + "\" on the panel"), false;
+    if (p->panel_window >= 0 && !host.window_open(p->window))
+        return diagnostics.error("--click " + click.text + ": " + click.gauge + " is in window " +
+                                 std::to_string(p->window) + ", which is closed"),
+               false;
+    if (!xml->click(*p, click.x, click.y))
+        return diagnostics.error("--click " + click.text + ": hits no click area of " + click.gauge), false;
+    return true;
 }
 
 // Adds the module's faults (and a far side's end) as errors; true when there are none.
 bool no_faults(GaugeHost& host, Diagnostics& diagnostics) { return report_module_faults(host, diagnostics) == 0; }
 
 // Sets, clicks (a frame after each, as a hand clicks between frames) and frames.
-bool drive(GaugeHost& host, const RenderOptions& options, Diagnostics& diagnostics) {
+bool drive(GaugeHost& host, XmlPanel* xml, const RenderOptions& options, Diagnostics& diagnostics) {
     for (const auto& [token, value] : options.sets) host.set_var(token, value);
     host.frame_all();
+    if (xml) xml->frame();
     for (const auto& click : options.clicks) {
+        if (click.gauge.find('!') != std::string::npos) {
+            if (!click_xml(xml, host, click, diagnostics)) return false;
+            next_frame(host, xml);
+            continue;
+        }
         Placement* p = find_placement(host, click.gauge);
         if (!p) {
             diagnostics.error("--click " + click.text + ": no gauge \"" + click.gauge + "\" on the panel");
@@ -42,11 +64,41 @@ bool drive(GaugeHost& host, const RenderOptions& options, Diagnostics& diagnosti
             diagnostics.error("--click " + click.text + ": hits no click area of " + click.gauge);
             return false;
         }
-        next_frame(host);
+        next_frame(host, xml);
     }
-    for (int i = 0; i < options.frames; ++i) next_frame(host);
+    for (int i = 0; i < options.frames; ++i) next_frame(host, xml);
     return no_faults(host, diagnostics);
 }
+
+// Places the panel's XML gauges. What they cannot read (a file, an image, a script) are
+// notes: the gauge, or its element, is left out and the rest of the panel is drawn.
+void place_xml_gauges(XmlPanel& xml, const PanelConfig& panel, const std::string& path,
+                      const std::vector<std::string>& folders, bool verbose, Diagnostics& diagnostics) {
+    Diagnostics reading;
+    xml.place(panel, path, folders, reading);
+    for (const Diagnostic& d : reading.items())
+        if (d.level == Diagnostic::Level::error || d.line == 0 || verbose) diagnostics.note(d.file, d.line, d.what);
+}
+
+// The XML gauges of a scenario's panel lines, and what its render lines draw of them.
+class ScenarioXmlGauges : public OtherGauges {
+public:
+    explicit ScenarioXmlGauges(GaugeHost& host) : xml(host) {}
+    void place(GaugeHost&, const PanelConfig& panel, const std::string& path, Diagnostics& diagnostics) override {
+        place_xml_gauges(xml, panel, path, {}, false, diagnostics);
+    }
+    void frame() override { xml.frame(); }
+    bool click(GaugeHost& host, const std::string& gauge, int x, int y, std::string& problem) override {
+        XmlPlacement* p = xml.find(gauge);
+        if (!p) return false;
+        if (p->panel_window >= 0 && !host.window_open(p->window))
+            return problem = gauge + " is in window " + std::to_string(p->window) + ", which is closed", false;
+        if (xml.click(*p, x, y)) return true;
+        problem = "click at " + std::to_string(x) + "," + std::to_string(y) + " hits nothing on " + gauge;
+        return false;
+    }
+    XmlPanel xml;
+};
 
 void draw_picture(GaugeHost& host, const PanelConfig* panel, const std::string& path, const PictureOptions& options,
                   Diagnostics& diagnostics) {
@@ -57,12 +109,6 @@ void draw_picture(GaugeHost& host, const PanelConfig* panel, const std::string& 
                      "wrote " + std::to_string(outcome.width) + " x " + std::to_string(outcome.height) + " pixels, " +
                          std::to_string(outcome.windows) + (outcome.windows == 1 ? " window" : " windows") +
                          (options.paint.night ? ", night" : ""));
-}
-
-void draw(GaugeHost& host, const PanelConfig* panel, const std::string& path, bool night, Diagnostics& diagnostics) {
-    PictureOptions options;
-    options.paint.night = night;
-    draw_picture(host, panel, path, options, diagnostics);
 }
 
 }  // namespace
@@ -132,9 +178,19 @@ int render_panel(const RenderOptions& options, const std::string& module_path, D
                 std::string(panel.virtual_cockpits ? "; the file has only virtual cockpit sections" : "") +
                 ": there is nothing to draw");
     if (diagnostics.ok()) place_panel(host, panel, diagnostics);
-    if (diagnostics.ok()) note_other_modules(panel, options.verbose, diagnostics);
-    if (!no_faults(host, diagnostics) || !diagnostics.ok() || !drive(host, options, diagnostics)) return EXIT_FAILED;
-    draw_picture(host, &panel, options.out, options.picture, diagnostics);
+    XmlPanel xml(host);
+    if (diagnostics.ok()) {
+        place_xml_gauges(xml, panel, options.panel, options.gauge_folders, options.verbose, diagnostics);
+        std::set<std::pair<int, int>> drawn;
+        for (const auto& p : xml.placements()) drawn.insert({p->panel_window, p->gauge_index});
+        note_other_modules(panel, options.verbose, diagnostics, drawn);
+    }
+    if (!no_faults(host, diagnostics) || !diagnostics.ok() || !drive(host, &xml, options, diagnostics))
+        return EXIT_FAILED;
+    PictureOptions picture = options.picture;
+    picture.xml = &xml;
+    draw_picture(host, &panel, options.out, picture, diagnostics);
+    for (const std::string& problem : xml.problems()) diagnostics.note(problem);
     no_faults(host, diagnostics);
     return diagnostics.ok() ? EXIT_DONE : EXIT_FAILED;
 }
@@ -185,8 +241,9 @@ void add_render_command(CLI::App& app, CommandContext& context) {
     command->footer(
         "Runs one frame after the sets, one after each click and N more, then draws the chosen\n"
         "windows: on a sheet, side by side, each titled, or on the screen, each where the panel\n"
-        "puts it. Gauges of other modules are drawn as placeholders. TOKEN: a number or a name of\n"
-        "host/sim/tokens.cpp. GAUGE: a gauge name (its first placement) or NAME#K. X,Y: pixels\n"
+        "puts it. Other authors' XML gauges (a folder MODULE, MODULE.cab) are drawn from the\n"
+        "panel.cfg's folder or a --gauges folder; the rest as placeholders. TOKEN: a number or a name of\n"
+        "host/sim/tokens.cpp. GAUGE: a gauge name (its first placement), NAME#K, or MODULE!NAME. X,Y: pixels\n"
         "of the gauge's face bitmap. Numbers: decimal (120, -3.5) or hexadecimal (0x2175).");
     command->add_option("PANEL", options->panel, "the panel.cfg to place")->required();
     command->add_option("-o,--output", options->out, "the PNG file to write")->required()->type_name("OUT.png");
@@ -199,13 +256,31 @@ void add_render_command(CLI::App& app, CommandContext& context) {
         ->default_str("1");
     add_picture_options(*command, options->picture);
     command->add_flag("--verbose", options->verbose, "a note for every gauge of another module");
+    command
+        ->add_option("--gauges", options->gauge_folders,
+                     "a folder to look for other modules' gauges in, after the panel.cfg's (many may be given)")
+        ->type_name("DIR")
+        ->allow_extra_args(false);
     command->callback(
         [options, &context] { context.exit_code = render_panel(*options, context.module_path, context.diagnostics); });
 }
 
-ScenarioHooks renderer_hooks(const std::string& out_dir) {
+const XmlPanel* xml_gauges(const ScenarioHooks& hooks) {
+    const auto* others = dynamic_cast<const ScenarioXmlGauges*>(hooks.others.get());
+    return others ? &others->xml : nullptr;
+}
+
+ScenarioHooks renderer_hooks(const std::string& out_dir, GaugeHost& host) {
     ScenarioHooks hooks;
     hooks.output_dir = out_dir;
-    hooks.render = draw;
+    auto xml = std::make_shared<ScenarioXmlGauges>(host);
+    hooks.others = xml;
+    hooks.render = [xml](GaugeHost& drawn, const PanelConfig* panel, const std::string& path, bool night,
+                         Diagnostics& diagnostics) {
+        PictureOptions options;
+        options.paint.night = night;
+        options.xml = &xml->xml;
+        draw_picture(drawn, panel, path, options, diagnostics);
+    };
     return hooks;
 }

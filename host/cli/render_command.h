@@ -47,7 +47,8 @@ struct RenderOptions {
     std::vector<Setting> sets;
     std::vector<Click> clicks;
     int frames = 1;
-    bool verbose = false;  // a note for every gauge of another module, not one for all
+    bool verbose = false;                    // a note for every gauge of another module, not one for all
+    std::vector<std::string> gauge_folders;  // --gauges: where other modules are looked for
     PictureOptions picture;
     std::string out;
 };
@@ -68,5 +69,7 @@ int render_panel(const RenderOptions& options, const std::string& module_path, D
 // command, read into picture; the options added.
 std::vector<CLI::Option*> add_picture_options(CLI::App& command, PictureOptions& picture);
 
-// Scenario hooks whose render lines draw PNG files into out_dir.
-ScenarioHooks renderer_hooks(const std::string& out_dir);
+// Scenario hooks whose render lines draw PNG files into out_dir, and whose panel lines
+// place other authors' XML gauges on host (xml_gauges gives them, for a recording).
+ScenarioHooks renderer_hooks(const std::string& out_dir, GaugeHost& host);
+const XmlPanel* xml_gauges(const ScenarioHooks& hooks);

@@ -102,13 +102,14 @@ void run(const RunOptions& options, CommandContext& context) {
     if (!module.open(context, HostOptions{})) return;
     GaugeHost& host = module.host();
 #ifdef TARVOLEN_HAVE_RENDERER
-    ScenarioHooks hooks = renderer_hooks(options.out_dir);
+    ScenarioHooks hooks = renderer_hooks(options.out_dir, host);
     // A recording draws each frame with the module's own bitmaps, wherever it runs; the
     // plays of a .gau under Wine are those its far side reports.
     if (recording) {
         if (const RemoteGaugeHost* remote = module.remote())
             recording->hear_plays_from({[remote] { return remote->sound_plays().size(); },
                                         [remote](size_t i) { return remote->sound_plays()[i].buffer; }});
+        recording->draw_xml_gauges(xml_gauges(hooks));
         hooks.before_frame = [&recording](GaugeHost& running) { recording->before_frame(running); };
         hooks.after_frame = [&recording](GaugeHost& running, const PanelConfig* panel) {
             recording->after_frame(running, panel);

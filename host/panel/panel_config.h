@@ -39,6 +39,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -137,4 +138,7 @@ bool place_panel(PanelHost& host, const PanelConfig& panel, Diagnostics& diagnos
 
 // One note for the gauges of other modules in the panel's windows ("45 gauges of 7
 // other modules drawn as placeholders"), and with verbose one more for each of them.
-void note_other_modules(const PanelConfig& panel, bool verbose, Diagnostics& diagnostics);
+// drawn: the (window number, gauge number) pairs of other modules' gauges that are drawn
+// after all (XML gauges found), left out of the count.
+void note_other_modules(const PanelConfig& panel, bool verbose, Diagnostics& diagnostics,
+                        const std::set<std::pair<int, int>>& drawn = {});

@@ -33,12 +33,13 @@ bool place_panel(PanelHost& host, const PanelConfig& panel, Diagnostics& diagnos
     return place_panel(local, panel, diagnostics);
 }
 
-void note_other_modules(const PanelConfig& panel, bool verbose, Diagnostics& diagnostics) {
+void note_other_modules(const PanelConfig& panel, bool verbose, Diagnostics& diagnostics,
+                        const std::set<std::pair<int, int>>& drawn) {
     int count = 0;
     std::set<std::string> modules;
     for (const PanelWindow& window : panel.windows) {
         for (const PanelGauge& gauge : window.gauges) {
-            if (is_module_gauge(gauge)) continue;
+            if (is_module_gauge(gauge) || drawn.count({window.index, gauge.index})) continue;
             ++count;
             modules.insert(lower(gauge.module));
             if (verbose)

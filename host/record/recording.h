@@ -94,6 +94,8 @@ public:
     // with the bitmaps of the host's module.
     void before_frame(GaugeHost& host);
     void after_frame(GaugeHost& host, const PanelConfig* panel);
+    // Other authors' XML gauges the scenario places: drawn in their windows too.
+    void draw_xml_gauges(const XmlPanel* xml) { options_.picture.xml = xml; }
     // Takes the last plays, writes the file's end and puts it in OUT's place. Errors
     // when the scenario ran no frame, drawing or encoding failed, or the rename failed.
     Diagnostics finish(GaugeHost& host);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numeric>
 
+#include "host/render/xml_painter.h"
+
 namespace {
 
 constexpr int kMargin = 12;
@@ -121,6 +123,8 @@ std::vector<std::string> paint_panel(const std::vector<PanelWindowView>& windows
         }
         for (const Placement* p : window.gauges)
             painter.paint(*p, frame.area.x + p->x * sx, frame.area.y + p->y * sy, sx, sy);
+        for (const XmlPlacement* p : window.xml_gauges)
+            paint_xml_gauge(*p, canvas, frame.area.x + p->x * sx, frame.area.y + p->y * sy, sx, sy, options.night);
         canvas.end_window();
     }
     return painter.problems();

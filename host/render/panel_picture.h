@@ -14,6 +14,7 @@
 
 #include "host/panel/geometry.h"
 #include "host/render/gauge_painter.h"
+#include "host/xml/xml_panel.h"
 
 // What shows through a window's see-through parts and around the windows on a screen.
 inline constexpr uint32_t OUTSIDE_COLOUR = 0x7D9AB8;
@@ -36,6 +37,7 @@ struct PanelWindowView {
     const Bitmap* bitmap = nullptr;        // background picture, or null
     std::vector<const Placement*> gauges;  // in drawing order
     std::vector<PanelPlaceholder> placeholders;
+    std::vector<const XmlPlacement*> xml_gauges;  // other authors' XML gauges, in the file's order
     int zorder = 0;
     ScreenRect screen;  // where the screen layout puts it
 };

@@ -40,8 +40,14 @@ PanelWindowView window_view(GaugeHost& host, const PanelWindow& window, BitmapSo
         view.gauges.push_back(p.get());
         extend(extent, p->x, p->y, gauge_box(p->w, p->h, face_of(*p, faces)));
     }
+    if (options.xml)
+        for (const auto& p : options.xml->placements()) {
+            if (p->panel_window != window.index) continue;
+            view.xml_gauges.push_back(p.get());
+            extend(extent, p->x, p->y, gauge_box(p->w, p->h, Size{p->face_w, p->face_h}));
+        }
     for (const PanelGauge& gauge : window.gauges) {
-        if (is_module_gauge(gauge)) continue;
+        if (is_module_gauge(gauge) || (options.xml && options.xml->placed(window.index, gauge.index))) continue;
         view.placeholders.push_back({gauge.module + "!" + gauge.name, gauge.x, gauge.y, gauge.w, gauge.h});
         extend(extent, gauge.x, gauge.y, {gauge.w, gauge.h > 0 ? gauge.h : gauge.w});
     }

@@ -29,7 +29,8 @@ struct PictureOptions {
     bool screen_layout = false;  // false: the sheet
     Size screen{1024, 768};      // the screen's pixels (and which background bitmaps)
     WindowChoice windows;
-    double scale = 1.0;  // the sheet's pixels per window pixel
+    double scale = 1.0;             // the sheet's pixels per window pixel
+    const XmlPanel* xml = nullptr;  // other authors' XML gauges placed on the panel, or null
 };
 
 // The panel's windows the choice takes, in the panel's order; false with error for a

@@ -32,7 +32,7 @@ constexpr ScenarioCommand kCommands[] = {
     {"set",    "set TOKEN VALUE",                            "set a simulated variable",                               &ScenarioRunner::set,    true},
     {"event",  "event ID [VALUE]",                           "the host sends an event itself",                         &ScenarioRunner::event,  true},
     {"frame",  "frame [N]",                                  "N frames of every placed gauge (default 1)",             &ScenarioRunner::frame,  true},
-    {"click",  "click GAUGE X Y",                            "click at a point of the gauge's face",                   &ScenarioRunner::click,  true},
+    {"click",  "click GAUGE X Y",                            "click at a point of the gauge's face (MODULE!NAME: an XML gauge)", &ScenarioRunner::click, true},
     {"remove", "remove GAUGE",                               "kill and remove the gauge",                              &ScenarioRunner::remove, false},
     {"expect", "expect var TOKEN VALUE | expect window IDENT open|closed", "a variable holds VALUE; a window's state",  &ScenarioRunner::expect, true},
     {"sleep",  "sleep MS",                                   "wait MS milliseconds of real time (lets a played click sound out)", &ScenarioRunner::sleep, false},
@@ -124,6 +124,11 @@ void ScenarioRunner::click(const ScenarioLine& line) {
     if (args.size() != 3 || !read_whole(args[1], -kMaxCoordinate, kMaxCoordinate, x) ||
         !read_whole(args[2], -kMaxCoordinate, kMaxCoordinate, y))
         return fail_usage("click needs GAUGE X Y");
+    if (args[0].find('!') != std::string::npos) {
+        std::string problem = "no placed gauge \"" + args[0] + "\"";
+        if (!hooks_.others || !hooks_.others->click(host_, args[0], x, y, problem)) fail(problem);
+        return;
+    }
     Placement* p = find_placement(host_, args[0]);
     if (!p) return fail("no placed gauge \"" + args[0] + "\"");
     if (hidden(host_, *p)) return fail(args[0] + " is in window " + std::to_string(p->window) + ", which is closed");
@@ -178,6 +183,7 @@ void ScenarioRunner::panel(const ScenarioLine& line) {
     Diagnostics reading;
     PanelConfig config = read_panel_config(path, reading);
     if (reading.ok()) place_panel(host_, config, reading);
+    if (reading.ok() && hooks_.others) hooks_.others->place(host_, config, path, reading);
     result.merge(reading, source_, number_);
     if (!reading.ok()) result.note(source_, number_, "in the panel this line places");
     // Pictures show the windows of every panel placed so far, with the backgrounds

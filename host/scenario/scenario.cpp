@@ -31,6 +31,7 @@ void ScenarioRunner::run_frame() {
     if (hooks_.before_frame) hooks_.before_frame(host_);
     host_.advance(FRAME_SECONDS);
     host_.frame_all();
+    if (hooks_.others) hooks_.others->frame();
     if (hooks_.after_frame) hooks_.after_frame(host_, panel_.get());
     if (hooks_.flush) hooks_.flush(host_);
     if (!frame_due()) end_line();

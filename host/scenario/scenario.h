@@ -27,8 +27,20 @@ class ScenarioRunner;
 struct Placement;
 struct PanelConfig;
 
+// Other authors' gauges that panel lines place (XML gauges), where the host reads them.
+class OtherGauges {
+public:
+    virtual ~OtherGauges() = default;
+    virtual void place(GaugeHost& host, const PanelConfig& panel, const std::string& path,
+                       Diagnostics& diagnostics) = 0;
+    virtual void frame() = 0;
+    // A click on MODULE!NAME at (x, y) of its face; false with the problem in words.
+    virtual bool click(GaugeHost& host, const std::string& gauge, int x, int y, std::string& problem) = 0;
+};
+
 // What the host running a scenario offers besides the gauges.
 struct ScenarioHooks {
+    std::shared_ptr<OtherGauges> others;  // null: other modules' gauges stay placeholders
     // Draws the panel as it stands into a PNG file; adds an error when that fails, and
     // notes (what was written).
     std::function<void(GaugeHost& host, const PanelConfig* panel, const std::string& path, bool night,

@@ -2,6 +2,7 @@
 #include "host/sim/aircraft.h"
 
 #include "host/sim/adf_xpdr.h"
+#include "host/sim/cabin.h"
 #include "host/sim/cockpit.h"
 #include "host/sim/flight.h"
 #include "host/sim/panel_windows.h"
@@ -14,6 +15,7 @@ Aircraft::Aircraft() {
     systems_.push_back(std::make_unique<SimAdf>(vars_));
     systems_.push_back(std::make_unique<SimTransponder>(vars_));
     systems_.push_back(std::make_unique<SimFlight>(vars_));
+    systems_.push_back(std::make_unique<SimCabin>(vars_));
 }
 
 bool Aircraft::carry_out(uint32_t event_id, uint32_t value) {

@@ -17,6 +17,7 @@
 #include <cstdio>
 
 #include "host/base/numbers.h"
+#include "host/sim/cabin_ids.h"
 #include "sdk/ids.h"
 
 namespace {
@@ -44,6 +45,38 @@ constexpr TokenInfo kTokens[] = {
     {TOKEN_NAV1_COURSE_CARD_RAD,       "nav1_course_card",       VarKind::F64, Unit::radians,     "radians: course card turn, clockwise positive (minus the course)", -1e4, 1e4},
     {TOKEN_COM2_FREQUENCY_BCD,         "com2_frequency",         VarKind::U32, Unit::bcd,         "BCD: as com1_frequency", 0, 0xFFFF},
     {TOKEN_ADF_MODE_SOURCE_WORD,       "adf_mode_source",        VarKind::U32, Unit::word,        "bound by the ADF mode switch, not read", 0, 0xFFFFFFFF},
+    // The instruments and switches of a light single, for other authors' gauges (cabin_ids.h).
+    {TOKEN_ALTITUDE_FT,                "altitude",               VarKind::F64, Unit::feet,       "feet: indicated altitude", -2000, 60000},
+    {TOKEN_VERTICAL_SPEED_FPM,         "vertical_speed",         VarKind::F64, Unit::feet_per_minute,"feet per minute: climb positive", -20000, 20000},
+    {TOKEN_PITCH_DEG,                  "pitch",                  VarKind::F64, Unit::degrees,    "degrees: nose up positive", -90, 90},
+    {TOKEN_BANK_DEG,                   "bank",                   VarKind::F64, Unit::degrees,    "degrees: right wing down positive", -180, 180},
+    {TOKEN_TURN_RATE_DEG_S,            "turn_rate",              VarKind::F64, Unit::degrees_per_second,"degrees per second: right turn positive", -100, 100},
+    {TOKEN_TURN_BALL,                  "turn_ball",              VarKind::F64, Unit::position,   "position -1..1: the ball right of centre positive", -1, 1},
+    {TOKEN_ENGINE_RPM,                 "engine_rpm",             VarKind::F64, Unit::rpm,        "rpm: propeller turns a minute", 0, 10000},
+    {TOKEN_FUEL_LEFT_PERCENT,          "fuel_left",              VarKind::F64, Unit::percent,    "percent: left main tank of its capacity", 0, 100},
+    {TOKEN_FUEL_RIGHT_PERCENT,         "fuel_right",             VarKind::F64, Unit::percent,    "percent: right main tank of its capacity", 0, 100},
+    {TOKEN_OIL_TEMPERATURE_F,          "oil_temperature",        VarKind::F64, Unit::fahrenheit, "fahrenheit: engine oil", -100, 500},
+    {TOKEN_OIL_PRESSURE_PSI,           "oil_pressure",           VarKind::F64, Unit::psi,        "psi: engine oil", 0, 200},
+    {TOKEN_SUCTION_INHG,               "suction",                VarKind::F64, Unit::inhg,       "inHg: vacuum for the gyros", 0, 20},
+    {TOKEN_BATTERY_LOAD_AMPS,          "battery_load",           VarKind::F64, Unit::amperes,    "amperes: into the battery negative", -200, 200},
+    {TOKEN_BATTERY_MASTER,             "battery_master",         VarKind::F64, Unit::flag,       "bool: battery master switch on", 0, 1},
+    {TOKEN_ALTERNATOR,                 "alternator",             VarKind::F64, Unit::flag,       "bool: alternator switch on", 0, 1},
+    {TOKEN_AVIONICS_MASTER,            "avionics_master",        VarKind::F64, Unit::flag,       "bool: avionics master switch on", 0, 1},
+    {TOKEN_THROTTLE_PERCENT,           "throttle",               VarKind::F64, Unit::percent,    "percent: throttle lever", 0, 100},
+    {TOKEN_MIXTURE_PERCENT,            "mixture",                VarKind::F64, Unit::percent,    "percent: mixture lever", 0, 100},
+    {TOKEN_FLAPS_INDEX,                "flaps",                  VarKind::F64, Unit::number,     "number: flap handle notch, 0 up .. 4", 0, 4},
+    {TOKEN_ELEVATOR_TRIM_DEG,          "elevator_trim",          VarKind::F64, Unit::degrees,    "degrees: nose up positive", -30, 30},
+    {TOKEN_OUTSIDE_AIR_C,              "outside_air",            VarKind::F64, Unit::celsius,    "celsius: outside air temperature", -100, 100},
+    {TOKEN_FUEL_SELECTOR,              "fuel_selector",          VarKind::F64, Unit::flag,       "enum: 0 off, 1 all, 2 left, 3 right", 0, 3},
+    {TOKEN_LIGHT_BEACON,               "light_beacon",           VarKind::F64, Unit::flag,       "bool: beacon on", 0, 1},
+    {TOKEN_LIGHT_LANDING,              "light_landing",          VarKind::F64, Unit::flag,       "bool: landing light on", 0, 1},
+    {TOKEN_LIGHT_TAXI,                 "light_taxi",             VarKind::F64, Unit::flag,       "bool: taxi light on", 0, 1},
+    {TOKEN_LIGHT_NAV,                  "light_nav",              VarKind::F64, Unit::flag,       "bool: navigation lights on", 0, 1},
+    {TOKEN_PITOT_HEAT,                 "pitot_heat",             VarKind::F64, Unit::flag,       "bool: pitot heat on", 0, 1},
+    {TOKEN_MAGNETOS,                   "magnetos",               VarKind::F64, Unit::flag,       "enum: 0 off, 1 right, 2 left, 3 both, 4 start", 0, 4},
+    {TOKEN_PRIMER,                     "primer",                 VarKind::F64, Unit::position,   "position: 0 in, 1 out", 0, 1},
+    {TOKEN_CARB_HEAT_PERCENT,          "carb_heat",              VarKind::F64, Unit::percent,    "percent: carburettor heat", 0, 100},
+    {TOKEN_NAV2_COURSE_DEG,            "nav2_course",            VarKind::F64, Unit::degrees,    "degrees: NAV2 selected course", -1e6, 1e6},
     {0,                                nullptr,                  VarKind::U32, Unit::word,        nullptr, 0, 0},  // end of table
 };
 // clang-format on

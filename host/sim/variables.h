@@ -26,6 +26,19 @@ enum class Unit {
     knots,
     seconds,
     full_scale,  // -1..1 of the instrument's full deflection
+    // The instruments of a light single (cabin_ids.h):
+    feet,
+    feet_per_minute,
+    degrees_per_second,
+    position,  // -1..1 or 0..1 of a travel
+    rpm,
+    percent,
+    fahrenheit,
+    celsius,
+    psi,
+    inhg,
+    amperes,
+    number,
 };
 
 struct TokenInfo {
@@ -43,7 +56,7 @@ struct TokenInfo {
 std::string check_setting(const TokenInfo& token, double value);
 
 // How many tokens the table lists.
-inline constexpr size_t kTokenCount = 20;
+inline constexpr size_t kTokenCount = 51;
 
 // The token's row of the table, or null for a token the host does not simulate (found
 // through an index, not a search: the module reads variables many times a frame).

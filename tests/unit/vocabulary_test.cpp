@@ -67,7 +67,7 @@ TEST(HostTokens, EachTokenAndEachNameHasOneRow) {
         EXPECT_EQ(find_token(row->token), row) << row->name;
         EXPECT_NE(std::string(row->unit_text), "") << row->name;
     }
-    EXPECT_EQ(tokens.size(), 20u);
+    EXPECT_EQ(tokens.size(), kTokenCount);
 }
 
 TEST(HostTokens, ThePainterTurnsRadiansByTheUnitColumn) {

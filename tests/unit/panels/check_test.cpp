@@ -12,7 +12,7 @@ protected:
     // The findings for a panel.cfg of this text, each "LINE: what" (the file name cut).
     std::vector<std::string> check(const std::string& text) {
         const std::string path = write("panel.cfg", text);
-        const Diagnostics findings = check_command({path, TARVOLEN_MODULE_PATH});
+        const Diagnostics findings = check_command({path, TARVOLEN_MODULE_PATH, {}});
         std::vector<std::string> out;
         for (const Diagnostic& item : findings.items()) {
             EXPECT_EQ(item.level, Diagnostic::Level::error);
@@ -39,12 +39,23 @@ protected:
 }  // namespace
 
 TEST_F(PanelCheck, ACleanPanelHasNoFindings) {
+    fs::create_directories(dir / "Other");
+    write("Other/Clock.xml", "<Gauge Name=\"Clock\"/>");  // another author's XML gauge, found
     EXPECT_TRUE(check(std::string(kMain) +
                       "gauge00=Tarvolen_Instr!Radios_Toggle, 10, 10, 19,, tRADIO_STACK_PANEL hTOGGLE_RADIO_WINDOW\n"
                       "gauge01=Tarvolen_Instr!Registration, 40, 10, 150,, tD-EFGH r255 g0 b10 fCourier New\n"
                       "gauge02=Tarvolen_Instr!Invisible_Toggle, 40, 10, 19,, b140 h43924\n"
                       "gauge03=Tarvolen_Instr!Old_COM1, 300, 10, 250\ngauge04=Other!Clock, 590, 190, 50, 50\n")
                     .empty());
+}
+
+TEST_F(PanelCheck, AnotherModuleNotFoundIsAFindingThatSaysWhereItWasLookedFor) {
+    const std::vector<std::string> findings = check(std::string(kMain) + "gauge00=Missing!Clock, 590, 190, 50, 50\n");
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].rfind(
+                  "0: module Missing not found: looked for a folder Missing, Missing.cab and Missing.gau in ", 0),
+              0u)
+        << findings[0];
 }
 
 TEST_F(PanelCheck, WhatTheReaderSaysIsAFindingWithItsLine) {
