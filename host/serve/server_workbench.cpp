@@ -1,0 +1,118 @@
+// The designer's side of the live page server: the panel read again when its files are
+// saved (or edited through the page), and the findings sent to the tabs and printed.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "host/render/panel_bitmaps.h"
+#include "host/serve/findings.h"
+#include "host/serve/server_state.h"
+#include "host/trace/json_writer.h"
+
+namespace {
+
+// The files a panel is made from, for the watch: the panel.cfg, its windows' background
+// bitmaps (where they would be, when they are missing), the module.
+std::vector<std::string> panel_files(const PanelConfig& panel, const std::string& module_path) {
+    std::vector<std::string> files = {panel.source};
+    const std::filesystem::path folder = std::filesystem::path(panel.source).parent_path();
+    for (const PanelWindow& window : panel.windows)
+        for (const auto* name : {&window.file, &window.file_1024}) {
+            if (!*name) continue;
+            const std::string found = find_beside(panel.source, (*name)->name);
+            files.push_back(found.empty() ? (folder / (*name)->name).string() : found);
+        }
+    if (!module_path.empty()) files.push_back(module_path);
+    return files;
+}
+
+std::string file_version(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return cfg_text_version(text);
+}
+
+}  // namespace
+
+void PreviewServer::State::open_workbench(const ServeOptions& options, const Diagnostics& opening) {
+    panel_path = options.live.panel_path;
+    module_path = options.live.module_path;
+    findings_out = options.findings_out;
+    exe = options.check_program;
+    notes = opening;
+    loaded_version = file_version(panel_path);
+    std::string unedited;
+    if (workbench.open(panel_path, unedited)) {
+        // An edit reads the panel again at once; the watch then sees the save as well,
+        // and checks it.
+        routes->set_workbench(&workbench, [this] {
+            on_clock([this] {
+                reload_panel(false);
+                show_findings(nullptr);
+                push_changes();
+            });
+        });
+        panel.set_message("file", workbench.file_json());
+    }
+    show_findings(nullptr);
+}
+
+void PreviewServer::State::reload_panel(bool force) {
+    panel.set_message("file", workbench.file_json());
+    const std::string version = file_version(panel_path);
+    if (!force && version == loaded_version) return;
+    Diagnostics read;
+    const bool ok = panel.reload(read);
+    notes = read;
+    std::string text = panel_path + " does not read: the last good panel stays";
+    if (ok) {
+        loaded_version = version;
+        text = "read " + panel_path + " again";
+        workbench.watch(panel_files(panel.panel(), module_path), {});
+    }
+    std::string json;
+    JsonWriter(json).begin_object().text("type", "reload").flag("ok", ok).utf8("text", text).end_object();
+    panel.set_message("reload", json);
+}
+
+void PreviewServer::State::show_findings(const Diagnostics* checked) {
+    Diagnostics designer;
+    designer_notes(panel.panel(), designer);
+    std::vector<const Diagnostics*> lists;
+    if (checked) lists.push_back(checked);
+    lists.push_back(&notes);
+    lists.push_back(&designer);
+    const std::vector<Finding> findings = gather_findings(panel.panel(), lists);
+    std::string json = findings_json(findings);
+    json.insert(1, "\"type\":\"findings\",\"checked\":" + std::string(checked ? "true" : "false") + ",");
+    panel.set_message("findings", json);
+    if (!checked || !findings_out) return;
+    *findings_out << "panelhost: " << findings.size() << (findings.size() == 1 ? " finding" : " findings") << " in "
+                  << panel_path << (findings.empty() ? "" : ":") << "\n";
+    for (const Finding& finding : findings) *findings_out << "  " << finding.item.str() << "\n";
+    findings_out->flush();
+}
+
+void PreviewServer::State::after_save(bool force) {
+    const bool ran = on_clock([&] {
+        reload_panel(force);
+        show_findings(nullptr);
+        push_changes();
+    });
+    if (!ran || exe.empty()) return;
+    std::lock_guard one(check_mutex);
+    Diagnostics checked;
+    std::string error;
+    if (!run_check_process(exe, module_path, panel_path, checked, error)) checked.note(error);
+    on_clock([&] {
+        show_findings(&checked);
+        push_changes();
+    });
+}
+
+void PreviewServer::watch() {
+    State& state = *state_;
+    state.workbench.watch(panel_files(state.panel.panel(), state.module_path),
+                          [&state](const std::vector<std::string>&) { state.after_save(false); });
+    state.first_check = std::thread([&state] { state.after_save(false); });
+}
