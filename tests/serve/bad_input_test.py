@@ -106,14 +106,21 @@ def websocket_checks(port, failures):
             return True if got == code else "closed with %r %r, wanted %d" % (got, reason, code)
         return run
 
+    # A request the page sends is answered in kind; one it never sends is refused, and
+    # the tab stays open. Each answer is awaited for a bounded number of batches.
+    def answered_with(tab, text, kind):
+        tab.send(ws_client.frame(ws_client.OP_TEXT, text))
+        for _ in range(200):
+            if any(message["type"] == kind for message in tab.read_batch()):
+                return True
+        return False
+
     def message_answered():
         tab = opened()
-        tab.send(ws_client.frame(ws_client.OP_TEXT, b'{"type":"hello"}'))
-        while True:
-            batch = tab.read_batch()
-            if any(message["type"] == "reply" for message in batch):
-                tab.close()
-                return True
+        ok = answered_with(tab, b"trace?after=0", "trace-lines") and \
+            answered_with(tab, b'{"type":"hello"}', "refused")
+        tab.close()
+        return ok
 
     case("a handshake without a key was accepted", refused_without_key)
     case("no pong to a ping", pong)
