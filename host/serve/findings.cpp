@@ -137,7 +137,7 @@ void read_check_line(const std::string& line, const std::string& panel_path, Dia
 }  // namespace
 
 bool run_check_process(const std::string& exe, const std::string& module_path, const std::string& panel_path,
-                       Diagnostics& out, std::string& error) {
+                       Diagnostics& out, std::string& error, std::atomic<int>* running) {
     int pipe_fds[2];
     if (pipe2(pipe_fds, O_CLOEXEC) != 0) return error = "no pipe for the check", false;
     std::vector<std::string> args = {exe};
@@ -154,6 +154,7 @@ bool run_check_process(const std::string& exe, const std::string& module_path, c
     const int spawned = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipe_fds[1]);
+    if (spawned == 0 && running) running->store(pid);
     if (spawned != 0) {
         ::close(pipe_fds[0]);
         return error = "cannot run " + exe + " check", false;
@@ -169,6 +170,7 @@ bool run_check_process(const std::string& exe, const std::string& module_path, c
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    if (running) running->store(0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) > 1)
         return error = "the check stopped without its findings (status " + std::to_string(status) + ")", false;
     size_t at = 0;

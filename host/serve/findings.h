@@ -6,6 +6,7 @@
 // window and gauge it belongs to, so the page can highlight them.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ std::vector<Finding> gather_findings(const PanelConfig& panel, const std::vector
 std::string findings_json(const std::vector<Finding>& findings);
 
 // Runs `EXE check [--module MODULE] PANEL` and reads its findings back ("FILE:LINE: what"
-// a line). False with a reason when it could not run.
+// a line). False with a reason when it could not run. While it runs, its process id is in
+// running (else 0), so that a server stopping can end it rather than wait for it.
 bool run_check_process(const std::string& exe, const std::string& module_path, const std::string& panel_path,
-                       Diagnostics& out, std::string& error);
+                       Diagnostics& out, std::string& error, std::atomic<int>* running = nullptr);

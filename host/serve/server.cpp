@@ -9,6 +9,8 @@
 // has not read.
 #include "host/serve/server.h"
 
+#include <signal.h>
+
 #include <algorithm>
 #include <boost/asio/post.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -105,6 +107,9 @@ int PreviewServer::stop() {
         state.stopping = true;
     }
     state.run_jobs();  // the inputs that came before the stop
+    // A check still running (with a .gau it starts Wine, and waits for it) is ended, not
+    // waited for: its findings would reach no one.
+    if (const int check = state.check_pid.load(); check > 0) ::kill(check, SIGTERM);
     state.workbench.stop();
     if (state.first_check.joinable()) state.first_check.join();
     // No more connections; every tab is told the server is going away, and given a

@@ -2,6 +2,7 @@
 // and its lock, the clock thread's jobs, the tabs and connections, the network's io_context).
 #pragma once
 
+#include <atomic>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/thread_pool.hpp>
@@ -108,10 +109,11 @@ struct PreviewServer::State {
     Workbench workbench;
     std::string panel_path, module_path, exe;
     std::ostream* findings_out = nullptr;
-    std::string loaded_version;  // of the panel.cfg text the panel was last read from
-    Diagnostics notes;           // of the last reading: the reader's and drawing's, and why it failed
-    std::mutex check_mutex;      // one check at a time
-    std::thread first_check;     // the findings on start
+    std::string loaded_version;     // of the panel.cfg text the panel was last read from
+    Diagnostics notes;              // of the last reading: the reader's and drawing's, and why it failed
+    std::mutex check_mutex;         // one check at a time
+    std::atomic<int> check_pid{0};  // the check's process while it runs: stopping ends it
+    std::thread first_check;        // the findings on start
     // On the clock thread: reads the panel again when its file changed since it was read.
     void reload_panel(bool force);
     // The findings to the tabs (and printed), with the checker's when it has run.

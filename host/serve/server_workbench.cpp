@@ -103,7 +103,7 @@ void PreviewServer::State::after_save(bool force) {
     std::lock_guard one(check_mutex);
     Diagnostics checked;
     std::string error;
-    if (!run_check_process(exe, module_path, panel_path, checked, error)) checked.note(error);
+    if (!run_check_process(exe, module_path, panel_path, checked, error, &check_pid)) checked.note(error);
     on_clock([&] {
         show_findings(&checked);
         push_changes();

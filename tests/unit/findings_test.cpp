@@ -1,6 +1,12 @@
 // The findings list of a served panel: the designer's notes, each item tied to its
 // window and gauge, and the checker's findings read back from its own process.
 #include <gtest/gtest.h>
+#include <signal.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -61,6 +67,27 @@ TEST_F(Findings, CheckersFindingsComeBackFromItsProcessWithTheirLines) {
 
     Diagnostics none;
     EXPECT_FALSE(run_check_process((dir / "no-such-program").string(), "", path, none, error));
+}
+
+// serve stopping while its first check ran (with a .gau, a check that starts Wine) waited
+// seconds for it: the running check's process is known, and ending it ends the wait.
+TEST_F(Findings, ACheckStillRunningCanBeEndedByItsProcessId) {
+    const std::string path = write("panel.cfg", kPanel);
+    const std::string slow = write("slow-check.sh", "#!/bin/sh\nexec sleep 30\n");
+    std::filesystem::permissions(slow, std::filesystem::perms::owner_all);
+    std::atomic<int> running{0};
+    Diagnostics found;
+    std::string error;
+    std::thread stopper([&] {
+        while (running.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ::kill(running.load(), SIGTERM);
+    });
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(run_check_process(slow, "", path, found, error, &running));
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_EQ(running.load(), 0);
+    EXPECT_NE(error.find("the check stopped without its findings"), std::string::npos) << error;
 }
 
 }  // namespace
