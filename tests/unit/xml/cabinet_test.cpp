@@ -60,7 +60,8 @@ TEST_F(Cabinet, DataThatIsNoCabinetIsRefused) {
 
 TEST_F(Cabinet, AFileThatClaimsMoreThanTheLimitIsRefusedBeforeUnpacking) {
     // The first file's size field (CFFILE.cbFile) says 2 GB: the cabinet lies.
-    const size_t files_at = bytes[16] | bytes[17] << 8 | bytes[18] << 16 | static_cast<size_t>(bytes[19]) << 24;
+    const size_t files_at = static_cast<size_t>(bytes[16]) | static_cast<size_t>(bytes[17]) << 8 |
+                            static_cast<size_t>(bytes[18]) << 16 | static_cast<size_t>(bytes[19]) << 24;
     std::vector<uint8_t> lying = bytes;
     lying[files_at + 3] = 0x7F;
     std::vector<CabinetFile> files;
