@@ -90,7 +90,8 @@ TEST(CfgEdit, WindowPositionKeepsItsDecimalsAndSizeIsAddedAsALine) {
     ASSERT_TRUE(result.ok()) << result.message;
     EXPECT_NE(out.find("Window_Pos= 0.300 ,0.1\r\n"), std::string::npos);
     EXPECT_NE(out.find("gauge02=Other!Thing,5,6\r\nwindow_size=0.5,0.4\r\n; last"), std::string::npos);
-    const PanelWindow& window = parse(out).windows.at(0);
+    const PanelConfig panel = parse(out);
+    const PanelWindow& window = panel.windows.at(0);
     EXPECT_DOUBLE_EQ(window.window_pos->x, 0.3);
     EXPECT_DOUBLE_EQ(window.window_size->x, 0.5);
     EXPECT_DOUBLE_EQ(window.window_size->y, 0.4);
