@@ -67,7 +67,7 @@ bool SimCabin::handle_event(uint32_t event_id, uint32_t value, Aircraft& aircraf
         case EVENT_MAGNETO_DECR: step(vars, TOKEN_MAGNETOS, -1, 0, 4); break;
         case EVENT_PRIMER_TOGGLE: toggle(vars, TOKEN_PRIMER); break;
         case EVENT_CARB_HEAT_TOGGLE:
-            vars.set(TOKEN_CARB_HEAT_PERCENT, vars.number(TOKEN_CARB_HEAT_PERCENT) ? 0 : 100);
+            vars.set(TOKEN_CARB_HEAT_PERCENT, vars.number(TOKEN_CARB_HEAT_PERCENT) != 0.0 ? 0 : 100);
             break;
         case EVENT_FUEL_SELECTOR_OFF: vars.set(TOKEN_FUEL_SELECTOR, 0); break;
         case EVENT_FUEL_SELECTOR_ALL: vars.set(TOKEN_FUEL_SELECTOR, 1); break;
