@@ -63,7 +63,9 @@ void write(const fs::path& path, const std::string& bytes) {
 
 size_t line_count(const std::string& text) {
     size_t lines = 1;
-    for (const char c : text) lines += c == '\n' ? 1 : 0;
+    // A line ends at LF, CR LF or a lone CR, as the reader reads them.
+    for (size_t i = 0; i < text.size(); ++i)
+        lines += text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) ? 1 : 0;
     return lines;
 }
 

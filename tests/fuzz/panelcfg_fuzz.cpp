@@ -19,7 +19,9 @@ namespace {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     size_t lines = 1;
-    for (const char c : text) lines += c == '\n' ? 1 : 0;
+    // A line ends at LF, CR LF or a lone CR, as the reader reads them.
+    for (size_t i = 0; i < text.size(); ++i)
+        lines += text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) ? 1 : 0;
     Diagnostics messages;
     const PanelConfig panel = parse_panel_config(text, "fuzz.cfg", messages);
     for (const Diagnostic& item : messages.items()) {
