@@ -1,5 +1,6 @@
 // Drawing with cairo: bitmaps become ARGB surfaces (pure black made transparent where
-// asked, dimmed for night), turned and clipped with the cairo transform.
+// asked, dimmed for night), turned and clipped with the cairo transform; masks become
+// coverage (A8) surfaces.
 #include "host/render/cairo_canvas.h"
 
 #include "host/base/utf8.h"
@@ -68,6 +69,7 @@ void CairoCanvas::clear_to_transparent() {
 
 CairoCanvas::~CairoCanvas() {
     for (auto& entry : surfaces_) cairo_surface_destroy(entry.second);
+    for (auto& entry : masks_) cairo_surface_destroy(entry.second);
     cairo_destroy(cr_);
     cairo_surface_destroy(target_);
 }
@@ -90,6 +92,22 @@ cairo_surface_t* CairoCanvas::surface_for(const Bitmap& bitmap, bool black_trans
     }
     cairo_surface_mark_dirty(surface);
     surfaces_[key] = surface;
+    return surface;
+}
+
+cairo_surface_t* CairoCanvas::mask_for(const Bitmap& mask) {
+    auto found = masks_.find(&mask);
+    if (found != masks_.end()) return found->second;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, mask.width, mask.height);
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < mask.height; ++y) {
+        unsigned char* row = data + static_cast<ptrdiff_t>(y) * stride;
+        for (int x = 0; x < mask.width; ++x) row[x] = mask.at(x, y) == 0 ? 0 : 0xFF;
+    }
+    cairo_surface_mark_dirty(surface);
+    masks_[&mask] = surface;
     return surface;
 }
 
@@ -192,13 +210,27 @@ void CairoCanvas::bitmap(const BitmapDraw& draw) {
         cairo_rectangle(cr_, draw.clip.x, draw.clip.y, draw.clip.w, draw.clip.h);
         cairo_clip(cr_);
     }
+    cairo_matrix_t gauge_space;
+    cairo_get_matrix(cr_, &gauge_space);
     cairo_translate(cr_, draw.x, draw.y);
     cairo_rotate(cr_, draw.angle_deg * kPi / 180.0);
     cairo_set_source_surface(cr_, surface, -draw.anchor_x, -draw.anchor_y);
     // Unturned pictures at their own size keep their pixels exactly.
     const bool exact = draw.angle_deg == 0.0 && scale_ == 1.0;
     cairo_pattern_set_filter(cairo_get_source(cr_), exact ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
-    cairo_paint(cr_);
+    if (draw.mask) {
+        // The source keeps the turn it was set with; the mask lies unturned in the gauge.
+        cairo_set_matrix(cr_, &gauge_space);
+        cairo_pattern_t* mask = cairo_pattern_create_for_surface(mask_for(*draw.mask));
+        cairo_matrix_t at;
+        cairo_matrix_init_translate(&at, -draw.clip.x, -draw.clip.y);
+        cairo_pattern_set_matrix(mask, &at);
+        cairo_pattern_set_filter(mask, scale_ == 1.0 ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+        cairo_mask(cr_, mask);
+        cairo_pattern_destroy(mask);
+    } else {
+        cairo_paint(cr_);
+    }
     cairo_restore(cr_);
     recover();
 }

@@ -62,6 +62,8 @@ public:
 
 private:
     cairo_surface_t* surface_for(const Bitmap& bitmap, bool black_transparent, bool dim);
+    // The mask's coverage: opaque where its pixel is not pure black. Made once a bitmap.
+    cairo_surface_t* mask_for(const Bitmap& mask);
     // After every drawing call: when cairo has gone into its error state (where it draws
     // nothing more), notes the problem and starts a fresh context in the same window
     // and gauge, so the rest of the picture is still drawn.
@@ -74,6 +76,7 @@ private:
     cairo_surface_t* target_;
     cairo_t* cr_;
     std::map<std::tuple<const Bitmap*, bool, bool>, cairo_surface_t*> surfaces_;
+    std::map<const Bitmap*, cairo_surface_t*> masks_;
     double scale_ = 1.0;                 // the current gauge's scale, for choosing the filter
     std::optional<WindowFrame> window_;  // the window and gauge being drawn, to recover into
     std::optional<GaugeFrame> gauge_;

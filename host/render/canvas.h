@@ -32,7 +32,8 @@ struct GaugeFrame {
 };
 
 // A bitmap placed so that its point (anchor_x, anchor_y) lands on (x, y) and turned
-// clockwise by angle_deg about that point; drawn only inside clip when clipped.
+// clockwise by angle_deg about that point; drawn only inside clip when clipped, and,
+// with a mask (its corner on the clip's), only where the mask's pixels are not pure black.
 struct BitmapDraw {
     uint32_t id = 0;
     const Bitmap* bitmap = nullptr;
@@ -41,6 +42,7 @@ struct BitmapDraw {
     double angle_deg = 0;
     bool clipped = false;
     Rect clip;
+    const Bitmap* mask = nullptr;
     bool black_transparent = false;  // pure black (0, 0, 0) pixels are not drawn
     bool dim = false;                // night: the picture is dimmed
 };

@@ -94,8 +94,8 @@ std::string RecordingCanvas::describe() const {
                 break;
             case RecordedDraw::Kind::Bitmap: {
                 const BitmapDraw& b = draw.bitmap;
-                std::snprintf(line, sizeof line, "  bitmap %u at %g,%g anchor %g,%g angle %g%s%s%s\n", b.id, b.x, b.y,
-                              b.anchor_x, b.anchor_y, b.angle_deg, b.clipped ? " clipped" : "",
+                std::snprintf(line, sizeof line, "  bitmap %u at %g,%g anchor %g,%g angle %g%s%s%s%s\n", b.id, b.x, b.y,
+                              b.anchor_x, b.anchor_y, b.angle_deg, b.clipped ? " clipped" : "", b.mask ? " masked" : "",
                               b.black_transparent ? " black-transparent" : "", b.dim ? " dim" : "");
                 break;
             }

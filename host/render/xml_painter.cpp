@@ -1,79 +1,15 @@
 // The drawing rules of XML gauges (see xml_painter.h).
 #include "host/render/xml_painter.h"
 
-#include <cmath>
+#include <vector>
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
-double nearest_turn(double angle, double near) {
-    double delta = std::fmod(angle - near, 360.0);
-    if (delta > 180.0) delta -= 360.0;
-    if (delta <= -180.0) delta += 360.0;
-    return near + delta;
-}
-
-// Where along the table the value lies: the segment i (from item i to i + 1) and the
-// fraction within it; values past either end keep that end.
-void locate(const std::vector<xmlgauge::Item>& items, double value, size_t& i, double& t) {
-    i = 0;
-    t = 0;
-    if (items.size() < 2 || !std::isfinite(value)) return;
-    const bool rising = items.back().value >= items.front().value;
-    auto before = [rising](double v, double limit) { return rising ? v <= limit : v >= limit; };
-    if (before(value, items.front().value)) return;
-    for (size_t k = 1; k < items.size(); ++k) {
-        if (before(value, items[k].value)) {
-            const double from = items[k - 1].value, to = items[k].value;
-            i = k - 1;
-            t = to == from ? 1.0 : (value - from) / (to - from);
-            return;
-        }
-    }
-    i = items.size() - 2;
-    t = 1.0;
-}
-
-void point_at(const std::vector<xmlgauge::Item>& items, double value, double& x, double& y) {
-    x = y = 0;
-    if (items.empty()) return;
-    if (items.size() == 1) {
-        x = items[0].x, y = items[0].y;
-        return;
-    }
-    size_t i = 0;
-    double t = 0;
-    locate(items, value, i, t);
-    x = items[i].x + t * (items[i + 1].x - items[i].x);
-    y = items[i].y + t * (items[i + 1].y - items[i].y);
-}
 
 struct Origin {
     double x = 0, y = 0;
 };
 
 }  // namespace
-
-double xml_rotation_deg(const xmlgauge::Element& element, double ref_x, double ref_y, double value) {
-    const auto& items = element.items;
-    if (items.empty()) return std::isfinite(value) ? value * 180.0 / kPi : 0.0;
-    auto direction = [&](const xmlgauge::Item& item, double near) {
-        if (item.has_degrees && !item.has_xy) return item.degrees;
-        return nearest_turn(std::atan2(item.y - ref_y, item.x - ref_x) * 180.0 / kPi, near);
-    };
-    double angle = direction(items[0], 0.0);
-    const bool rising = items.back().value >= items.front().value;
-    auto not_past = [rising](double v, double limit) { return rising ? v <= limit : v >= limit; };
-    if (!std::isfinite(value) || not_past(value, items[0].value)) return angle;
-    for (size_t k = 1; k < items.size(); ++k) {
-        const double next = direction(items[k], angle);
-        const double from = items[k - 1].value, to = items[k].value;
-        if (not_past(value, to)) return to == from ? next : angle + (value - from) / (to - from) * (next - angle);
-        angle = next;
-    }
-    return angle;
-}
 
 void paint_xml_gauge(const XmlPlacement& p, Canvas& canvas, double x, double y, double window_sx, double window_sy,
                      bool night) {
@@ -110,27 +46,14 @@ void paint_xml_gauge(const XmlPlacement& p, Canvas& canvas, double x, double y, 
         draw.dim = night && !e.image->bright;
         draw.anchor_x = e.image->axis_x;
         draw.anchor_y = e.image->axis_y;
-        draw.x = ref_x;
-        draw.y = ref_y;
-        if (e.motion == xmlgauge::Motion::rotate) {
-            const double turn = xml_rotation_deg(e, ref_x, ref_y, node.number);
-            draw.angle_deg = e.items.empty() ? turn : turn - e.image->points_to_deg;
-        } else if (e.motion == xmlgauge::Motion::shift) {
-            double px = 0, py = 0;
-            if (!e.image_items.empty()) {
-                point_at(e.image_items, node.number, px, py);
-                draw.anchor_x = px;
-                draw.anchor_y = py;
-            } else if (!e.items.empty()) {
-                point_at(e.items, node.number, px, py);
-                draw.x += px;
-                draw.y += py;
-            } else {
-                draw.x += node.number * e.scale_x;
-                draw.y += node.number * e.scale_y;
-            }
-        }
+        // The pose the last frame left (a delayed picture on its way there), or, before
+        // any frame, the value's own.
+        const XmlPose pose = node.motion.posed ? node.motion.pose : xml_pose(e, ref_x, ref_y, node.number);
+        draw.x = ref_x + pose.dx;
+        draw.y = ref_y + pose.dy;
+        draw.angle_deg = pose.angle_deg;
         if (node.mask) {
+            draw.mask = node.mask;
             draw.clipped = true;
             draw.clip = {origin.x, origin.y, static_cast<double>(node.mask->width),
                          static_cast<double>(node.mask->height)};

@@ -161,13 +161,36 @@ public:
                 element.scale_x = number(child, "X").value_or(0);
                 element.scale_y = number(child, "Y").value_or(0);
             } else if (is(child, "Delay")) {
-                note(child, "<Delay> is read and not simulated: the picture moves at once");
+                delay(child, element);
             } else if (is(child, "Failures")) {
                 // Failures are read and not simulated: the host's instruments do not fail.
             } else {
                 note(child, "<" + std::string(child.name()) + "> in <" + node.name() + "> is not read");
             }
         }
+    }
+
+    // <Delay DegreesPerSecond=...> for a rotate, PixelsPerSecond= for a shift; the other
+    // one, or a rate that is not above 0, leaves the picture moving at once.
+    void delay(const pugi::xml_node& node, Element& element) {
+        const bool rotate = element.motion == Motion::rotate;
+        const char* wanted = rotate ? "DegreesPerSecond" : "PixelsPerSecond";
+        const char* other = rotate ? "PixelsPerSecond" : "DegreesPerSecond";
+        const std::optional<double> rate = number(node, wanted);
+        if (!rate) {
+            note(node, std::string("<Delay> without ") + wanted + "=" +
+                           (attr(node, other)
+                                ? std::string(" (") + other + "= is for a " + (rotate ? "shift" : "rotate") + ")"
+                                : std::string()) +
+                           ": the picture moves at once");
+            return;
+        }
+        if (*rate <= 0) {
+            note(node,
+                 std::string(wanted) + "=" + attr(node, wanted).value() + " is not above 0: the picture moves at once");
+            return;
+        }
+        element.delay_per_s = *rate;
     }
 
     void element(const pugi::xml_node& node, Element& element, int depth) {

@@ -2,7 +2,7 @@
 // turn, slide or are chosen by a value, seen through masks) and a <Mouse> of click
 // areas, with every script kept as text and every element's line kept for messages.
 // Read with pugixml; what the reader does not know, or reads and does not simulate
-// (<Failures>, <Delay>), is listed as a note.
+// (<Failures>), is listed as a note.
 #pragma once
 
 #include <optional>
@@ -56,7 +56,10 @@ struct Element {
     Value value;                      // of the rotate or shift
     std::vector<Item> items;          // <Rotate>/<Shift><Nonlinearity>
     double scale_x = 0, scale_y = 0;  // <Shift><Scale>
-    std::optional<Value> select;      // <Select><Value>
+    // <Delay>: the picture follows its value at most this fast (0: at once), degrees a
+    // second for a rotate, pixels a second for a shift.
+    double delay_per_s = 0;
+    std::optional<Value> select;  // <Select><Value>
     std::vector<Case> cases;
     std::vector<Element> children;
 };

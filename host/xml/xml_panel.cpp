@@ -349,12 +349,14 @@ bool XmlPanel::placed(int panel_window, int gauge_index) const {
 }
 
 void XmlPanel::frame() {
+    const double now_s = host_.time_s();
     for (const auto& placement : placements_) {
         XmlPlacement& p = *placement;
         current_ = &p;
         current_file_ = p.file;
         for (XmlNode& node : p.nodes) {
             const XmlNode* parent = node.parent >= 0 ? &p.nodes[static_cast<size_t>(node.parent)] : nullptr;
+            xml_place(node.motion, *node.element, parent ? &parent->motion : nullptr);
             node.shown = !parent || (parent->shown && (node.case_index < 0 || parent->chosen == node.case_index));
             if (node.shown && !node.visible.empty()) node.shown = run(node.visible) != 0;
             if (!node.shown) continue;
@@ -364,6 +366,7 @@ void XmlPanel::frame() {
                 if (e.value.minimum) v = std::max(v, *e.value.minimum);
                 if (e.value.maximum) v = std::min(v, *e.value.maximum);
                 node.number = v;
+                xml_follow(node.motion, e, v, now_s);
             }
             if (e.select) {
                 const double v = node.select.empty() ? 0 : run(node.select);

@@ -19,6 +19,7 @@
 #include "host/xml/calculator.h"
 #include "host/xml/gauge_files.h"
 #include "host/xml/xml_gauge.h"
+#include "host/xml/xml_motion.h"
 
 class GaugeHost;
 
@@ -34,6 +35,7 @@ struct XmlNode {
     bool shown = false;
     double number = 0;  // the rotate or shift value
     int chosen = -1;    // the case shown, for a <Select>
+    XmlMotion motion;   // where its picture is drawn (on its way there, with a <Delay>)
 };
 
 struct XmlArea {

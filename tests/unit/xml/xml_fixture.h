@@ -40,8 +40,9 @@ struct Scratch {
     }
 };
 
-// A 24-bit BMP of one colour (0xRRGGBB).
-inline std::vector<uint8_t> solid_bmp(int width, int height, uint32_t colour) {
+// A 24-bit BMP whose pixel (x, y), top row first, is colour(x, y) (0xRRGGBB).
+template <class Colour>
+std::vector<uint8_t> bmp(int width, int height, Colour colour) {
     const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
     std::vector<uint8_t> b(54 + stride * static_cast<size_t>(height), 0);
     auto put32 = [&b](size_t at, uint32_t v) {
@@ -58,12 +59,18 @@ inline std::vector<uint8_t> solid_bmp(int width, int height, uint32_t colour) {
     b[28] = 24;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
+            const uint32_t c = colour(x, height - 1 - y);  // rows are stored bottom up
             const size_t at = 54 + stride * static_cast<size_t>(y) + 3 * static_cast<size_t>(x);
-            b[at] = static_cast<uint8_t>(colour);
-            b[at + 1] = static_cast<uint8_t>(colour >> 8);
-            b[at + 2] = static_cast<uint8_t>(colour >> 16);
+            b[at] = static_cast<uint8_t>(c);
+            b[at + 1] = static_cast<uint8_t>(c >> 8);
+            b[at + 2] = static_cast<uint8_t>(c >> 16);
         }
     return b;
+}
+
+// A 24-bit BMP of one colour (0xRRGGBB).
+inline std::vector<uint8_t> solid_bmp(int width, int height, uint32_t colour) {
+    return bmp(width, height, [colour](int, int) { return colour; });
 }
 
 // Packs the files of folder (names relative to it) into cabinet with gcab, MSZIP
