@@ -1,5 +1,6 @@
 // The calculator's compiler (words to a flat program, braces to jumps, a static check of
-// the stack along each branch) and its evaluator (a fixed stack, a step bound).
+// the stack along each branch) and its evaluator (a fixed stack of numbers and texts, the
+// program's scratch for the texts it makes, a step bound).
 #include "host/xml/calculator.h"
 
 #include <algorithm>
@@ -37,8 +38,19 @@ constexpr Word kWords[] = {
     {"~",      Op::bnot,     1, 1}, {"<<",    Op::shl,     2, 1}, {">>",    Op::shr,    2, 1},
     {"?",      Op::choose,   3, 1}, {"d",     Op::dup,     1, 2}, {"p",     Op::pop,    1, 0},
     {"r",      Op::swap,     2, 2}, {"quit",  Op::quit,    0, 0},
+    {"scmp",   Op::scmp,     2, 1}, {"scmi",  Op::scmi,    2, 1}, {"slen",  Op::slen,   1, 1},
+    {"lc",     Op::lc,       1, 1}, {"uc",    Op::uc,      1, 1}, {"cap",   Op::cap,    1, 1},
+    {"chr",    Op::chr,      1, 1}, {"ord",   Op::ord,     1, 1}, {"symb",  Op::symb,   2, 1},
+    {"ssub",   Op::ssub,     3, 1}, {"scat",  Op::scat,    2, 1}, {"schr",  Op::schr,   2, 1},
+    {"sstr",   Op::sstr,     2, 1},
 };
 // clang-format on
+
+// The text operators that write a new text to the program's scratch.
+bool makes_text(Op op) {
+    return op == Op::lc || op == Op::uc || op == Op::cap || op == Op::chr || op == Op::symb || op == Op::ssub ||
+           op == Op::scat;
+}
 
 const Word* find_word(std::string_view text) {
     for (const Word& w : kWords)
@@ -86,7 +98,8 @@ bool read_register(std::string_view text, Op& op, uint32_t& index) {
 
 class Compiler {
 public:
-    Compiler(Resolver& resolver, Program& program) : resolver_(resolver), code_(program.code) {}
+    Compiler(Resolver& resolver, Program& program)
+        : resolver_(resolver), code_(program.code), literals_(program.literals) {}
 
     bool compile(std::string_view text, std::string& error) {
         if (text.size() > kMaxScriptBytes)
@@ -104,7 +117,9 @@ public:
                 if (end == std::string_view::npos) return fail(error, "a variable's '(' has no ')'");
                 ++end;
             } else if (text[at] == '\'') {
-                return fail(error, "strings are not simulated");
+                end = text.find('\'', at + 1);
+                if (end == std::string_view::npos) return fail(error, "a text's ' has no closing '");
+                ++end;
             } else {
                 while (end < text.size() && !is_space(text[end])) ++end;
             }
@@ -142,6 +157,12 @@ private:
 
     bool word(std::string_view w, std::string_view rest, std::string& error) {
         if (w.front() == '(') return variable(w.substr(1, w.size() - 2), error);
+        if (w.front() == '\'') {
+            const std::string_view literal = w.substr(1, w.size() - 2);
+            emit(Op::text, static_cast<uint32_t>(literals_.size()), static_cast<double>(literal.size()));
+            literals_.append(literal);
+            return effect(0, 1, w, error);
+        }
         double number = 0;
         if (read_number(w, number)) return emit(Op::number, 0, number), effect(0, 1, w, error);
         if (w == "if{") {
@@ -215,6 +236,13 @@ private:
             if (!plain) --depth_;
             return true;
         }
+        if (lower_case(unit) == "string") {
+            if (write) return fail(error, "(>" + std::string(inside) + "): text variables are read, not written");
+            if (!resolver_.text_variable(prefix, name, ref, problem)) return fail(error, problem);
+            emit(Op::read_text, ref);
+            ++depth_;
+            return true;
+        }
         if (!resolver_.variable(prefix, name, unit, write, ref, problem)) return fail(error, problem);
         if (write) {
             if (!effect(1, 0, "(>" + std::string(inside) + ")", error)) return false;
@@ -226,8 +254,15 @@ private:
         return true;
     }
 
+    static std::string lower_case(std::string_view text) {
+        std::string out(text);
+        for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return out;
+    }
+
     Resolver& resolver_;
     std::vector<Instruction>& code_;
+    std::string& literals_;
     std::vector<Block> blocks_;
     int depth_ = 0;
     int word_ = 0;
@@ -244,21 +279,193 @@ int64_t whole(double value) {
     return static_cast<int64_t>(value);
 }
 
+// One place of the stack or a register: a number, or a text (not owned: in the program's
+// literals or scratch, or the environment's).
+struct Slot {
+    double number = 0;
+    const char* text = nullptr;  // null: a number
+    uint32_t size = 0;
+};
+
+Slot text_slot(std::string_view text) {
+    return {0, text.data() ? text.data() : "", static_cast<uint32_t>(std::min<size_t>(text.size(), UINT32_MAX))};
+}
+
+std::string_view view(const Slot& s) { return {s.text, s.size}; }
+
+// A text where a number is wanted: the number it spells, else 0.
+double number_of(const Slot& s) {
+    if (!s.text) return s.number;
+    std::string_view t = trim(view(s));
+    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
+    return ec == std::errc() && end == t.data() + t.size() && std::isfinite(value) ? value : 0;
+}
+
+// A number where a text is wanted, written in the shortest form that reads back the same.
+struct TextOf {
+    char digits[32];
+    std::string_view operator()(const Slot& s) {
+        if (s.text) return view(s);
+        const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, s.number);
+        return ec == std::errc() ? std::string_view(digits, static_cast<size_t>(end - digits)) : std::string_view();
+    }
+};
+
+// The program's scratch, from its start each run.
+class Scratch {
+public:
+    explicit Scratch(std::vector<char>& space) : data_(space.data()), room_(space.size()) {}
+    // Room for n bytes, or null when the scratch is full.
+    char* take(size_t n) {
+        if (n > room_ - used_) return nullptr;
+        char* at = data_ + used_;
+        used_ += n;
+        return at;
+    }
+
+private:
+    char* data_;
+    size_t room_;
+    size_t used_ = 0;
+};
+
+char lower_char(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char upper_char(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+int compare(std::string_view a, std::string_view b, bool any_case) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(any_case ? lower_char(a[i]) : a[i]);
+        const auto y = static_cast<unsigned char>(any_case ? lower_char(b[i]) : b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// An index into a text of the given size, clamped to 0..size.
+size_t clamp_index(double value, size_t size) {
+    return static_cast<size_t>(std::clamp<int64_t>(whole(value), 0, static_cast<int64_t>(size)));
+}
+
+double found_at(size_t at) { return at == std::string_view::npos ? -1.0 : static_cast<double>(at); }
+
+constexpr const char* kScratchFull = "the script's texts outgrow its scratch";
+
+// A text operator on its operands (a, b, c in script order) into out; the problem, or null.
+const char* text_op(Op op, const Slot& a, const Slot& b, const Slot& c, Scratch& scratch, Slot& out) {
+    TextOf text_a, text_b;
+    const std::string_view s = text_a(a);
+    auto make = [&](size_t size) -> char* {
+        char* at = scratch.take(size);
+        if (at) out = {0, at, static_cast<uint32_t>(size)};
+        return at;
+    };
+    auto copy = [&](std::string_view part) {
+        char* at = make(part.size());
+        if (at && !part.empty()) std::memcpy(at, part.data(), part.size());
+        return at != nullptr;
+    };
+    switch (op) {
+        case Op::scmp:
+        case Op::scmi: out = {static_cast<double>(compare(s, text_b(b), op == Op::scmi))}; return nullptr;
+        case Op::slen: out = {static_cast<double>(s.size())}; return nullptr;
+        case Op::ord: out = {s.empty() ? 0.0 : static_cast<double>(static_cast<unsigned char>(s[0]))}; return nullptr;
+        case Op::schr: {
+            const std::string_view wanted = text_b(b);
+            out = {wanted.empty() ? -1.0 : found_at(s.find(wanted[0]))};
+            return nullptr;
+        }
+        case Op::sstr: out = {found_at(s.find(text_b(b)))}; return nullptr;
+        case Op::lc:
+        case Op::uc:
+        case Op::cap: {
+            char* at = make(s.size());
+            if (!at) return kScratchFull;
+            for (size_t i = 0; i < s.size(); ++i)
+                at[i] = op == Op::lc ? lower_char(s[i]) : op == Op::uc || i == 0 ? upper_char(s[i]) : s[i];
+            return nullptr;
+        }
+        case Op::chr: {
+            const int64_t code = whole(number_of(a));
+            if (code < 1 || code > 255) return out = text_slot(""), nullptr;
+            char* at = make(1);
+            if (!at) return kScratchFull;
+            at[0] = static_cast<char>(static_cast<unsigned char>(code));
+            return nullptr;
+        }
+        case Op::symb: {
+            const double i = number_of(b);
+            const bool inside = i >= 0 && i < static_cast<double>(s.size());
+            return copy(inside ? s.substr(clamp_index(i, s.size()), 1) : std::string_view()) ? nullptr : kScratchFull;
+        }
+        case Op::ssub: {
+            const size_t from = clamp_index(number_of(b), s.size()), to = clamp_index(number_of(c), s.size());
+            return copy(to > from ? s.substr(from, to - from) : std::string_view()) ? nullptr : kScratchFull;
+        }
+        case Op::scat: {
+            const std::string_view t = text_b(b);
+            char* at = make(s.size() + t.size());
+            if (!at) return kScratchFull;
+            if (!s.empty()) std::memcpy(at, s.data(), s.size());
+            if (!t.empty()) std::memcpy(at + s.size(), t.data(), t.size());
+            return nullptr;
+        }
+        default: return "not a text operator";
+    }
+}
+
+bool is_text_op(Op op) { return op >= Op::scmp && op <= Op::sstr; }
+
+// How many values an instruction takes off the stack (those handled before are 0).
+int pops(Op op) {
+    switch (op) {
+        case Op::choose:
+        case Op::ssub: return 3;
+        case Op::write:
+        case Op::event:
+        case Op::jump_if_false:
+        case Op::pop:
+        case Op::dup:
+        case Op::store:
+        case Op::store_pop:
+        case Op::slen:
+        case Op::lc:
+        case Op::uc:
+        case Op::cap:
+        case Op::chr:
+        case Op::ord: return 1;
+        default: break;
+    }
+    for (const Word& w : kWords)
+        if (w.op == op) return w.pops;
+    return 2;
+}
+
 }  // namespace
 
 bool compile(std::string_view text, Resolver& resolver, Program& program, std::string& error) {
     program.code.clear();
+    program.literals.clear();
+    program.scratch.clear();
     Compiler compiler(resolver, program);
-    if (compiler.compile(text, error)) return true;
-    program.code.clear();
-    return false;
+    if (!compiler.compile(text, error)) {
+        program.code.clear();
+        program.literals.clear();
+        return false;
+    }
+    if (std::any_of(program.code.begin(), program.code.end(), [](const Instruction& in) { return makes_text(in.op); }))
+        program.scratch.assign(kScratchBytes, 0);
+    return true;
 }
 
 RunResult run(const Program& program, Environment& environment) {
-    double stack[kStackDepth];
-    double registers[kRegisters] = {};
+    Slot stack[kStackDepth];
+    Slot registers[kRegisters] = {};
     int top = 0;  // values on the stack
     RunResult result;
+    Scratch scratch(program.scratch);
     const Instruction* code = program.code.data();
     const size_t size = program.code.size();
     int steps = 0;
@@ -267,12 +474,15 @@ RunResult run(const Program& program, Environment& environment) {
         const Instruction& in = code[pc++];
         // The compiler checks the stack along each branch; jumps over a branch can still
         // leave it short or long, so every pop and push is checked here.
-        auto need = [&](int n) { return top >= n; };
         if (top >= kStackDepth - 2) return result.problem = "the stack overflows", result;
-        double a = 0, b = 0;
         switch (in.op) {
-            case Op::number: stack[top++] = in.number; continue;
-            case Op::read: stack[top++] = environment.read(in.arg); continue;
+            case Op::number: stack[top++] = {in.number}; continue;
+            case Op::text:
+                stack[top++] =
+                    text_slot(std::string_view(program.literals).substr(in.arg, static_cast<size_t>(in.number)));
+                continue;
+            case Op::read: stack[top++] = {environment.read(in.arg)}; continue;
+            case Op::read_text: stack[top++] = text_slot(environment.text(in.arg)); continue;
             case Op::load: stack[top++] = registers[in.arg]; continue;
             case Op::jump: pc = in.arg; continue;
             case Op::quit: pc = size; continue;
@@ -280,43 +490,49 @@ RunResult run(const Program& program, Environment& environment) {
             case Op::event_plain: environment.event(in.arg, 0); continue;
             default: break;
         }
-        const int pops =
-            in.op == Op::choose ? 3
-            : (in.op == Op::write || in.op == Op::event || in.op == Op::jump_if_false || in.op == Op::pop ||
-               in.op == Op::dup || in.op == Op::store || in.op == Op::store_pop || in.op == Op::neg ||
-               in.op == Op::inc || in.op == Op::dec || in.op == Op::abs || in.op == Op::trunc || in.op == Op::floor ||
-               in.op == Op::ceil || in.op == Op::near || in.op == Op::sqrt || in.op == Op::exp || in.op == Op::log ||
-               in.op == Op::sin || in.op == Op::cos || in.op == Op::tan || in.op == Op::asin || in.op == Op::acos ||
-               in.op == Op::atan || in.op == Op::dnor || in.op == Op::rnor || in.op == Op::rddg || in.op == Op::dgrd ||
-               in.op == Op::lnot || in.op == Op::bnot)
-                ? 1
-                : 2;
-        if (!need(pops)) return result.problem = "the stack underflows", result;
-        if (pops == 1) {
-            a = stack[--top];
-        } else if (pops == 2) {
-            b = stack[--top];
-            a = stack[--top];
+        const int taken = pops(in.op);
+        if (top < taken) return result.problem = "the stack underflows", result;
+        Slot sa, sb, sc;
+        if (taken == 1) {
+            sa = stack[--top];
+        } else if (taken == 2) {
+            sb = stack[--top];
+            sa = stack[--top];
+        } else if (taken == 3) {
+            sc = stack[--top];
+            sb = stack[--top];
+            sa = stack[--top];
         }
-        double r = 0;
+        // What moves values without looking at them keeps texts as texts.
         switch (in.op) {
-            case Op::write: environment.write(in.arg, a); continue;
-            case Op::event: environment.event(in.arg, a); continue;
-            case Op::jump_if_false:
+            case Op::write: environment.write(in.arg, number_of(sa)); continue;
+            case Op::event: environment.event(in.arg, number_of(sa)); continue;
+            case Op::jump_if_false: {
+                const double a = number_of(sa);
                 if (a == 0 || std::isnan(a)) pc = in.arg;
                 continue;
-            case Op::pop: continue;
-            case Op::dup: stack[top++] = a, r = a; break;
-            case Op::store: registers[in.arg] = a, r = a; break;
-            case Op::store_pop: registers[in.arg] = a; continue;
-            case Op::swap: stack[top++] = b, r = a; break;
-            case Op::choose: {
-                const double c = stack[--top];
-                b = stack[--top];
-                a = stack[--top];
-                r = c != 0 ? a : b;
-                break;
             }
+            case Op::pop: continue;
+            case Op::dup: stack[top++] = sa, stack[top++] = sa; continue;
+            case Op::store: registers[in.arg] = sa, stack[top++] = sa; continue;
+            case Op::store_pop: registers[in.arg] = sa; continue;
+            case Op::swap: stack[top++] = sb, stack[top++] = sa; continue;
+            case Op::choose: stack[top++] = number_of(sc) != 0 ? sa : sb; continue;
+            default: break;
+        }
+        if (is_text_op(in.op)) {
+            if (const char* problem = text_op(in.op, sa, sb, sc, scratch, stack[top]))
+                return result.problem = problem, result;
+            ++top;
+            continue;
+        }
+        if ((in.op == Op::eq || in.op == Op::ne) && sa.text && sb.text) {
+            stack[top++] = {(view(sa) == view(sb)) == (in.op == Op::eq) ? 1.0 : 0.0};
+            continue;
+        }
+        const double a = number_of(sa), b = number_of(sb);
+        double r = 0;
+        switch (in.op) {
             case Op::add: r = a + b; break;
             case Op::sub: r = a - b; break;
             case Op::mul: r = a * b; break;
@@ -367,9 +583,14 @@ RunResult run(const Program& program, Environment& environment) {
             case Op::shr: r = static_cast<double>(whole(a) >> std::clamp<int64_t>(whole(b), 0, 62)); break;
             default: r = 0; break;
         }
-        stack[top++] = std::isfinite(r) ? r : 0;
+        stack[top++] = {std::isfinite(r) ? r : 0};
     }
-    result.value = top > 0 ? stack[top - 1] : 0;
+    if (top > 0) {
+        const Slot& last = stack[top - 1];
+        result.value = number_of(last);
+        result.is_text = last.text != nullptr;
+        if (last.text) result.text = view(last);
+    }
     return result;
 }
 

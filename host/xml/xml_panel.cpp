@@ -32,6 +32,9 @@ public:
     bool event(std::string_view name, uint32_t& r, std::string& problem) override {
         return panel_.resolve_event(name, r, problem);
     }
+    bool text_variable(char prefix, std::string_view name, uint32_t& r, std::string&) override {
+        return panel_.resolve_text_variable(prefix, name, r);
+    }
 
 private:
     XmlPanel& panel_;
@@ -113,6 +116,13 @@ bool XmlPanel::resolve_variable(char prefix, std::string_view name, std::string_
             return problem = "G: variables are Var0 to Var9, not \"" + std::string(name) + "\"", false;
         default: return problem = "unknown variable prefix \"" + std::string(1, prefix) + ":\"", false;
     }
+}
+
+// The host simulates no text variable: each reads as empty text, and check lists it.
+bool XmlPanel::resolve_text_variable(char prefix, std::string_view name, uint32_t& r) {
+    not_simulated(std::string(1, prefix) + ":" + std::string(name));
+    r = ref(kZero, 0);
+    return true;
 }
 
 bool XmlPanel::resolve_event(std::string_view name, uint32_t& r, std::string&) {

@@ -95,6 +95,7 @@ public:
     bool resolve_variable(char prefix, std::string_view name, std::string_view unit, bool write, uint32_t& ref,
                           std::string& problem);
     bool resolve_event(std::string_view name, uint32_t& ref, std::string& problem);
+    bool resolve_text_variable(char prefix, std::string_view name, uint32_t& ref);
     // A name the scripts use that the host does not simulate (an A: variable reads 0, a K:
     // event is refused), where a file first uses it.
     struct Unsimulated {
