@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+#include <utility>
 
 #include "host/core/gauge_host.h"
 #include "host/render/cairo_canvas.h"
@@ -25,6 +27,18 @@ xmlgauge::Element turning(double delay_deg_s) {
     e.image = xmlgauge::Image{};
     e.delay_per_s = delay_deg_s;
     return e;
+}
+
+// A calibration point: a value and the point (X, Y) or direction (Degrees) it puts.
+xmlgauge::Item item(double value, std::optional<std::pair<double, double>> xy,
+                    std::optional<double> degrees = std::nullopt) {
+    xmlgauge::Item i;
+    i.value = value;
+    i.has_xy = xy.has_value();
+    if (xy) i.x = xy->first, i.y = xy->second;
+    i.has_degrees = degrees.has_value();
+    i.degrees = degrees.value_or(0);
+    return i;
 }
 
 double radians(double degrees) { return degrees * 3.14159265358979323846 / 180.0; }
@@ -56,13 +70,7 @@ TEST(XmlMotion, AFreeTurnTakesTheShortWayRoundACalibratedNeedleFollowsItsScale) 
 
     // A needle on a scale from 0 to 360 goes back along the scale from 350 to 10.
     xmlgauge::Element dial = turning(40);
-    for (const double v : {0.0, 360.0}) {
-        xmlgauge::Item item;
-        item.value = v;
-        item.degrees = v;
-        item.has_degrees = true;
-        dial.items.push_back(item);
-    }
+    dial.items = {item(0, std::nullopt, 0), item(360, std::nullopt, 360)};
     XmlMotion scale;
     xml_follow(scale, dial, 350, 0);
     xml_follow(scale, dial, 10, 0.25);
@@ -73,14 +81,7 @@ TEST(XmlMotion, ADelayedSlideMovesStraightAtItsPixelsPerSecond) {
     xmlgauge::Element slide;
     slide.motion = xmlgauge::Motion::shift;
     slide.delay_per_s = 25;
-    for (const auto& [v, x, y] : {std::tuple{0.0, 0.0, 0.0}, std::tuple{1.0, 30.0, 40.0}}) {
-        xmlgauge::Item item;
-        item.value = v;
-        item.x = x;
-        item.y = y;
-        item.has_xy = true;
-        slide.items.push_back(item);
-    }
+    slide.items = {item(0, std::pair{0.0, 0.0}), item(1, std::pair{30.0, 40.0})};
     XmlMotion m;
     xml_follow(m, slide, 0, 0);
     xml_follow(m, slide, 1, 1.0);  // 25 of the 50 pixels to (30, 40)
