@@ -4,10 +4,11 @@
 HTTP API and then with a real mouse in headless Chromium, each time tuning the COM1 that
 the module's Old_COM1 shows; the findings name it as no placeholder.
 
-    xml_gauges_test.py PANELHOST
+    xml_gauges_test.py PANELHOST [AIRCRAFT_DIR]
 
 The browser half is skipped (with a line saying so) where Chromium, its driver or
-selenium are missing."""
+selenium are missing. With AIRCRAFT_DIR holding the real c172ii, its throttle knob (an XML
+lever of another author) is also dragged over the API; skipped where it is absent."""
 
 import os
 import shutil
@@ -103,9 +104,7 @@ def over_the_api(server):
     assert radio["spots"][0][6] == "n-resize", radio["spots"]
     assert not layout["others"], "no placeholder is left: %r" % layout["others"]
     before = com1(read_until(tab, lambda m: m["type"] == "vars", "the variables"))
-    request = urllib.request.Request("%sapi/click?gauge=%d&x=5&y=5" % (server.url, radio["id"]), method="POST")
-    with urllib.request.urlopen(request, timeout=WAIT_S) as answer:
-        assert answer.status == 200
+    post(server, "gauge=%d&x=5&y=5" % radio["id"])
     after = com1(read_until(tab, lambda m: m["type"] == "vars" and com1(m) != before, "COM1 to change"))
     assert abs(mhz(after) - mhz(before) - 1) < 1e-9, "COM1 0x%X -> 0x%X: one MHz up" % (before, after)
     print("XML knob over the API: COM1 0x%X -> 0x%X" % (before, after))
@@ -164,6 +163,41 @@ def in_the_browser(server, radio_id):
         driver.quit()
 
 
+def post(server, query):
+    request = urllib.request.Request(server.url + "api/click?" + query, method="POST")
+    with urllib.request.urlopen(request, timeout=WAIT_S) as answer:
+        assert answer.status == 200, answer.status
+
+
+def throttle(message):
+    return next(v["value"] for v in message["vars"] if v["name"] == "throttle")
+
+
+def real_throttle(panelhost, aircraft):
+    cfg = os.path.join(aircraft, "c172ii", "panel.cfg")
+    if not os.path.isfile(cfg):
+        print("real aircraft half skipped: no c172ii in", aircraft)
+        return
+    server = serve_process.start(panelhost, [cfg])
+    try:
+        tab = ws_client.Tab(server.port)
+        layout = read_until(tab, lambda m: m["type"] == "layout" and m["gauges"], "the layout")
+        modules = {g["module"] for g in layout["others"]}
+        assert modules <= {"172Things2", "fs9gps"}, "placeholders of modules that are there: %r" % modules
+        knob = next(g for g in layout["gauges"] if g.get("xml") and g["name"] == "knob_throttle")
+        before = throttle(read_until(tab, lambda m: m["type"] == "vars", "the variables"))
+        post(server, "gauge=%d&x=50&y=10" % knob["id"])
+        post(server, "gauge=%d&x=50&y=80&kind=drag" % knob["id"])
+        post(server, "gauge=%d&x=50&y=80&kind=release" % knob["id"])
+        after = throttle(read_until(tab, lambda m: m["type"] == "vars" and throttle(m) != before, "the throttle"))
+        print("c172ii: %d XML gauges on the page; throttle dragged %.1f -> %.1f %%" %
+              (sum(1 for g in layout["gauges"] if g.get("xml")), before, after))
+        tab.close()
+    finally:
+        code, err = server.stop()
+    assert code == 0, "serve exited %d: %s" % (code, err)
+
+
 def main():
     panelhost = sys.argv[1]
     if not shutil.which("gcab"):
@@ -184,6 +218,8 @@ def main():
         finally:
             code, err = server.stop()
         assert code == 0, "serve exited %d: %s" % (code, err)
+    if len(sys.argv) > 2:
+        real_throttle(panelhost, sys.argv[2])
     print("ok")
 
 
