@@ -39,6 +39,7 @@ void PreviewServer::State::open_workbench(const ServeOptions& options, const Dia
     module_path = options.live.module_path;
     findings_out = options.findings_out;
     exe = options.check_program;
+    gauge_folders = options.live.gauge_folders;
     notes = opening;
     loaded_version = file_version(panel_path);
     std::string unedited;
@@ -77,7 +78,8 @@ void PreviewServer::State::reload_panel(bool force) {
 
 void PreviewServer::State::show_findings(const Diagnostics* checked) {
     Diagnostics designer;
-    designer_notes(panel.panel(), designer);
+    designer_notes(panel.panel(), designer,
+                   [this](int window, int gauge) { return panel.xml().placed(window, gauge); });
     std::vector<const Diagnostics*> lists;
     if (checked) lists.push_back(checked);
     lists.push_back(&notes);
@@ -103,7 +105,8 @@ void PreviewServer::State::after_save(bool force) {
     std::lock_guard one(check_mutex);
     Diagnostics checked;
     std::string error;
-    if (!run_check_process(exe, module_path, panel_path, checked, error, &check_pid)) checked.note(error);
+    if (!run_check_process(exe, module_path, panel_path, checked, error, &check_pid, gauge_folders))
+        checked.note(error);
     on_clock([&] {
         show_findings(&checked);
         push_changes();
