@@ -4,6 +4,7 @@
 #include "host/xml/calculator.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -280,12 +281,15 @@ int64_t whole(double value) {
 }
 
 // One place of the stack or a register: a number, or a text (not owned: in the program's
-// literals or scratch, or the environment's).
+// literals or scratch, or the environment's). Left uninitialised where it is declared in
+// bulk (the stack), as a run fills each place before it reads it.
 struct Slot {
-    double number = 0;
-    const char* text = nullptr;  // null: a number
-    uint32_t size = 0;
+    double number;
+    const char* text;  // null: a number
+    uint32_t size;
 };
+
+Slot number_slot(double number) { return {number, nullptr, 0}; }
 
 Slot text_slot(std::string_view text) {
     return {0, text.data() ? text.data() : "", static_cast<uint32_t>(std::min<size_t>(text.size(), UINT32_MAX))};
@@ -369,15 +373,17 @@ const char* text_op(Op op, const Slot& a, const Slot& b, const Slot& c, Scratch&
     };
     switch (op) {
         case Op::scmp:
-        case Op::scmi: out = {static_cast<double>(compare(s, text_b(b), op == Op::scmi))}; return nullptr;
-        case Op::slen: out = {static_cast<double>(s.size())}; return nullptr;
-        case Op::ord: out = {s.empty() ? 0.0 : static_cast<double>(static_cast<unsigned char>(s[0]))}; return nullptr;
+        case Op::scmi: out = number_slot(static_cast<double>(compare(s, text_b(b), op == Op::scmi))); return nullptr;
+        case Op::slen: out = number_slot(static_cast<double>(s.size())); return nullptr;
+        case Op::ord:
+            out = number_slot(s.empty() ? 0.0 : static_cast<double>(static_cast<unsigned char>(s[0])));
+            return nullptr;
         case Op::schr: {
             const std::string_view wanted = text_b(b);
-            out = {wanted.empty() ? -1.0 : found_at(s.find(wanted[0]))};
+            out = number_slot(wanted.empty() ? -1.0 : found_at(s.find(wanted[0])));
             return nullptr;
         }
-        case Op::sstr: out = {found_at(s.find(text_b(b)))}; return nullptr;
+        case Op::sstr: out = number_slot(found_at(s.find(text_b(b)))); return nullptr;
         case Op::lc:
         case Op::uc:
         case Op::cap: {
@@ -418,30 +424,15 @@ const char* text_op(Op op, const Slot& a, const Slot& b, const Slot& c, Scratch&
 
 bool is_text_op(Op op) { return op >= Op::scmp && op <= Op::sstr; }
 
-// How many values an instruction takes off the stack (those handled before are 0).
-int pops(Op op) {
-    switch (op) {
-        case Op::choose:
-        case Op::ssub: return 3;
-        case Op::write:
-        case Op::event:
-        case Op::jump_if_false:
-        case Op::pop:
-        case Op::dup:
-        case Op::store:
-        case Op::store_pop:
-        case Op::slen:
-        case Op::lc:
-        case Op::uc:
-        case Op::cap:
-        case Op::chr:
-        case Op::ord: return 1;
-        default: break;
-    }
-    for (const Word& w : kWords)
-        if (w.op == op) return w.pops;
-    return 2;
-}
+// How many values each instruction takes off the stack (those the run handles before it
+// pops are not counted), by its op: the words' table and the instructions no word names.
+constexpr auto kPops = [] {
+    std::array<int8_t, 256> pops{};
+    for (const Word& w : kWords) pops[static_cast<size_t>(w.op)] = static_cast<int8_t>(w.pops);
+    for (const Op op : {Op::write, Op::event, Op::jump_if_false, Op::store, Op::store_pop})
+        pops[static_cast<size_t>(op)] = 1;
+    return pops;
+}();
 
 }  // namespace
 
@@ -449,6 +440,7 @@ bool compile(std::string_view text, Resolver& resolver, Program& program, std::s
     program.code.clear();
     program.literals.clear();
     program.scratch.clear();
+    program.registers = 0;
     Compiler compiler(resolver, program);
     if (!compiler.compile(text, error)) {
         program.code.clear();
@@ -457,12 +449,17 @@ bool compile(std::string_view text, Resolver& resolver, Program& program, std::s
     }
     if (std::any_of(program.code.begin(), program.code.end(), [](const Instruction& in) { return makes_text(in.op); }))
         program.scratch.assign(kScratchBytes, 0);
+    for (const Instruction& in : program.code)
+        if (in.op == Op::store || in.op == Op::load || in.op == Op::store_pop)
+            program.registers = std::max(program.registers, static_cast<uint8_t>(in.arg + 1));
     return true;
 }
 
 RunResult run(const Program& program, Environment& environment) {
     Slot stack[kStackDepth];
-    Slot registers[kRegisters] = {};
+    // Registers read before they are stored read 0; only those the program names are set.
+    Slot registers[kRegisters];
+    std::fill_n(registers, program.registers, number_slot(0));
     int top = 0;  // values on the stack
     RunResult result;
     Scratch scratch(program.scratch);
@@ -476,12 +473,12 @@ RunResult run(const Program& program, Environment& environment) {
         // leave it short or long, so every pop and push is checked here.
         if (top >= kStackDepth - 2) return result.problem = "the stack overflows", result;
         switch (in.op) {
-            case Op::number: stack[top++] = {in.number}; continue;
+            case Op::number: stack[top++] = number_slot(in.number); continue;
             case Op::text:
                 stack[top++] =
                     text_slot(std::string_view(program.literals).substr(in.arg, static_cast<size_t>(in.number)));
                 continue;
-            case Op::read: stack[top++] = {environment.read(in.arg)}; continue;
+            case Op::read: stack[top++] = number_slot(environment.read(in.arg)); continue;
             case Op::read_text: stack[top++] = text_slot(environment.text(in.arg)); continue;
             case Op::load: stack[top++] = registers[in.arg]; continue;
             case Op::jump: pc = in.arg; continue;
@@ -490,9 +487,9 @@ RunResult run(const Program& program, Environment& environment) {
             case Op::event_plain: environment.event(in.arg, 0); continue;
             default: break;
         }
-        const int taken = pops(in.op);
+        const int taken = kPops[static_cast<size_t>(in.op)];
         if (top < taken) return result.problem = "the stack underflows", result;
-        Slot sa, sb, sc;
+        Slot sa = number_slot(0), sb = sa, sc = sa;
         if (taken == 1) {
             sa = stack[--top];
         } else if (taken == 2) {
@@ -527,7 +524,7 @@ RunResult run(const Program& program, Environment& environment) {
             continue;
         }
         if ((in.op == Op::eq || in.op == Op::ne) && sa.text && sb.text) {
-            stack[top++] = {(view(sa) == view(sb)) == (in.op == Op::eq) ? 1.0 : 0.0};
+            stack[top++] = number_slot((view(sa) == view(sb)) == (in.op == Op::eq) ? 1.0 : 0.0);
             continue;
         }
         const double a = number_of(sa), b = number_of(sb);
@@ -583,7 +580,7 @@ RunResult run(const Program& program, Environment& environment) {
             case Op::shr: r = static_cast<double>(whole(a) >> std::clamp<int64_t>(whole(b), 0, 62)); break;
             default: r = 0; break;
         }
-        stack[top++] = {std::isfinite(r) ? r : 0};
+        stack[top++] = number_slot(std::isfinite(r) ? r : 0);
     }
     if (top > 0) {
         const Slot& last = stack[top - 1];

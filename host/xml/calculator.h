@@ -162,6 +162,7 @@ struct Program {
     std::vector<Instruction> code;
     std::string literals;
     mutable std::vector<char> scratch;
+    uint8_t registers = 0;  // the registers it names: 1 + the highest number (kRegisters at most)
     bool empty() const { return code.empty(); }
 };
 
@@ -169,6 +170,7 @@ inline constexpr size_t kMaxScriptBytes = 64 * 1024;
 inline constexpr size_t kMaxInstructions = 8192;
 inline constexpr int kStackDepth = 64;
 inline constexpr int kRegisters = 50;
+static_assert(kRegisters <= 255, "a program counts its registers in a byte");
 inline constexpr int kMaxSteps = 100000;
 inline constexpr size_t kScratchBytes = 1024;  // the texts one run may make
 
