@@ -610,20 +610,44 @@ function pngBlob(base64) {
   return new Blob([bytes], { type: "image/png" });
 }
 
+// A patch of raw pixels goes on the canvas at once; a PNG waits for the browser's decoder,
+// and what comes after it for the same gauge waits behind it, so versions apply in order.
 function showGauge(message) {
   const canvas = page.canvases[message.id];
-  if (!canvas) return;
+  if (!canvas || !fits(canvas, message)) return;
+  if (message.rgba && !canvas.decoding) return paintGauge(canvas, message, rawPixels(message));
+  canvas.decoding = (canvas.decoding || 0) + 1;
   canvas.queue = canvas.queue.then(async () => {
-    const have = Number(canvas.dataset.v);
-    if (message.whole ? message.v <= have : message.v !== have + 1) return;  // old, or not ours to patch
-    const picture = await createImageBitmap(pngBlob(message.png));
-    const context = canvas.getContext("2d");
+    if (!fits(canvas, message)) return;
+    paintGauge(canvas, message, message.rgba ? rawPixels(message) : await createImageBitmap(pngBlob(message.png)));
+  }).catch(() => {}).finally(() => { canvas.decoding -= 1; });
+}
+
+// Whether the picture follows what the canvas shows: a whole one newer, a patch the next.
+function fits(canvas, message) {
+  const have = Number(canvas.dataset.v);
+  return message.whole ? message.v > have : message.v === have + 1;
+}
+
+function rawPixels(message) {
+  const text = atob(message.rgba);
+  const bytes = new Uint8ClampedArray(text.length);
+  for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
+  return new ImageData(bytes, message.w, message.h);
+}
+
+function paintGauge(canvas, message, picture) {
+  if (!fits(canvas, message)) return;
+  const context = canvas.getContext("2d");
+  if (picture instanceof ImageData) {
+    context.putImageData(picture, message.x, message.y);
+  } else {
     context.clearRect(message.x, message.y, picture.width, picture.height);
     context.drawImage(picture, message.x, message.y);
-    canvas.dataset.v = message.v;
-    page.paints.push({ id: message.id, v: message.v, t: performance.now() });
-    if (page.paints.length > 500) page.paints.splice(0, 250);
-  }).catch(() => {});
+  }
+  canvas.dataset.v = message.v;
+  page.paints.push({ id: message.id, v: message.v, t: performance.now() });
+  if (page.paints.length > 500) page.paints.splice(0, 250);
 }
 
 function showPicture(img, message) {
@@ -673,13 +697,19 @@ function showVars(vars) {
   $("vars").tBodies[0].replaceChildren(...rows);
 }
 
+let traceLines = [];
 function appendTrace(lines) {
+  traceLines.push(...lines.map((l) => l.seq + " " + JSON.stringify(l.call)));
+  if (traceLines.length > TRACE_KEPT) traceLines = traceLines.slice(-TRACE_KEPT);
   const box = $("trace");
-  const text = lines.map((l) => l.seq + " " + JSON.stringify(l.call)).join("\n");
-  if (text) box.textContent = (box.textContent ? box.textContent + "\n" : "") + text;
-  const all = box.textContent.split("\n");
-  if (all.length > TRACE_KEPT) box.textContent = all.slice(-TRACE_KEPT).join("\n");
-  box.scrollTop = box.scrollHeight;
+  box.textContent = traceLines.join("\n");
+  // Scrolled as the page next draws: asking the height now would lay the page out at once.
+  requestAnimationFrame(() => { box.scrollTop = box.scrollHeight; });
+}
+
+function clearTrace() {
+  traceLines = [];
+  $("trace").textContent = "";
 }
 
 // The trace: pushed over the socket where the server does, else fetched on notice.
@@ -760,9 +790,16 @@ function connect() {
     $("connection").textContent = "live";
     $("connection").className = "up";
     page.traceShown = 0;
-    $("trace").textContent = "";
+    clearTrace();
   };
-  mine.onmessage = (event) => { for (const message of JSON.parse(event.data)) handle(message); };
+  mine.onmessage = (event) => {
+    const messages = JSON.parse(event.data);
+    // The gauges' pictures first (a click's answer), the lists and the trace after them;
+    // in order when a new layout comes, whose canvases the pictures need.
+    const first = messages.some((m) => m.type === "layout") ? [] : messages.filter((m) => m.type === "gauge");
+    for (const message of first) handle(message);
+    for (const message of messages) if (!first.includes(message)) handle(message);
+  };
   mine.onclose = () => {
     clearTimeout(giveUp);
     page.connected = false;
@@ -816,7 +853,7 @@ $("set-var").addEventListener("submit", (event) => {
 });
 $("trace-gauge").addEventListener("change", () => {
   page.traceShown = 0;
-  $("trace").textContent = "";
+  clearTrace();
   traceFilter();
 });
 $("trace-on").addEventListener("change", traceFilter);
