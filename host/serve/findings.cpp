@@ -2,6 +2,7 @@
 #include "host/serve/findings.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,8 +12,10 @@
 #include <cerrno>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <set>
 
+#include "host/panel/check.h"
 #include "host/panel/text.h"
 #include "host/trace/json_writer.h"
 
@@ -42,6 +45,37 @@ std::string look_for_module(const std::string& panel_path, const std::string& mo
     return {};
 }
 
+std::string section_name(const PanelWindow& window) {
+    return "[Window" + two_digits(window.index) + "] " + window_label(window);
+}
+
+// What a click on one of the module's toggle gauges will do, naming the windows by their
+// sections and titles, so the designer need not click each toggle to learn it. An ident
+// that no window has is the checker's finding.
+void toggle_note(const PanelConfig& panel, const PanelWindow& window, const PanelGauge& gauge, Diagnostics& out) {
+    const ToggleClick click = toggle_click(gauge.name, gauge.parameters);
+    if (!click.toggle) return;
+    const std::string who = gauge.name + " (gauge" + two_digits(gauge.index) + ")";
+    if (click.closes_own)
+        return out.note(panel.source, gauge.line,
+                        who + " has no parameters: a click closes the window it is on, " + section_name(window) +
+                            (window_ident(window) == 0 ? " (the main panel)" : ""));
+    std::string does;
+    for (const ToggleClick::Command& command : click.sent) {
+        std::string windows;
+        for (const PanelWindow& w : panel.windows)
+            if (w.ident && *w.ident == command.ident) windows += (windows.empty() ? "" : " and ") + section_name(w);
+        if (windows.empty()) continue;
+        const char* verb = command.letter == 'o' ? "opens " : command.letter == 'c' ? "closes " : "toggles ";
+        does += (does.empty() ? "" : ", then ") + std::string(verb) + windows + " (ident " +
+                std::to_string(command.ident) + ")";
+    }
+    if (!does.empty()) return out.note(panel.source, gauge.line, who + ": a click " + does);
+    if (click.sent.empty() && !click.other_commands)
+        out.note(panel.source, gauge.line,
+                 who + ": a click changes no window: its parameters hold no o, c or t command before a comment mark");
+}
+
 }  // namespace
 
 void designer_notes(const PanelConfig& panel, Diagnostics& out) {
@@ -61,7 +95,10 @@ void designer_notes(const PanelConfig& panel, Diagnostics& out) {
                              ") has: a command for that ident opens or closes both");
         }
         for (const PanelGauge& gauge : window.gauges) {
-            if (is_module_gauge(gauge)) continue;
+            if (is_module_gauge(gauge)) {
+                toggle_note(panel, window, gauge, out);
+                continue;
+            }
             auto [found, fresh] = modules.try_emplace(lower(gauge.module));
             if (fresh) {
                 std::string looked;
@@ -178,6 +215,84 @@ bool run_check_process(const std::string& exe, const std::string& module_path, c
         const size_t end = std::min(text.find('\n', at), text.size());
         if (end > at) read_check_line(text.substr(at, end - at), panel_path, out);
         at = end + 1;
+    }
+    return true;
+}
+
+ReportPrinter::ReportPrinter(int fd) : fd_(fd), writer_([this] { run(); }) {}
+
+ReportPrinter::ReportPrinter(std::ostream& out) : out_(&out), writer_([this] { run(); }) {}
+
+ReportPrinter::~ReportPrinter() { stop(); }
+
+void ReportPrinter::print(std::string report) {
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_) return;
+        if (waiting_.size() >= kReportsWaiting) {
+            waiting_.pop_front();
+            ++dropped_;
+            ++dropped_unsaid_;
+        }
+        waiting_.push_back(std::move(report));
+    }
+    ready_.notify_one();
+}
+
+void ReportPrinter::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    ready_.notify_one();
+    if (writer_.joinable()) writer_.join();
+}
+
+size_t ReportPrinter::dropped() const {
+    std::lock_guard lock(mutex_);
+    return dropped_;
+}
+
+void ReportPrinter::run() {
+    for (;;) {
+        std::string text;
+        {
+            std::unique_lock lock(mutex_);
+            ready_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+            if (waiting_.empty()) return;
+            text = std::move(waiting_.front());
+            waiting_.pop_front();
+            if (dropped_unsaid_ > 0)
+                text = "panelhost: " + std::to_string(dropped_unsaid_) +
+                       (dropped_unsaid_ == 1 ? " findings report was" : " findings reports were") +
+                       " not printed: the output was not being read\n" + text;
+            dropped_unsaid_ = 0;
+        }
+        if (out_) {
+            *out_ << text;
+            out_->flush();
+        } else if (!write_fd(text)) {
+            return;
+        }
+    }
+}
+
+bool ReportPrinter::write_fd(const std::string& text) {
+    // A pipe that polls writable takes a write of up to a page without blocking.
+    constexpr size_t kPiece = 4096;
+    constexpr int kPollMs = 50;
+    for (size_t at = 0; at < text.size();) {
+        pollfd ready{fd_, POLLOUT, 0};
+        const int polled = ::poll(&ready, 1, kPollMs);
+        if (polled < 0 && errno != EINTR) return false;
+        if (polled <= 0) {
+            if (stopping_) return false;
+            continue;
+        }
+        if (ready.revents & (POLLERR | POLLHUP | POLLNVAL)) return false;
+        const ssize_t n = ::write(fd_, text.data() + at, std::min(kPiece, text.size() - at));
+        if (n < 0 && errno != EINTR && errno != EAGAIN) return false;
+        if (n > 0) at += static_cast<size_t>(n);
     }
     return true;
 }

@@ -112,6 +112,7 @@ int PreviewServer::stop() {
     if (const int check = state.check_pid.load(); check > 0) ::kill(check, SIGTERM);
     state.workbench.stop();
     if (state.first_check.joinable()) state.first_check.join();
+    if (state.findings_printer) state.findings_printer->stop();
     // No more connections; every tab is told the server is going away, and given a
     // moment to take it before everything still open is dropped.
     std::vector<std::shared_ptr<Tab>> tabs;

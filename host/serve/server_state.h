@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/serve/findings.h"
 #include "host/serve/live_panel.h"
 #include "host/serve/routes.h"
 #include "host/serve/server.h"
@@ -108,8 +109,8 @@ struct PreviewServer::State {
     // and the findings (server_workbench.cpp).
     Workbench workbench;
     std::string panel_path, module_path, exe;
-    std::ostream* findings_out = nullptr;
-    std::string loaded_version;     // of the panel.cfg text the panel was last read from
+    std::unique_ptr<ReportPrinter> findings_printer;  // the findings, printed; null: not printed
+    std::string loaded_version;                       // of the panel.cfg text the panel was last read from
     Diagnostics notes;              // of the last reading: the reader's and drawing's, and why it failed
     std::mutex check_mutex;         // one check at a time
     std::atomic<int> check_pid{0};  // the check's process while it runs: stopping ends it

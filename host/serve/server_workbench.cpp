@@ -1,7 +1,10 @@
 // The designer's side of the live page server: the panel read again when its files are
 // saved (or edited through the page), and the findings sent to the tabs and printed.
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 
 #include "host/render/panel_bitmaps.h"
@@ -37,7 +40,14 @@ std::string file_version(const std::string& path) {
 void PreviewServer::State::open_workbench(const ServeOptions& options, const Diagnostics& opening) {
     panel_path = options.live.panel_path;
     module_path = options.live.module_path;
-    findings_out = options.findings_out;
+    // Standard output is written through its descriptor, so that a reader that stops
+    // reading costs dropped reports, not a blocked writer that stopping must wait for.
+    if (options.findings_out == &std::cout) {
+        std::cout.flush();
+        findings_printer = std::make_unique<ReportPrinter>(STDOUT_FILENO);
+    } else if (options.findings_out) {
+        findings_printer = std::make_unique<ReportPrinter>(*options.findings_out);
+    }
     exe = options.check_program;
     notes = opening;
     loaded_version = file_version(panel_path);
@@ -86,11 +96,12 @@ void PreviewServer::State::show_findings(const Diagnostics* checked) {
     std::string json = findings_json(findings);
     json.insert(1, "\"type\":\"findings\",\"checked\":" + std::string(checked ? "true" : "false") + ",");
     panel.set_message("findings", json);
-    if (!checked || !findings_out) return;
-    *findings_out << "panelhost: " << findings.size() << (findings.size() == 1 ? " finding" : " findings") << " in "
-                  << panel_path << (findings.empty() ? "" : ":") << "\n";
-    for (const Finding& finding : findings) *findings_out << "  " << finding.item.str() << "\n";
-    findings_out->flush();
+    if (!checked || !findings_printer) return;
+    std::string report = "panelhost: " + std::to_string(findings.size()) +
+                         (findings.size() == 1 ? " finding" : " findings") + " in " + panel_path +
+                         (findings.empty() ? "" : ":") + "\n";
+    for (const Finding& finding : findings) report += "  " + finding.item.str() + "\n";
+    findings_printer->print(std::move(report));
 }
 
 void PreviewServer::State::after_save(bool force) {
