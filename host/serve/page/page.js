@@ -19,7 +19,7 @@ const page = {
   connected: false, connects: 0, layout: null, gauges: {}, windows: {}, pictures: {}, canvases: {},
   clicksHeard: 0, clicksPlayed: 0, state: null, vars: [], traceLast: 0, traceShown: 0,
   zoom: 1, findings: [], file: null, editing: false, chosen: null, socketInput: false,
-  inputs: [], paints: [], reloads: 0,
+  inputs: [], paints: [], reloads: 0, touchSeen: false,
 };
 window.livePage = page;
 const clickSound = new Audio("click.wav");
@@ -50,12 +50,19 @@ function send(what, fields) {
 }
 
 // ---------------------------------------------------------------------------------------
-// The address keeps the view: #zoom=fit|touch|N&layout=sheet|screen&edit=1&side=0.
+// The address keeps the view: #zoom=fit|touch|N&layout=sheet|screen&edit=1&side=0&sidew=W.
+// Without a zoom in it, a touch screen (a coarse pointer, or the first touch the page
+// sees) gets the touch zoom, anything else the fit.
+
+const SIDE_WIDTH = { least: 220, most: 900, usual: 320 };
+const coarsePointer = () => matchMedia("(pointer: coarse)").matches;
 
 function viewOptions() {
   const options = new URLSearchParams(location.hash.slice(1));
-  return { zoom: options.get("zoom") || "fit", layout: options.get("layout") || "", edit: options.get("edit") === "1",
-           side: options.get("side") !== "0" };
+  const width = Number(options.get("sidew"));
+  return { zoom: options.get("zoom") || (coarsePointer() || page.touchSeen ? "touch" : "fit"),
+           zoomChosen: options.has("zoom"), layout: options.get("layout") || "", edit: options.get("edit") === "1",
+           side: options.get("side") !== "0", sideWidth: width > 0 ? width : SIDE_WIDTH.usual };
 }
 
 function keepView(changes) {
@@ -113,12 +120,64 @@ function applyView() {
     $(id).classList.toggle("on", view.zoom === name);
   $("zoom-100").classList.toggle("on", view.zoom === "1");
   document.querySelector("aside").classList.toggle("folded", !view.side);
+  $("splitter").classList.toggle("folded", !view.side);
+  document.querySelector("main").style.setProperty("--side-width", sideWidth(view.sideWidth) + "px");
   $("fold").classList.toggle("on", view.side);
   page.editing = view.edit;
   $("edit").classList.toggle("on", view.edit);
   $("edit-box").hidden = !view.edit;
   panel.classList.toggle("editing", view.edit);
   placeHandle();
+}
+
+// The side bar's width within its bounds, leaving the panel at least a third of the page.
+function sideWidth(wanted) {
+  const most = Math.min(SIDE_WIDTH.most, Math.max(SIDE_WIDTH.least, window.innerWidth * 2 / 3 - 20));
+  return Math.round(Math.min(most, Math.max(SIDE_WIDTH.least, wanted)));
+}
+
+// The splitter between the panel and the side bar: dragged, or moved by the arrow keys;
+// the width stays in the address.
+function wireSplitter() {
+  const splitter = $("splitter");
+  let from = null;
+  splitter.addEventListener("pointerdown", (event) => {
+    if (event.button !== 0) return;
+    event.preventDefault();
+    splitter.setPointerCapture(event.pointerId);
+    splitter.classList.add("dragging");
+    from = { x: event.clientX, width: document.querySelector("aside").getBoundingClientRect().width };
+  });
+  splitter.addEventListener("pointermove", (event) => {
+    if (!from) return;
+    const width = sideWidth(from.width - (event.clientX - from.x));
+    document.querySelector("main").style.setProperty("--side-width", width + "px");
+    page.zoom = currentZoom();
+    $("panel").style.transform = "scale(" + page.zoom + ")";
+  });
+  const end = () => {
+    if (!from) return;
+    from = null;
+    splitter.classList.remove("dragging");
+    keepView({ sidew: String(Math.round(document.querySelector("aside").getBoundingClientRect().width)) });
+  };
+  splitter.addEventListener("pointerup", end);
+  splitter.addEventListener("pointercancel", end);
+  splitter.addEventListener("keydown", (event) => {
+    const step = event.shiftKey ? 100 : 20;
+    const by = { ArrowLeft: step, ArrowRight: -step }[event.key];
+    if (!by) return;
+    event.preventDefault();
+    keepView({ sidew: String(sideWidth(viewOptions().sideWidth + by)) });
+  });
+}
+
+// The first touch on a page whose zoom was not chosen turns the touch zoom on, once the
+// tap itself has been taken where the finger saw it.
+function noticeTouch(event) {
+  if (event.pointerType !== "touch" || page.touchSeen) return;
+  page.touchSeen = true;
+  if (!viewOptions().zoomChosen) setTimeout(applyView);
 }
 
 function zoomBy(direction) {
@@ -839,6 +898,9 @@ document.addEventListener("keydown", (event) => {
   nudge(event);
 });
 window.addEventListener("resize", applyView);
+window.addEventListener("pointerdown", noticeTouch, { capture: true, passive: true });
+matchMedia("(pointer: coarse)").addEventListener("change", applyView);
+wireSplitter();
 window.addEventListener("hashchange", applyView);
 $("mute").checked = localStorage.getItem("mute") === "1";
 $("mute").addEventListener("change", () => localStorage.setItem("mute", $("mute").checked ? "1" : "0"));
