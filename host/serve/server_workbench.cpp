@@ -1,5 +1,6 @@
 // The designer's side of the live page server: the panel read again when its files are
 // saved (or edited through the page), and the findings sent to the tabs and printed.
+#include <signal.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -111,19 +112,53 @@ void PreviewServer::State::after_save(bool force) {
         push_changes();
     });
     if (!ran || exe.empty()) return;
-    std::lock_guard one(check_mutex);
-    Diagnostics checked;
-    std::string error;
-    if (!run_check_process(exe, module_path, panel_path, checked, error, &check_pid)) checked.note(error);
-    on_clock([&] {
-        show_findings(&checked);
-        push_changes();
-    });
+    {
+        std::lock_guard lock(check_mutex);
+        check_due = true;
+    }
+    check_ready.notify_one();
+}
+
+void PreviewServer::State::run_checks() {
+    for (;;) {
+        {
+            std::unique_lock lock(check_mutex);
+            check_ready.wait(lock, [this] { return check_due || check_stopping; });
+            if (check_stopping) return;
+            check_due = false;
+        }
+        Diagnostics checked;
+        std::string error;
+        if (!run_check_process(exe, module_path, panel_path, checked, error, &check_pid)) checked.note(error);
+        {
+            std::lock_guard lock(check_mutex);
+            if (check_stopping) return;
+            if (check_due) continue;  // saved again meanwhile: these findings are stale
+        }
+        on_clock([&] {
+            show_findings(&checked);
+            push_changes();
+        });
+    }
+}
+
+void PreviewServer::State::stop_checks() {
+    {
+        std::lock_guard lock(check_mutex);
+        check_stopping = true;
+    }
+    check_ready.notify_one();
+    // A check still running (with a .gau it starts Wine, and waits for it) is ended, not
+    // waited for: its findings would reach no one.
+    if (const int check = check_pid.load(); check > 0) ::kill(check, SIGTERM);
+    if (checker.joinable()) checker.join();
 }
 
 void PreviewServer::watch() {
     State& state = *state_;
     state.workbench.watch(panel_files(state.panel.panel(), state.module_path),
                           [&state](const std::vector<std::string>&) { state.after_save(false); });
-    state.first_check = std::thread([&state] { state.after_save(false); });
+    // The findings on start were shown as the panel opened; the checker's follow.
+    state.check_due = !state.exe.empty();
+    state.checker = std::thread([&state] { state.run_checks(); });
 }
