@@ -673,8 +673,12 @@ function pngBlob(base64) {
 // and what comes after it for the same gauge waits behind it, so versions apply in order.
 function showGauge(message) {
   const canvas = page.canvases[message.id];
-  if (!canvas || !fits(canvas, message)) return;
-  if (message.rgba && !canvas.decoding) return paintGauge(canvas, message, rawPixels(message));
+  if (!canvas) return;
+  // Behind a decode, whether it fits is known once the pictures before it are on.
+  if (!canvas.decoding) {
+    if (!fits(canvas, message)) return;
+    if (message.rgba) return paintGauge(canvas, message, rawPixels(message));
+  }
   canvas.decoding = (canvas.decoding || 0) + 1;
   canvas.queue = canvas.queue.then(async () => {
     if (!fits(canvas, message)) return;
