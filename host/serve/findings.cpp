@@ -78,7 +78,7 @@ void toggle_note(const PanelConfig& panel, const PanelWindow& window, const Pane
 
 }  // namespace
 
-void designer_notes(const PanelConfig& panel, Diagnostics& out) {
+void designer_notes(const PanelConfig& panel, Diagnostics& out, const std::function<bool(int, int)>& placed) {
     std::map<int32_t, const PanelWindow*> by_ident;
     std::map<std::string, std::string> modules;  // lower-case module name -> what was found
     for (const PanelWindow& window : panel.windows) {
@@ -99,6 +99,7 @@ void designer_notes(const PanelConfig& panel, Diagnostics& out) {
                 toggle_note(panel, window, gauge, out);
                 continue;
             }
+            if (placed && placed(window.index, gauge.index)) continue;
             auto [found, fresh] = modules.try_emplace(lower(gauge.module));
             if (fresh) {
                 std::string looked;
@@ -174,12 +175,14 @@ void read_check_line(const std::string& line, const std::string& panel_path, Dia
 }  // namespace
 
 bool run_check_process(const std::string& exe, const std::string& module_path, const std::string& panel_path,
-                       Diagnostics& out, std::string& error, std::atomic<int>* running) {
+                       Diagnostics& out, std::string& error, std::atomic<int>* running,
+                       const std::vector<std::string>& gauge_folders) {
     int pipe_fds[2];
     if (pipe2(pipe_fds, O_CLOEXEC) != 0) return error = "no pipe for the check", false;
     std::vector<std::string> args = {exe};
     if (!module_path.empty()) args.insert(args.end(), {"--module", module_path});
     args.insert(args.end(), {"check", panel_path});
+    for (const std::string& folder : gauge_folders) args.insert(args.end(), {"--gauges", folder});
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <iosfwd>
 #include <mutex>
 #include <string>
@@ -24,8 +25,10 @@ struct Finding {
     int gauge = -1;   // NN of its gaugeNN; -1: the line is no gauge's
 };
 
-// The designer's notes that neither the reader nor the checker gives.
-void designer_notes(const PanelConfig& panel, Diagnostics& out);
+// The designer's notes that neither the reader nor the checker gives. placed tells the
+// lines of other modules that are drawn (XML gauges: no placeholder note).
+void designer_notes(const PanelConfig& panel, Diagnostics& out,
+                    const std::function<bool(int window, int gauge)>& placed = {});
 
 // The items of every list, ordered by file line (whole-file items first), without the
 // same text twice, each tied to its window and gauge.
@@ -34,11 +37,13 @@ std::vector<Finding> gather_findings(const PanelConfig& panel, const std::vector
 // {"findings":[{"level","file","line","what","text","window","gauge"}...]}; text is the printed form.
 std::string findings_json(const std::vector<Finding>& findings);
 
-// Runs `EXE check [--module MODULE] PANEL` and reads its findings back ("FILE:LINE: what"
-// a line). False with a reason when it could not run. While it runs, its process id is in
-// running (else 0), so that a server stopping can end it rather than wait for it.
+// Runs `EXE check [--module MODULE] PANEL [--gauges DIR]...` and reads its findings back
+// ("FILE:LINE: what" a line). False with a reason when it could not run. While it runs,
+// its process id is in running (else 0), so that a server stopping can end it rather
+// than wait for it.
 bool run_check_process(const std::string& exe, const std::string& module_path, const std::string& panel_path,
-                       Diagnostics& out, std::string& error, std::atomic<int>* running = nullptr);
+                       Diagnostics& out, std::string& error, std::atomic<int>* running = nullptr,
+                       const std::vector<std::string>& gauge_folders = {});
 
 // Prints serve's findings reports from a thread of its own, so that an output nobody reads
 // (a full pipe) never holds up the watch or the clock thread. At most kReportsWaiting wait;

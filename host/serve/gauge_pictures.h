@@ -15,10 +15,15 @@
 #include "host/render/cairo_canvas.h"
 #include "host/render/module_bitmaps.h"
 #include "host/render/panel_picture.h"
+#include "host/xml/xml_panel.h"
 
+// A gauge as the page shows it: one of the module's placements, or an XML gauge of
+// another author.
 struct GaugeView {
-    Placement* placement = nullptr;
-    int placement_id = 0;        // its id: tells a new placement at a removed one's address apart
+    Placement* placement = nullptr;  // null for an XML gauge
+    const XmlPlacement* xml = nullptr;
+    int placement_id = 0;        // the page's id of the gauge: the placement's, or the XML gauge's; it tells a new
+                                 // placement at a removed one's address apart
     int face_w = 0, face_h = 0;  // the face bitmap's pixels (click units)
     int width = 1, height = 1;   // the picture's pixels, as the panel places it
     bool shown = false;          // in an open window

@@ -25,6 +25,7 @@ struct PageLayout {
     bool screen = false;  // the screen layout, on a screen of this size
     Size screen_size;
     const std::vector<std::string>& gauge_names;  // the module's, to add from
+    const XmlPanel* xml = nullptr;                // other authors' XML gauges placed on the panel
 };
 std::string layout_message(const PageLayout& page);
 

@@ -109,6 +109,7 @@ struct PreviewServer::State {
     // and the findings (server_workbench.cpp).
     Workbench workbench;
     std::string panel_path, module_path, exe;
+    std::vector<std::string> gauge_folders;           // --gauges, for the check
     std::unique_ptr<ReportPrinter> findings_printer;  // the findings, printed; null: not printed
     std::string loaded_version;                       // of the panel.cfg text the panel was last read from
     Diagnostics notes;  // of the last reading: the reader's and drawing's, and why it failed

@@ -50,6 +50,7 @@ void PreviewServer::State::open_workbench(const ServeOptions& options, const Dia
         findings_printer = std::make_unique<ReportPrinter>(*options.findings_out);
     }
     exe = options.check_program;
+    gauge_folders = options.live.gauge_folders;
     notes = opening;
     loaded_version = file_version(panel_path);
     std::string unedited;
@@ -88,7 +89,8 @@ void PreviewServer::State::reload_panel(bool force) {
 
 void PreviewServer::State::show_findings(const Diagnostics* checked) {
     Diagnostics designer;
-    designer_notes(panel.panel(), designer);
+    designer_notes(panel.panel(), designer,
+                   [this](int window, int gauge) { return panel.xml().placed(window, gauge); });
     std::vector<const Diagnostics*> lists;
     if (checked) lists.push_back(checked);
     lists.push_back(&notes);
@@ -129,7 +131,8 @@ void PreviewServer::State::run_checks() {
         }
         Diagnostics checked;
         std::string error;
-        if (!run_check_process(exe, module_path, panel_path, checked, error, &check_pid)) checked.note(error);
+        if (!run_check_process(exe, module_path, panel_path, checked, error, &check_pid, gauge_folders))
+            checked.note(error);
         {
             std::lock_guard lock(check_mutex);
             if (check_stopping) return;

@@ -9,6 +9,9 @@
 
 const CURSOR_INCREASE = 1, CURSOR_DECREASE = 2, CURSOR_BUTTON = 5;
 const MOUSE_REPEAT = 0x00200000;
+// An XML gauge's spot: [x, y, w, h, cursor, flags, CSS cursor, kinds]; kinds that follow the
+// held button (Kind=LeftDrag) and act when it is let go (Kind=LeftRelease).
+const XML_DRAG = 4, XML_RELEASE = 8;
 const REPEAT_DELAY_MS = 400, REPEAT_EVERY_MS = 120, TRACE_KEPT = 400, CONNECT_TIMEOUT_MS = 4000;
 const ZOOM_STEPS = [0.25, 0.33, 0.5, 0.67, 0.75, 0.9, 1, 1.25, 1.5, 2, 3, 4];
 const TOUCH_SPOT_PX = 40;
@@ -206,6 +209,7 @@ const helpAt = (gauge, p) => gauge.helps.find((h) => inside(h, p) && h[2] > 0) |
 
 function cursorFor(spot) {
   if (!spot) return "default";
+  if (spot[6]) return spot[6];
   if (spot[4] === CURSOR_INCREASE) return "e-resize";
   if (spot[4] === CURSOR_DECREASE) return "w-resize";
   if (spot[4] === CURSOR_BUTTON) return "pointer";
@@ -251,9 +255,28 @@ function wireGauge(img) {
       const again = () => { click(); repeat = setTimeout(again, REPEAT_EVERY_MS); };
       repeat = setTimeout(again, REPEAT_DELAY_MS);
     }
+    if (spot && (spot[7] & (XML_DRAG | XML_RELEASE))) holdXml(img, gauge, spot, p);
   });
   for (const name of ["pointerup", "pointercancel", "lostpointercapture"]) img.addEventListener(name, stopRepeat);
   img.addEventListener("contextmenu", (event) => event.preventDefault());
+}
+
+// While the button is held on an XML gauge's area: the pointer's moves (in face pixels,
+// outside the face too) for a drag, and where it was let go for a release.
+function holdXml(img, gauge, spot, last) {
+  const move = (event) => {
+    const p = facePoint(gauge, img, event);
+    if (!(spot[7] & XML_DRAG) || (p.x === last.x && p.y === last.y)) return;
+    last = p;
+    send("click", { gauge: gauge.id, x: p.x, y: p.y, kind: "drag" });
+  };
+  const end = () => {
+    for (const name of ["pointermove", "pointerup", "pointercancel"]) img.removeEventListener(name, name === "pointermove" ? move : end);
+    if (spot[7] & XML_RELEASE) send("click", { gauge: gauge.id, x: last.x, y: last.y, kind: "release" });
+  };
+  img.addEventListener("pointermove", move);
+  img.addEventListener("pointerup", end);
+  img.addEventListener("pointercancel", end);
 }
 
 function openArea(ident) { return page.layout.open.find((a) => a.ident === ident); }
