@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <ostream>
+#include <regex>
 #include <set>
 
 #include "host/panel/check.h"
@@ -52,6 +53,26 @@ std::string section_name(const PanelWindow& window) {
 // What a click on one of the module's toggle gauges will do, naming the windows by their
 // sections and titles, so the designer need not click each toggle to learn it. An ident
 // that no window has is the checker's finding.
+// What the commands do, by the windows of each ident ("toggles [Window01] Radios (ident
+// 50), then ..."); the idents no window has go to unknown.
+std::string window_commands_text(const PanelConfig& panel, const std::vector<ToggleClick::Command>& sent,
+                                 std::vector<int32_t>* unknown) {
+    std::string does;
+    for (const ToggleClick::Command& command : sent) {
+        std::string windows;
+        for (const PanelWindow& w : panel.windows)
+            if (w.ident && *w.ident == command.ident) windows += (windows.empty() ? "" : " and ") + section_name(w);
+        if (windows.empty()) {
+            if (unknown) unknown->push_back(command.ident);
+            continue;
+        }
+        const char* verb = command.letter == 'o' ? "opens " : command.letter == 'c' ? "closes " : "toggles ";
+        does += (does.empty() ? "" : ", then ") + std::string(verb) + windows + " (ident " +
+                std::to_string(command.ident) + ")";
+    }
+    return does;
+}
+
 void toggle_note(const PanelConfig& panel, const PanelWindow& window, const PanelGauge& gauge, Diagnostics& out) {
     const ToggleClick click = toggle_click(gauge.name, gauge.parameters);
     if (!click.toggle) return;
@@ -60,16 +81,8 @@ void toggle_note(const PanelConfig& panel, const PanelWindow& window, const Pane
         return out.note(panel.source, gauge.line,
                         who + " has no parameters: a click closes the window it is on, " + section_name(window) +
                             (window_ident(window) == 0 ? " (the main panel)" : ""));
-    std::string does;
-    for (const ToggleClick::Command& command : click.sent) {
-        std::string windows;
-        for (const PanelWindow& w : panel.windows)
-            if (w.ident && *w.ident == command.ident) windows += (windows.empty() ? "" : " and ") + section_name(w);
-        if (windows.empty()) continue;
-        const char* verb = command.letter == 'o' ? "opens " : command.letter == 'c' ? "closes " : "toggles ";
-        does += (does.empty() ? "" : ", then ") + std::string(verb) + windows + " (ident " +
-                std::to_string(command.ident) + ")";
-    }
+    // An ident no window has is the checker's finding.
+    const std::string does = window_commands_text(panel, click.sent, nullptr);
     if (!does.empty()) return out.note(panel.source, gauge.line, who + ": a click " + does);
     if (click.sent.empty() && !click.other_commands)
         out.note(panel.source, gauge.line,
@@ -298,4 +311,36 @@ bool ReportPrinter::write_fd(const std::string& text) {
         if (n > 0) at += static_cast<size_t>(n);
     }
     return true;
+}
+
+std::vector<ToggleClick::Command> xml_window_commands(const std::string& script) {
+    // A literal number pushed right before the event; a computed one is not known here.
+    static const std::regex command(R"((^|\s)(\d+)(\.0*)?\s+\(\s*>\s*K:PANEL_ID_(TOGGLE|OPEN|CLOSE)\s*\))",
+                                    std::regex::icase);
+    std::vector<ToggleClick::Command> sent;
+    for (std::sregex_iterator it(script.begin(), script.end(), command), end; it != end; ++it) {
+        const std::string digits = (*it)[2].str();
+        if (digits.size() > 9) continue;
+        const char kind = static_cast<char>(std::tolower(static_cast<unsigned char>((*it)[4].str()[0])));
+        sent.push_back({kind, static_cast<int32_t>(std::stol(digits))});
+    }
+    return sent;
+}
+
+void xml_toggle_note(const PanelConfig& panel, int window_index, int gauge_index,
+                     const std::vector<ToggleClick::Command>& sent, Diagnostics& out) {
+    for (const PanelWindow& window : panel.windows) {
+        if (window.index != window_index) continue;
+        for (const PanelGauge& gauge : window.gauges) {
+            if (gauge.index != gauge_index) continue;
+            const std::string who = gauge.module + "!" + gauge.name + " (gauge" + two_digits(gauge.index) + ")";
+            std::vector<int32_t> unknown;
+            const std::string does = window_commands_text(panel, sent, &unknown);
+            if (!does.empty()) out.note(panel.source, gauge.line, who + ": a click " + does);
+            for (const int32_t ident : unknown)
+                out.note(panel.source, gauge.line,
+                         who + ": its click names window " + std::to_string(ident) +
+                             ", which no window of this file has: that command does nothing");
+        }
+    }
 }

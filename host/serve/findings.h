@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "host/base/diagnostics.h"
+#include "host/panel/check.h"
 #include "host/panel/panel_config.h"
 
 struct Finding {
@@ -29,6 +30,15 @@ struct Finding {
 // lines of other modules that are drawn (XML gauges: no placeholder note).
 void designer_notes(const PanelConfig& panel, Diagnostics& out,
                     const std::function<bool(int window, int gauge)>& placed = {});
+
+// The window commands of an XML gauge's click script: each literal number pushed right
+// before (>K:PANEL_ID_OPEN), _CLOSE or _TOGGLE, as 'o', 'c' or 't' (a number the script
+// computes is not known without running it).
+std::vector<ToggleClick::Command> xml_window_commands(const std::string& script);
+// The designer's note of what an XML gauge's click does to the windows (each named by its
+// section and title), and one for each ident that no window of the file has.
+void xml_toggle_note(const PanelConfig& panel, int window_index, int gauge_index,
+                     const std::vector<ToggleClick::Command>& sent, Diagnostics& out);
 
 // The items of every list, ordered by file line (whole-file items first), without the
 // same text twice, each tied to its window and gauge.

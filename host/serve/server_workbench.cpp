@@ -12,6 +12,7 @@
 #include "host/serve/findings.h"
 #include "host/serve/server_state.h"
 #include "host/trace/json_writer.h"
+#include "host/xml/xml_panel.h"
 
 namespace {
 
@@ -91,6 +92,15 @@ void PreviewServer::State::show_findings(const Diagnostics* checked) {
     Diagnostics designer;
     designer_notes(panel.panel(), designer,
                    [this](int window, int gauge) { return panel.xml().placed(window, gauge); });
+    for (const auto& placement : panel.xml().placements()) {
+        std::vector<ToggleClick::Command> sent;
+        for (const XmlArea& area : placement->areas)
+            if (area.area && area.area->click)
+                for (const ToggleClick::Command& command : xml_window_commands(area.area->click->text))
+                    sent.push_back(command);
+        if (!sent.empty())
+            xml_toggle_note(panel.panel(), placement->panel_window, placement->gauge_index, sent, designer);
+    }
     std::vector<const Diagnostics*> lists;
     if (checked) lists.push_back(checked);
     lists.push_back(&notes);

@@ -134,6 +134,35 @@ TEST_F(Findings, EachToggleNamesTheWindowsItsClickWorks) {
     EXPECT_EQ(at_line[20].find("main panel"), std::string::npos);
 }
 
+TEST_F(Findings, AnXmlGaugesClickNamesTheWindowsItsPanelEventsWorkAndAnIdentNoWindowHas) {
+    // The numbers pushed right before the events, in the script's order; a computed one
+    // and another event are passed over.
+    const std::vector<ToggleClick::Command> sent = xml_window_commands(
+        "50 (>K:PANEL_ID_TOGGLE) 75.0 (>K:panel_id_open) (L:Win, number) (>K:PANEL_ID_CLOSE) 9 (>K:PANEL_ID_CLOSE) "
+        "1 (>K:TOGGLE_MASTER_BATTERY)");
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[0].letter, 't');
+    EXPECT_EQ(sent[0].ident, 50);
+    EXPECT_EQ(sent[1].letter, 'o');
+    EXPECT_EQ(sent[1].ident, 75);
+    EXPECT_EQ(sent[2].letter, 'c');
+    EXPECT_EQ(sent[2].ident, 9);
+    const std::string text =
+        "[Window Titles]\nWindow00=Main\nWindow01=Radios\n\n"
+        "[Window00]\nsize_mm=640,480\n"
+        "gauge00=172Things!Radios, 0, 0, 19, 19\n\n"  // line 7
+        "[Window01]\nsize_mm=200,100\nident=50\n";
+    Diagnostics read;
+    const PanelConfig panel = parse_panel_config(text, "panel.cfg", read);
+    Diagnostics notes;
+    xml_toggle_note(panel, 0, 0, sent, notes);
+    ASSERT_EQ(notes.items().size(), 3u) << notes;
+    EXPECT_EQ(notes.items()[0].line, 7);
+    EXPECT_EQ(notes.items()[0].what, "172Things!Radios (gauge00): a click toggles [Window01] Radios (ident 50)");
+    EXPECT_NE(notes.items()[1].what.find("names window 75, which no window of this file has"), std::string::npos);
+    EXPECT_NE(notes.items()[2].what.find("names window 9,"), std::string::npos);
+}
+
 // A pipe of one page, filled to the brim: a writer to it blocks until its reader reads.
 struct FullPipe {
     int fds[2] = {-1, -1};
