@@ -84,7 +84,9 @@ function fitZoom() {
   const box = $("panel-box");
   const width = box.clientWidth;
   const height = narrow() ? Infinity : boxHeight();
-  return Math.max(0.05, Math.min(width / page.layout.width, height / page.layout.height, 4));
+  // Two pixels kept: the size is rounded up, and a box one pixel over would take scroll
+  // bars, whose width then pushes the panel over the other way too.
+  return Math.max(0.05, Math.min((width - 2) / page.layout.width, (height - 2) / page.layout.height, 4));
 }
 
 const narrow = () => matchMedia("(max-width: 800px)").matches;
