@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -17,8 +18,10 @@
 namespace {
 
 // The files a panel is made from, for the watch: the panel.cfg, its windows' background
-// bitmaps (where they would be, when they are missing), the module.
-std::vector<std::string> panel_files(const PanelConfig& panel, const std::string& module_path) {
+// bitmaps (where they would be, when they are missing), the module, and the cabinets and
+// files the other authors' gauges were read from.
+std::vector<std::string> panel_files(const LivePanel& live, const std::string& module_path) {
+    const PanelConfig& panel = live.panel();
     std::vector<std::string> files = {panel.source};
     const std::filesystem::path folder = std::filesystem::path(panel.source).parent_path();
     for (const PanelWindow& window : panel.windows)
@@ -28,6 +31,7 @@ std::vector<std::string> panel_files(const PanelConfig& panel, const std::string
             files.push_back(found.empty() ? (folder / (*name)->name).string() : found);
         }
     if (!module_path.empty()) files.push_back(module_path);
+    for (std::string& file : live.xml().source_files()) files.push_back(std::move(file));
     return files;
 }
 
@@ -81,7 +85,7 @@ void PreviewServer::State::reload_panel(bool force) {
     if (ok) {
         loaded_version = version;
         text = "read " + panel_path + " again";
-        workbench.watch(panel_files(panel.panel(), module_path), {});
+        workbench.watch(panel_files(panel, module_path), {});
     }
     std::string json;
     JsonWriter(json).begin_object().text("type", "reload").flag("ok", ok).utf8("text", text).end_object();
@@ -169,8 +173,13 @@ void PreviewServer::State::stop_checks() {
 
 void PreviewServer::watch() {
     State& state = *state_;
-    state.workbench.watch(panel_files(state.panel.panel(), state.module_path),
-                          [&state](const std::vector<std::string>&) { state.after_save(false); });
+    // A save of anything but the panel.cfg (a bitmap, a cabinet) leaves the panel.cfg's
+    // version as it was, and reads the panel again all the same.
+    state.workbench.watch(
+        panel_files(state.panel, state.module_path), [&state](const std::vector<std::string>& changed) {
+            state.after_save(std::any_of(changed.begin(), changed.end(),
+                                         [&state](const auto& file) { return file != state.panel_path; }));
+        });
     // The findings on start were shown as the panel opened; the checker's follow.
     state.check_due = !state.exe.empty();
     state.checker = std::thread([&state] { state.run_checks(); });
