@@ -20,6 +20,25 @@ std::string base64(const std::string& bytes) {
     return out;
 }
 
+std::string straight_rgba(CairoCanvas& canvas, CairoCanvas::PixelBox box) {
+    std::string out(static_cast<size_t>(box.w) * static_cast<size_t>(box.h) * 4, '\0');
+    auto* to = reinterpret_cast<uint8_t*>(out.data());
+    const auto straight = [](uint32_t channel, uint32_t alpha) {
+        return static_cast<uint8_t>(alpha == 0 ? 0 : (channel * 255 + alpha / 2) / alpha);
+    };
+    for (int y = box.y; y < box.y + box.h; ++y) {
+        const uint32_t* row = canvas.row(y);
+        for (int x = box.x; x < box.x + box.w; ++x, to += 4) {
+            const uint32_t argb = row[x], a = argb >> 24;
+            to[0] = straight(argb >> 16 & 0xFF, a);
+            to[1] = straight(argb >> 8 & 0xFF, a);
+            to[2] = straight(argb & 0xFF, a);
+            to[3] = static_cast<uint8_t>(a);
+        }
+    }
+    return out;
+}
+
 void place_view(GaugeView& view, double x, double y, double sx, double sy) {
     const int given_w = view.xml ? view.xml->w : view.placement->w;
     const int given_h = view.xml ? view.xml->h : view.placement->h;
@@ -113,12 +132,18 @@ void draw_gauge(GaugeView& view, ModuleBitmaps& bitmaps, bool night) {
     for (int y = 0; y < h; ++y)
         std::memcpy(view.sent_pixels.data() + static_cast<ptrdiff_t>(y) * w, canvas.row(y),
                     static_cast<size_t>(w) * sizeof(uint32_t));
-    std::string png;
-    canvas.encode_png(png, 1, box);
     view.patch = box;
-    view.patch_base64 = base64(png);
-    view.whole_stale = box.w != w || box.h != h;
-    if (!view.whole_stale) view.png_base64 = view.patch_base64;
+    view.patch_raw = box.w * box.h <= kMostRawPatchPixels;
+    if (view.patch_raw) {
+        view.patch_base64 = base64(straight_rgba(canvas, box));
+        view.whole_stale = true;
+    } else {
+        std::string png;
+        canvas.encode_png(png, 1, box);
+        view.patch_base64 = base64(png);
+        view.whole_stale = box.w != w || box.h != h;
+        if (!view.whole_stale) view.png_base64 = view.patch_base64;
+    }
     ++view.version;
     view.unsent = true;
 }

@@ -195,18 +195,25 @@ std::string layout_message(const PageLayout& page) {
 
 std::string gauge_message(GaugeView& view, bool whole) {
     if (whole) whole_picture(view);
-    const bool patch = !whole && view.whole_stale;
+    // The last change, unless the picture must go whole: raw pixels when it was small,
+    // else a PNG of the changed box (whole when the box is the picture).
+    const bool raw = !whole && view.patch_raw;
+    const bool patch = !whole && (raw || view.whole_stale);
+    const bool covers = view.patch.w == view.width && view.patch.h == view.height;
     std::string out;
-    JsonWriter(out)
-        .begin_object()
+    JsonWriter json(out);
+    json.begin_object()
         .text("type", "gauge")
         .num("id", view.placement_id)
         .num("v", static_cast<int64_t>(view.version))
-        .flag("whole", !patch)
+        .flag("whole", !patch || covers)
         .num("x", patch ? view.patch.x : 0)
-        .num("y", patch ? view.patch.y : 0)
-        .text("png", patch ? view.patch_base64 : view.png_base64)
-        .end_object();
+        .num("y", patch ? view.patch.y : 0);
+    if (raw)
+        json.num("w", view.patch.w).num("h", view.patch.h).text("rgba", view.patch_base64);
+    else
+        json.text("png", patch ? view.patch_base64 : view.png_base64);
+    json.end_object();
     return out;
 }
 

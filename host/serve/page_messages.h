@@ -29,7 +29,8 @@ struct PageLayout {
 };
 std::string layout_message(const PageLayout& page);
 
-// A gauge's newest picture: whole, or (for tabs that have the version before) the patch.
+// A gauge's newest picture: whole (a PNG), or, for tabs that have the version before,
+// the patch ("png", or "rgba" with its "w" and "h" when it travels raw).
 std::string gauge_message(GaugeView& view, bool whole);
 std::string window_message(const WindowPicture& picture);
 

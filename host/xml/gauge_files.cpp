@@ -106,6 +106,14 @@ std::string GaugeModule::where(const std::string& name) const {
     return path_ + "/" + (it == files_.end() ? name : it->second.stored);
 }
 
+std::vector<std::string> GaugeModule::sources() const {
+    if (cabinet_) return {path_};
+    std::vector<std::string> read;
+    for (const auto& [key, entry] : files_)
+        if (entry.read) read.push_back((fs::path(path_) / entry.stored).string());
+    return read;
+}
+
 ModuleSearch find_gauge_module(const std::string& module, const std::vector<std::string>& folders) {
     ModuleSearch search;
     const std::string wanted = lower_name(module);

@@ -23,6 +23,9 @@ public:
     const std::vector<uint8_t>* file(const std::string& name, std::string& error);
     // How messages name a file of the module: "172Things.CAB/Airspeed.xml".
     std::string where(const std::string& name) const;
+    // The files on disk the module's content came from so far: the cabinet, or each file
+    // of a folder that was read. What a watch for saves follows.
+    std::vector<std::string> sources() const;
 
 private:
     struct Entry {

@@ -221,6 +221,14 @@ void XmlPanel::place(const PanelConfig& panel, const std::string& panel_path, co
     }
 }
 
+std::vector<std::string> XmlPanel::source_files() const {
+    std::vector<std::string> files;
+    for (const auto& [key, module] : modules_)
+        if (module)
+            for (std::string& file : module->sources()) files.push_back(std::move(file));
+    return files;
+}
+
 bool XmlPanel::placed(int panel_window, int gauge_index) const {
     return std::any_of(placements_.begin(), placements_.end(),
                        [&](const auto& p) { return p->panel_window == panel_window && p->gauge_index == gauge_index; });

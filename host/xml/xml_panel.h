@@ -114,6 +114,8 @@ public:
     const std::vector<std::unique_ptr<XmlPlacement>>& placements() const { return placements_; }
     // The gauge line is placed here (not a placeholder).
     bool placed(int panel_window, int gauge_index) const;
+    // The cabinets and folder files the placed gauges were read from.
+    std::vector<std::string> source_files() const;
     // Faults met while running (a script that underflowed, an event refused), each once.
     const std::vector<std::string>& problems() const { return problems_; }
 

@@ -57,18 +57,26 @@ def bmp(width, height, rgb):
     return head + info + pixels
 
 
-def make_aircraft(folder):
-    """The panel.cfg, and Radios.cab in folder/gauges; returns (panel, gauges folder)."""
+def make_cabinet(folder, gauges, radio_xml):
+    """Radios.cab in gauges, made from radio_xml and a face in folder/cab."""
     files = os.path.join(folder, "cab")
-    gauges = os.path.join(folder, "gauges")
-    os.makedirs(files)
-    os.makedirs(gauges)
+    os.makedirs(files, exist_ok=True)
     with open(os.path.join(files, "radio.xml"), "w") as out:
-        out.write(RADIO_XML)
+        out.write(radio_xml)
     with open(os.path.join(files, "face.bmp"), "wb") as out:
         out.write(bmp(100, 100, 0x404040))
-    subprocess.run(["gcab", "-c", "-z", os.path.join(gauges, "Radios.cab"), "radio.xml", "face.bmp"], cwd=files,
-                   check=True, stdout=subprocess.DEVNULL)
+    # Made beside it and renamed over it, as an editor's save does.
+    made = os.path.join(gauges, "Radios.cab.new")
+    subprocess.run(["gcab", "-c", "-z", made, "radio.xml", "face.bmp"], cwd=files, check=True,
+                   stdout=subprocess.DEVNULL)
+    os.replace(made, os.path.join(gauges, "Radios.cab"))
+
+
+def make_aircraft(folder):
+    """The panel.cfg, and Radios.cab in folder/gauges; returns (panel, gauges folder)."""
+    gauges = os.path.join(folder, "gauges")
+    os.makedirs(gauges)
+    make_cabinet(folder, gauges, RADIO_XML)
     panel = os.path.join(folder, "panel.cfg")
     with open(panel, "w") as out:
         out.write(PANEL)
@@ -110,6 +118,23 @@ def over_the_api(server):
     print("XML knob over the API: COM1 0x%X -> 0x%X" % (before, after))
     tab.close()
     return radio["id"]
+
+
+def cabinet_saved(server, folder, gauges):
+    """A cabinet saved again is read again, though the panel.cfg is as it was."""
+    tab = ws_client.Tab(server.port)
+    read_until(tab, lambda m: m["type"] == "layout" and m["gauges"], "the layout")
+    make_cabinet(folder, gauges, RADIO_XML.replace("COM whole MHz up", "COM whole MHz up, saved"))
+
+    def new_tooltip(message):
+        if message["type"] != "layout":
+            return False
+        radio = next((g for g in message["gauges"] if g.get("xml")), None)
+        return radio is not None and radio["helps"][0][5] == "COM whole MHz up, saved"
+
+    read_until(tab, new_tooltip, "the saved cabinet's tooltip")
+    print("a saved cabinet is read again")
+    tab.close()
 
 
 def in_the_browser(server, radio_id):
@@ -209,6 +234,7 @@ def main():
         try:
             radio_id = over_the_api(server)
             in_the_browser(server, radio_id)
+            cabinet_saved(server, folder, gauges)
             deadline = time.monotonic() + WAIT_S
             while time.monotonic() < deadline and not any("finding" in line for line in server.output):
                 time.sleep(0.1)
