@@ -69,7 +69,8 @@ bool gauge_changed(GaugeView& view, bool night) {
     if (view.xml)
         for (const XmlNode& node : view.xml->nodes)
             view.scratch.insert(view.scratch.end(),
-                                {node.shown ? 1.0 : 0.0, node.number, static_cast<double>(node.chosen)});
+                                {node.shown ? 1.0 : 0.0, node.number, static_cast<double>(node.chosen),
+                                 node.motion.pose.angle_deg, node.motion.pose.dx, node.motion.pose.dy});
     else
         for (const ElementState& state : view.placement->elements) {
             const ElementHeader& e = *state.element;

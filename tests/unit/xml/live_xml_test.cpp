@@ -8,6 +8,7 @@
 
 #include "host/scenario/scenario.h"
 #include "host/serve/findings.h"
+#include "host/serve/gauge_pictures.h"
 #include "host/serve/live_panel.h"
 #include "host/serve/routes.h"
 #include "host/serve/xml_spots.h"
@@ -257,4 +258,23 @@ TEST_F(LiveXmlTest, RunFindsXmlGaugesInGaugesFoldersAndRecordsThem) {
     EXPECT_GT(fs::file_size(gif), 0u);
     EXPECT_NE(std::system((run + quiet).c_str()), 0);
     EXPECT_NE(printed().find("no placed gauge \"Radios!radio\""), std::string::npos) << printed();
+}
+
+TEST(XmlGaugeView, ANeedleOnItsWayToItsValueIsDrawnAgainEachFrame) {
+    // A <Delay> needle's value stands still while its picture turns toward it: the page
+    // must see each step, not only a change of value.
+    XmlPlacement placement;
+    placement.nodes.resize(1);
+    placement.nodes[0].shown = true;
+    placement.nodes[0].number = 90;
+    GaugeView view;
+    view.xml = &placement;
+    EXPECT_TRUE(gauge_changed(view, false));
+    view.has_picture = true;
+    EXPECT_FALSE(gauge_changed(view, false));
+    placement.nodes[0].motion.pose.angle_deg = 12;
+    EXPECT_TRUE(gauge_changed(view, false));
+    placement.nodes[0].motion.pose.dy = 3;
+    EXPECT_TRUE(gauge_changed(view, false));
+    EXPECT_FALSE(gauge_changed(view, false));
 }
