@@ -31,6 +31,7 @@ void check_xml_gauges(GaugeHost& host, const PanelConfig& panel, const CheckOpti
     for (const XmlPanel::Unsimulated& u : xml.unsimulated())
         findings.error(u.file, u.line,
                        u.name + (u.name[0] == 'K' ? " is not simulated by the host: the event is refused"
+                                 : u.text         ? " is not simulated by the host: it reads as empty text"
                                                   : " is not simulated by the host: it reads 0"));
 }
 

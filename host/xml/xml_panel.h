@@ -133,6 +133,7 @@ public:
         std::string name;  // "A:NAME", "K:EVENT"
         std::string file;
         int line = 0;
+        bool text = false;  // read as a text: it reads as empty text
     };
     const std::vector<Unsimulated>& unsimulated() const { return unsimulated_; }
     bool simulates(const std::string& name) const;
@@ -177,7 +178,7 @@ private:
     std::vector<TimeVar> time_vars_;
     std::vector<uint32_t> events_;  // host event ids; 0: unknown
     std::vector<std::string> event_names_;
-    void not_simulated(const std::string& name);
+    void not_simulated(const std::string& name, bool text = false);
     std::vector<Unsimulated> unsimulated_;
     int current_line_ = 0;
     std::vector<std::string> problems_;

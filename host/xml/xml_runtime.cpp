@@ -102,7 +102,7 @@ bool XmlPanel::resolve_variable(char prefix, std::string_view name, std::string_
 
 // The host simulates no text variable: each reads as empty text, and check lists it.
 bool XmlPanel::resolve_text_variable(char prefix, std::string_view name, uint32_t& r) {
-    not_simulated(std::string(1, prefix) + ":" + std::string(name));
+    not_simulated(std::string(1, prefix) + ":" + std::string(name), true);
     r = ref(kZero, 0);
     return true;
 }
@@ -116,10 +116,10 @@ bool XmlPanel::resolve_event(std::string_view name, uint32_t& r, std::string&) {
     return true;
 }
 
-void XmlPanel::not_simulated(const std::string& name) {
+void XmlPanel::not_simulated(const std::string& name, bool text) {
     for (const Unsimulated& u : unsimulated_)
         if (u.name == name && u.file == current_file_) return;
-    unsimulated_.push_back({name, current_file_, current_line_});
+    unsimulated_.push_back({name, current_file_, current_line_, text});
 }
 
 bool XmlPanel::simulates(const std::string& name) const {
