@@ -206,11 +206,10 @@ private:
         const size_t records = host ? host->trace().size() : 0;
         for (size_t i = 0; i < records; ++i) {
             write_plays_before(i);
-            const TraceRecord& record = host->trace().record(i);
-            if (std::strcmp(record.op, "sound") == 0) continue;
+            if (host->trace().op(i) == "sound") continue;
             entries.u8(static_cast<uint8_t>(Entry::trace_line))
-                .text(std::string(host->trace().text_field(i, "gauge")))
-                .text(host->trace().line(i));
+                .text(host->trace().gauge(i))
+                .text(host->trace().line_view(i));
             ++count;
         }
         write_plays_before(SIZE_MAX);

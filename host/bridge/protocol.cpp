@@ -171,7 +171,9 @@ Writer& Writer::u8(uint8_t v) {
 }
 
 Writer& Writer::u32(uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8) bytes_.push_back(static_cast<uint8_t>(v >> shift));
+    const uint8_t bytes[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                              static_cast<uint8_t>(v >> 24)};
+    bytes_.insert(bytes_.end(), bytes, bytes + 4);
     return *this;
 }
 
@@ -182,7 +184,7 @@ Writer& Writer::f64(double v) {
     return u32(static_cast<uint32_t>(bits >> 32));
 }
 
-Writer& Writer::text(const std::string& v) {
+Writer& Writer::text(std::string_view v) {
     u32(static_cast<uint32_t>(v.size()));
     bytes_.insert(bytes_.end(), v.begin(), v.end());
     return *this;
@@ -229,10 +231,12 @@ double Reader::f64() {
     return v;
 }
 
-std::string Reader::text() {
+std::string Reader::text() { return std::string(view()); }
+
+std::string_view Reader::view() {
     const uint32_t size = u32();
     if (!take(size)) return {};
-    return std::string(reinterpret_cast<const char*>(&bytes_[at_ - size]), size);
+    return {reinterpret_cast<const char*>(bytes_.data() + at_ - size), size};
 }
 
 std::optional<std::string> Reader::optional_text() {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/core/panel_host.h"
@@ -39,7 +40,7 @@ public:
     Writer& u32(uint32_t v);
     Writer& i32(int32_t v) { return u32(static_cast<uint32_t>(v)); }
     Writer& f64(double v);
-    Writer& text(const std::string& v);
+    Writer& text(std::string_view v);
     Writer& optional_text(const std::optional<std::string>& v);
     Writer& append(const Writer& other);
     const std::vector<uint8_t>& bytes() const { return bytes_; }
@@ -60,6 +61,8 @@ public:
     int32_t i32() { return static_cast<int32_t>(u32()); }
     double f64();
     std::string text();
+    // A text as a view of the frame's bytes (valid while they are).
+    std::string_view view();
     std::optional<std::string> optional_text();
     bool ok() const { return ok_; }
     bool at_end() const { return at_ == bytes_.size(); }

@@ -109,8 +109,7 @@ private:
     std::vector<std::string> names_;
     std::vector<std::unique_ptr<Placement>> placements_;
     std::map<int, bridge::PlacementRecords> records_;
-    std::vector<std::string> trace_;
-    std::vector<std::string> trace_gauges_;  // per line of trace_: the gauge it names, or empty
+    Trace trace_;  // the far side's lines, each with the gauge it names
     std::vector<std::string> faults_;
     std::vector<SoundPlay> plays_;
     std::string broken_;
