@@ -111,7 +111,7 @@ void write_fields(Writer& out, const void* record, std::span<const Field> fields
             case Wire::f32: out.f64(static_cast<double>(field_value<float>(record, field))); break;
             case Wire::font: {
                 const char* name = static_cast<const char*>(record) + field.offset;
-                out.text(std::string(name, strnlen(name, kFontBytes)));
+                out.text(std::string_view(name, strnlen(name, kFontBytes)));
                 break;
             }
         }
@@ -165,17 +165,7 @@ bool read_kind(Reader& in, ElementRecord& record, std::vector<NonlinearityPoint>
 
 }  // namespace
 
-Writer& Writer::u8(uint8_t v) {
-    bytes_.push_back(v);
-    return *this;
-}
-
-Writer& Writer::u32(uint32_t v) {
-    const uint8_t bytes[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                              static_cast<uint8_t>(v >> 24)};
-    bytes_.insert(bytes_.end(), bytes, bytes + 4);
-    return *this;
-}
+void Writer::grow(size_t n) { buffer_.resize(std::max({size_ + n, buffer_.size() * 2, size_t{256}})); }
 
 Writer& Writer::f64(double v) {
     uint64_t bits = 0;
@@ -184,10 +174,15 @@ Writer& Writer::f64(double v) {
     return u32(static_cast<uint32_t>(bits >> 32));
 }
 
+Writer& Writer::put(std::span<const uint8_t> bytes) {
+    if (!bytes.empty()) std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
+    size_ += bytes.size();
+    return *this;
+}
+
 Writer& Writer::text(std::string_view v) {
     u32(static_cast<uint32_t>(v.size()));
-    bytes_.insert(bytes_.end(), v.begin(), v.end());
-    return *this;
+    return put({reinterpret_cast<const uint8_t*>(v.data()), v.size()});
 }
 
 Writer& Writer::optional_text(const std::optional<std::string>& v) {
@@ -195,17 +190,16 @@ Writer& Writer::optional_text(const std::optional<std::string>& v) {
     return v ? text(*v) : *this;
 }
 
-Writer& Writer::append(const Writer& other) {
-    bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
-    return *this;
+std::span<const uint8_t> Writer::framed() {
+    put_u32(buffer_.data(), static_cast<uint32_t>(size()));
+    return {buffer_.data(), size_};
 }
 
 std::vector<uint8_t> Writer::frame() const {
-    Writer length;
-    length.u32(static_cast<uint32_t>(bytes_.size()));
-    std::vector<uint8_t> out = length.bytes_;
-    out.insert(out.end(), bytes_.begin(), bytes_.end());
-    return out;
+    Writer copy;
+    copy.put(bytes());
+    const std::span<const uint8_t> framed = copy.framed();
+    return {framed.begin(), framed.end()};
 }
 
 bool Reader::take(size_t count) {

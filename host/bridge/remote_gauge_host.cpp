@@ -113,12 +113,12 @@ bool RemoteGaugeHost::call(Request request, const RequestFields& fields, Reply& 
         if (!unable.empty()) return fail(unable + during()), false;
     }
     if (!keeps_windows_and_clock(request)) windows_known_ = clock_known_ = false;
-    Writer message;
-    message.u8(static_cast<uint8_t>(request));
-    row.encode(message, fields);
+    message_.clear();
+    message_.u8(static_cast<uint8_t>(request));
+    row.encode(message_, fields);
     std::string error;
     ++requests_;
-    if (!process_.send(message.frame(), error)) return fail(error + during()), false;
+    if (!process_.send(message_.framed(), error)) return fail(error + during()), false;
     if (!process_.receive(reply.bytes, timeout_ms > 0 ? timeout_ms : options_.request_timeout_ms, error))
         return fail(error + during()), false;
     reply.payload = std::make_unique<Reader>(reply.bytes);

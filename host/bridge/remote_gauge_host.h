@@ -121,4 +121,5 @@ private:
     double clock_s_ = 0.0;
     bool windows_known_ = false, clock_known_ = false;
     size_t requests_ = 0;
+    bridge::Writer message_;  // the request being sent, its memory kept for the next
 };
