@@ -249,14 +249,18 @@ void write_snapshot(Writer& out, const Placement& placement) {
 
 int32_t read_snapshot_id(Reader& in) { return in.i32(); }
 
+// The records, point tables and states the placement has are read into again (a frame
+// brings the same placements' snapshots time after time), so that reading one allocates
+// nothing once the placement has been read.
 bool read_snapshot(Reader& in, Placement& placement, PlacementRecords& records) {
     const uint32_t count = in.u32();
     if (!in.ok() || count > kMaxElements) return false;
-    records.elements.clear();
-    records.points.assign(count, {});
-    placement.elements.assign(count, {});
+    records.elements.resize(count);
+    records.points.resize(count);
+    placement.elements.resize(count);
     for (uint32_t i = 0; i < count; ++i) {
-        auto record = std::make_unique<ElementRecord>();
+        std::unique_ptr<ElementRecord>& record = records.elements[i];
+        if (!record) record = std::make_unique<ElementRecord>();
         std::memset(static_cast<void*>(record.get()), 0, sizeof *record);
         read_header(in, record->header);
         record->header.gauge = &records.gauge;
@@ -268,8 +272,7 @@ bool read_snapshot(Reader& in, Placement& placement, PlacementRecords& records) 
         state.value_x = in.f64();
         state.value_y = in.f64();
         state.angle = in.f64();
-        state.text = in.text();
-        records.elements.push_back(std::move(record));
+        state.text.assign(in.view());
     }
     return in.ok();
 }
