@@ -95,10 +95,25 @@ TraceEntry& TraceEntry::hex(TraceName key, uint32_t value) {
 TraceEntry& TraceEntry::text(TraceName key, std::string_view value) {
     if (!trace_) return *this;
     char* at = trace_->open_field(key, kMostQuotedBytes(value.size()));
-    char* end = put_json_quoted(at, value);
-    if (key.view() == kGaugeKey.view()) trace_->note_gauge(value, at, end);
+    if (key.view() != kGaugeKey.view()) {
+        trace_->close_field(put_json_quoted(at, value));
+        return *this;
+    }
+    char* end = trace_->put_gauge(at, value);
+    trace_->note_gauge(value, at, end);
     trace_->close_field(end);
     return *this;
+}
+
+// A frame's records come gauge by gauge, several naming the same one in a row: its
+// quoted name is kept and copied while the name stays the same.
+char* Trace::put_gauge(char* at, std::string_view name) {
+    if (name != last_gauge_) {
+        last_gauge_.assign(name);
+        last_quoted_.resize(kMostQuotedBytes(name.size()));
+        last_quoted_.resize(static_cast<size_t>(put_json_quoted(last_quoted_.data(), name) - last_quoted_.data()));
+    }
+    return put_bytes(at, last_quoted_);
 }
 
 void Trace::add_line(std::string_view json, std::string_view gauge) {

@@ -97,12 +97,14 @@ private:
     char* open_field(TraceName key, size_t most);
     void close_field(char* end);
     void note_gauge(std::string_view value, const char* at, const char* end);
+    char* put_gauge(char* at, std::string_view name);
 
     bool enabled_ = true;
     std::unique_ptr<char[]> text_;
     size_t size_ = 0, capacity_ = 0;
     std::vector<Line> lines_;
-    std::string gauges_;  // gauge names that needed escaping in their line
+    std::string gauges_;                    // gauge names that needed escaping in their line
+    std::string last_gauge_, last_quoted_ = "\"\"";  // the gauge named last, and its quoted name
 };
 
 // A stretch of a host's trace taken out of it (GaugeHost::take_trace), in this process's

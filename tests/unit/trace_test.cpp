@@ -160,6 +160,30 @@ TEST(TraceLines, EachLineNamesItsGaugeAsGivenEscapedOrNot) {
     EXPECT_EQ(trace.joined(), "{\"op\":\"update\",\"gauge\":\"VOR1_Indicator\"}\n");
 }
 
+// Runs of records name the same gauge, and its quoted name is reused while it stays the
+// same: an empty name first, a name that changes, one that comes back, each as given.
+TEST(TraceLines, AGaugeNamedAgainAndAgainOrEmptyIsWrittenAsGiven) {
+    Trace trace;
+    std::string name;
+    trace.add("update").text("gauge", name);
+    trace.add("value").text("gauge", "A\"").num("element", 1);
+    trace.add("value").text("gauge", "A\"").num("element", 2);
+    name = "B";
+    trace.add("flags").text("gauge", name);
+    name = "C";  // the same string, other text
+    trace.add("flags").text("gauge", name);
+    trace.add("kill").text("gauge", "");
+    EXPECT_EQ(trace.joined(),
+              "{\"op\":\"update\",\"gauge\":\"\"}\n"
+              "{\"op\":\"value\",\"gauge\":\"A\\\"\",\"element\":1}\n"
+              "{\"op\":\"value\",\"gauge\":\"A\\\"\",\"element\":2}\n"
+              "{\"op\":\"flags\",\"gauge\":\"B\"}\n"
+              "{\"op\":\"flags\",\"gauge\":\"C\"}\n"
+              "{\"op\":\"kill\",\"gauge\":\"\"}\n");
+    EXPECT_EQ(trace.gauge(2), "A\"");
+    EXPECT_EQ(trace.gauge(4), "C");
+}
+
 // A trace moved into a batch (as the live page takes it each frame) keeps its lines
 // and names, and the host's trace records anew into what the batch held.
 TEST(TraceLines, ATraceTakenIntoABatchKeepsItsLinesAndTheHostStartsAfresh) {
