@@ -34,6 +34,7 @@ bool click_xml(XmlPanel* xml, GaugeHost& host, const RenderOptions::Click& click
                false;
     if (!xml->click(*p, click.x, click.y))
         return diagnostics.error("--click " + click.text + ": hits no click area of " + click.gauge), false;
+    xml->click(*p, click.x, click.y, XmlMouse::release);  // a click lets the button go
     return true;
 }
 
@@ -85,21 +86,18 @@ void place_xml_gauges(XmlPanel& xml, const PanelConfig& panel, const std::string
 // The XML gauges of a scenario's panel lines, and what its render lines draw of them.
 class ScenarioXmlGauges : public OtherGauges {
 public:
-    explicit ScenarioXmlGauges(GaugeHost& host) : xml(host) {}
+    ScenarioXmlGauges(GaugeHost& host, std::vector<std::string> folders) : xml(host), folders_(std::move(folders)) {}
     void place(GaugeHost&, const PanelConfig& panel, const std::string& path, Diagnostics& diagnostics) override {
-        place_xml_gauges(xml, panel, path, {}, false, diagnostics);
+        place_xml_gauges(xml, panel, path, folders_, false, diagnostics);
     }
     void frame() override { xml.frame(); }
-    bool click(GaugeHost& host, const std::string& gauge, int x, int y, std::string& problem) override {
-        XmlPlacement* p = xml.find(gauge);
-        if (!p) return false;
-        if (p->panel_window >= 0 && !host.window_open(p->window))
-            return problem = gauge + " is in window " + std::to_string(p->window) + ", which is closed", false;
-        if (xml.click(*p, x, y)) return true;
-        problem = "click at " + std::to_string(x) + "," + std::to_string(y) + " hits nothing on " + gauge;
-        return false;
+    bool click(GaugeHost&, const std::string& gauge, int x, int y, std::string& problem) override {
+        return xml.click_gauge(gauge, x, y, problem);
     }
     XmlPanel xml;
+
+private:
+    std::vector<std::string> folders_;
 };
 
 // What the note on a written picture says.
@@ -285,10 +283,11 @@ const XmlPanel* xml_gauges(const ScenarioHooks& hooks) {
     return others ? &others->xml : nullptr;
 }
 
-ScenarioHooks renderer_hooks(const std::string& out_dir, GaugeHost& host) {
+ScenarioHooks renderer_hooks(const std::string& out_dir, GaugeHost& host,
+                             const std::vector<std::string>& gauge_folders) {
     ScenarioHooks hooks;
     hooks.output_dir = out_dir;
-    auto xml = std::make_shared<ScenarioXmlGauges>(host);
+    auto xml = std::make_shared<ScenarioXmlGauges>(host, gauge_folders);
     hooks.others = xml;
     auto queue = std::make_shared<PngQueue>();
     hooks.render = [xml, queue](GaugeHost& drawn, const PanelConfig* panel, const std::string& path, bool night,

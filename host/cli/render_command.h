@@ -70,6 +70,8 @@ int render_panel(const RenderOptions& options, const std::string& module_path, D
 std::vector<CLI::Option*> add_picture_options(CLI::App& command, PictureOptions& picture);
 
 // Scenario hooks whose render lines draw PNG files into out_dir, and whose panel lines
-// place other authors' XML gauges on host (xml_gauges gives them, for a recording).
-ScenarioHooks renderer_hooks(const std::string& out_dir, GaugeHost& host);
+// place other authors' XML gauges on host, looked for beside the panel and then in
+// gauge_folders (xml_gauges gives them, for a recording).
+ScenarioHooks renderer_hooks(const std::string& out_dir, GaugeHost& host,
+                             const std::vector<std::string>& gauge_folders = {});
 const XmlPanel* xml_gauges(const ScenarioHooks& hooks);

@@ -30,7 +30,8 @@ struct RunOptions {
     std::string record;   // the recording to make; empty: none
     int fps = kDefaultFps;
 #ifdef TARVOLEN_HAVE_RENDERER
-    PictureOptions picture;  // how the recording draws the panel
+    PictureOptions picture;                  // how the recording draws the panel
+    std::vector<std::string> gauge_folders;  // --gauges: where other modules are looked for
 #endif
 };
 
@@ -102,7 +103,7 @@ void run(const RunOptions& options, CommandContext& context) {
     if (!module.open(context, HostOptions{})) return;
     GaugeHost& host = module.host();
 #ifdef TARVOLEN_HAVE_RENDERER
-    ScenarioHooks hooks = renderer_hooks(options.out_dir, host);
+    ScenarioHooks hooks = renderer_hooks(options.out_dir, host, options.gauge_folders);
     // A recording draws each frame with the module's own bitmaps, wherever it runs; the
     // plays of a .gau under Wine are those its far side reports.
     if (recording) {
@@ -148,12 +149,18 @@ void add_run_command(CLI::App& app, CommandContext& context) {
         ->default_str(std::to_string(kDefaultFps))
         ->needs(record);
     for (CLI::Option* option : add_picture_options(*command, options->picture)) option->needs(record);
+    command
+        ->add_option("--gauges", options->gauge_folders,
+                     "a folder to look for other modules' gauges in, after the panel.cfg's (many may be given)")
+        ->type_name("DIR")
+        ->allow_extra_args(false);
     command->footer("A scenario's lines ('#' starts a comment):\n" + scenario_commands_help() +
                     "\n--record: every frame the scenario runs (1/18 s of scenario time) becomes a picture of the\n"
                     "open panel windows, N a second (each showing the last frame run by its time); .webm and .mp4\n"
                     "carry the module's clicks at the times it plays them. The file appears under OUT's name only\n"
                     "when it is whole. --night, --layout, --screen, --windows and --scale draw the recording's\n"
-                    "pictures as they draw render's.");
+                    "pictures as they draw render's. A panel line's XML gauges of other authors are looked for\n"
+                    "beside the panel.cfg, then in each --gauges folder; they run, click and are drawn.");
 #else
     // This build draws nothing; --record says so instead of being an unknown option.
     command

@@ -85,6 +85,11 @@ void add_serve_command(CLI::App& app, CommandContext& context) {
             "the screen's pixels, for --layout screen and the choice of background bitmaps (default 1024x768)")
         ->check(reader_check(read_screen))
         ->type_name("WxH");
+    command
+        ->add_option("--gauges", options->live.gauge_folders,
+                     "a folder to look for other modules' gauges in, after the panel.cfg's (many may be given)")
+        ->type_name("DIR")
+        ->allow_extra_args(false);
     command->add_option("--listen", options->listen, "the address to listen on")
         ->type_name("ADDR")
         ->default_str("127.0.0.1");

@@ -344,6 +344,32 @@ size_t edit_distance(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+ToggleClick toggle_click(const std::string& gauge_name, const std::optional<std::string>& parameters) {
+    ToggleClick click;
+    click.toggle = reading_of(gauge_name) == Reads::commands;
+    if (!click.toggle) return click;
+    if (!parameters || parameters->empty()) {
+        click.closes_own = true;
+        return click;
+    }
+    const std::string& text = *parameters;
+    for (const char letter : {'o', 'c', 't'}) {
+        std::string rest = text;
+        for (size_t at = keyword(rest, std::string(1, letter)); at != std::string::npos;
+             at = keyword(rest, std::string(1, letter))) {
+            rest = rest.substr(at + 1);
+            // The module's window argument: a name of its table, else atoi; none when empty.
+            if (rest.empty()) continue;
+            bool digits = false;
+            const std::optional<int32_t> named = window_name_at(rest);
+            const long id = named ? *named : atoi_rules(rest, digits);
+            if (id >= 0 && id <= INT_MAX) click.sent.push_back({letter, static_cast<int32_t>(id)});
+        }
+    }
+    click.other_commands = keyword(text, "p") != std::string::npos;
+    return click;
+}
+
 std::string nearest_gauge_name(GaugeHost& host, const std::string& name) {
     constexpr size_t kMostOff = 2;
     std::string best;

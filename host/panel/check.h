@@ -15,7 +15,11 @@
 //     gauges of one window that overlap.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "host/base/diagnostics.h"
 #include "host/core/gauge_host.h"
@@ -37,3 +41,17 @@ Diagnostics check_panel(GaugeHost& host, const PanelConfig& panel, const Diagnos
 // The module's gauge name nearest to name (ignoring case, at most two letters off), or
 // empty.
 std::string nearest_gauge_name(GaugeHost& host, const std::string& name);
+
+// What a click on one of the module's toggle gauges does to the panel's windows, read
+// from its parameters as the module reads them.
+struct ToggleClick {
+    struct Command {
+        char letter;    // 'o' opens, 'c' closes, 't' toggles
+        int32_t ident;  // the window
+    };
+    bool toggle = false;          // the gauge runs window commands when clicked
+    bool closes_own = false;      // no parameters: the click closes the window the gauge is on
+    std::vector<Command> sent;    // in the order the module sends them: every o, then c, then t
+    bool other_commands = false;  // a p command (seat and view events) besides
+};
+ToggleClick toggle_click(const std::string& gauge_name, const std::optional<std::string>& parameters);

@@ -2,6 +2,7 @@
 #include "host/serve/findings.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,8 +12,11 @@
 #include <cerrno>
 #include <filesystem>
 #include <map>
+#include <ostream>
+#include <regex>
 #include <set>
 
+#include "host/panel/check.h"
 #include "host/panel/text.h"
 #include "host/trace/json_writer.h"
 
@@ -42,9 +46,52 @@ std::string look_for_module(const std::string& panel_path, const std::string& mo
     return {};
 }
 
+std::string section_name(const PanelWindow& window) {
+    return "[Window" + two_digits(window.index) + "] " + window_label(window);
+}
+
+// What a click on one of the module's toggle gauges will do, naming the windows by their
+// sections and titles, so the designer need not click each toggle to learn it. An ident
+// that no window has is the checker's finding.
+// What the commands do, by the windows of each ident ("toggles [Window01] Radios (ident
+// 50), then ..."); the idents no window has go to unknown.
+std::string window_commands_text(const PanelConfig& panel, const std::vector<ToggleClick::Command>& sent,
+                                 std::vector<int32_t>* unknown) {
+    std::string does;
+    for (const ToggleClick::Command& command : sent) {
+        std::string windows;
+        for (const PanelWindow& w : panel.windows)
+            if (w.ident && *w.ident == command.ident) windows += (windows.empty() ? "" : " and ") + section_name(w);
+        if (windows.empty()) {
+            if (unknown) unknown->push_back(command.ident);
+            continue;
+        }
+        const char* verb = command.letter == 'o' ? "opens " : command.letter == 'c' ? "closes " : "toggles ";
+        does += (does.empty() ? "" : ", then ") + std::string(verb) + windows + " (ident " +
+                std::to_string(command.ident) + ")";
+    }
+    return does;
+}
+
+void toggle_note(const PanelConfig& panel, const PanelWindow& window, const PanelGauge& gauge, Diagnostics& out) {
+    const ToggleClick click = toggle_click(gauge.name, gauge.parameters);
+    if (!click.toggle) return;
+    const std::string who = gauge.name + " (gauge" + two_digits(gauge.index) + ")";
+    if (click.closes_own)
+        return out.note(panel.source, gauge.line,
+                        who + " has no parameters: a click closes the window it is on, " + section_name(window) +
+                            (window_ident(window) == 0 ? " (the main panel)" : ""));
+    // An ident no window has is the checker's finding.
+    const std::string does = window_commands_text(panel, click.sent, nullptr);
+    if (!does.empty()) return out.note(panel.source, gauge.line, who + ": a click " + does);
+    if (click.sent.empty() && !click.other_commands)
+        out.note(panel.source, gauge.line,
+                 who + ": a click changes no window: its parameters hold no o, c or t command before a comment mark");
+}
+
 }  // namespace
 
-void designer_notes(const PanelConfig& panel, Diagnostics& out) {
+void designer_notes(const PanelConfig& panel, Diagnostics& out, const std::function<bool(int, int)>& placed) {
     std::map<int32_t, const PanelWindow*> by_ident;
     std::map<std::string, std::string> modules;  // lower-case module name -> what was found
     for (const PanelWindow& window : panel.windows) {
@@ -61,7 +108,11 @@ void designer_notes(const PanelConfig& panel, Diagnostics& out) {
                              ") has: a command for that ident opens or closes both");
         }
         for (const PanelGauge& gauge : window.gauges) {
-            if (is_module_gauge(gauge)) continue;
+            if (is_module_gauge(gauge)) {
+                toggle_note(panel, window, gauge, out);
+                continue;
+            }
+            if (placed && placed(window.index, gauge.index)) continue;
             auto [found, fresh] = modules.try_emplace(lower(gauge.module));
             if (fresh) {
                 std::string looked;
@@ -137,12 +188,14 @@ void read_check_line(const std::string& line, const std::string& panel_path, Dia
 }  // namespace
 
 bool run_check_process(const std::string& exe, const std::string& module_path, const std::string& panel_path,
-                       Diagnostics& out, std::string& error, std::atomic<int>* running) {
+                       Diagnostics& out, std::string& error, std::atomic<int>* running,
+                       const std::vector<std::string>& gauge_folders) {
     int pipe_fds[2];
     if (pipe2(pipe_fds, O_CLOEXEC) != 0) return error = "no pipe for the check", false;
     std::vector<std::string> args = {exe};
     if (!module_path.empty()) args.insert(args.end(), {"--module", module_path});
     args.insert(args.end(), {"check", panel_path});
+    for (const std::string& folder : gauge_folders) args.insert(args.end(), {"--gauges", folder});
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -180,4 +233,114 @@ bool run_check_process(const std::string& exe, const std::string& module_path, c
         at = end + 1;
     }
     return true;
+}
+
+ReportPrinter::ReportPrinter(int fd) : fd_(fd), writer_([this] { run(); }) {}
+
+ReportPrinter::ReportPrinter(std::ostream& out) : out_(&out), writer_([this] { run(); }) {}
+
+ReportPrinter::~ReportPrinter() { stop(); }
+
+void ReportPrinter::print(std::string report) {
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_) return;
+        if (waiting_.size() >= kReportsWaiting) {
+            waiting_.pop_front();
+            ++dropped_;
+            ++dropped_unsaid_;
+        }
+        waiting_.push_back(std::move(report));
+    }
+    ready_.notify_one();
+}
+
+void ReportPrinter::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    ready_.notify_one();
+    if (writer_.joinable()) writer_.join();
+}
+
+size_t ReportPrinter::dropped() const {
+    std::lock_guard lock(mutex_);
+    return dropped_;
+}
+
+void ReportPrinter::run() {
+    for (;;) {
+        std::string text;
+        {
+            std::unique_lock lock(mutex_);
+            ready_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+            if (waiting_.empty()) return;
+            text = std::move(waiting_.front());
+            waiting_.pop_front();
+            if (dropped_unsaid_ > 0)
+                text = "panelhost: " + std::to_string(dropped_unsaid_) +
+                       (dropped_unsaid_ == 1 ? " findings report was" : " findings reports were") +
+                       " not printed: the output was not being read\n" + text;
+            dropped_unsaid_ = 0;
+        }
+        if (out_) {
+            *out_ << text;
+            out_->flush();
+        } else if (!write_fd(text)) {
+            return;
+        }
+    }
+}
+
+bool ReportPrinter::write_fd(const std::string& text) {
+    // A pipe that polls writable takes a write of up to a page without blocking.
+    constexpr size_t kPiece = 4096;
+    constexpr int kPollMs = 50;
+    for (size_t at = 0; at < text.size();) {
+        pollfd ready{fd_, POLLOUT, 0};
+        const int polled = ::poll(&ready, 1, kPollMs);
+        if (polled < 0 && errno != EINTR) return false;
+        if (polled <= 0) {
+            if (stopping_) return false;
+            continue;
+        }
+        if (ready.revents & (POLLERR | POLLHUP | POLLNVAL)) return false;
+        const ssize_t n = ::write(fd_, text.data() + at, std::min(kPiece, text.size() - at));
+        if (n < 0 && errno != EINTR && errno != EAGAIN) return false;
+        if (n > 0) at += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::vector<ToggleClick::Command> xml_window_commands(const std::string& script) {
+    // A literal number pushed right before the event; a computed one is not known here.
+    static const std::regex command(R"((^|\s)(\d+)(\.0*)?\s+\(\s*>\s*K:PANEL_ID_(TOGGLE|OPEN|CLOSE)\s*\))",
+                                    std::regex::icase);
+    std::vector<ToggleClick::Command> sent;
+    for (std::sregex_iterator it(script.begin(), script.end(), command), end; it != end; ++it) {
+        const std::string digits = (*it)[2].str();
+        if (digits.size() > 9) continue;
+        const char kind = static_cast<char>(std::tolower(static_cast<unsigned char>((*it)[4].str()[0])));
+        sent.push_back({kind, static_cast<int32_t>(std::stol(digits))});
+    }
+    return sent;
+}
+
+void xml_toggle_note(const PanelConfig& panel, int window_index, int gauge_index,
+                     const std::vector<ToggleClick::Command>& sent, Diagnostics& out) {
+    for (const PanelWindow& window : panel.windows) {
+        if (window.index != window_index) continue;
+        for (const PanelGauge& gauge : window.gauges) {
+            if (gauge.index != gauge_index) continue;
+            const std::string who = gauge.module + "!" + gauge.name + " (gauge" + two_digits(gauge.index) + ")";
+            std::vector<int32_t> unknown;
+            const std::string does = window_commands_text(panel, sent, &unknown);
+            if (!does.empty()) out.note(panel.source, gauge.line, who + ": a click " + does);
+            for (const int32_t ident : unknown)
+                out.note(panel.source, gauge.line,
+                         who + ": its click names window " + std::to_string(ident) +
+                             ", which no window of this file has: that command does nothing");
+        }
+    }
 }

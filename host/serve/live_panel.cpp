@@ -1,4 +1,5 @@
-// The live page's model: inputs, the flight clock, and what changed for the page.
+// The live page's model: opening and reloading the panel, inputs, and what changed for
+// the page (the flight clock is in live_clock.cpp, the XML gauges in live_xml.cpp).
 #include "host/serve/live_panel.h"
 
 #include <algorithm>
@@ -16,10 +17,6 @@ namespace {
 constexpr uint16_t kClickSoundId = 10;
 // Frames between two messages of the variables' values while the flight plays.
 constexpr uint64_t kVarsEvery = 6;
-// The most flight frames one real frame runs, whatever the speed.
-constexpr int kMostFramesPerTick = 16;
-
-Reply stopped_reply(const std::string& reason) { return {503, "the module's host has stopped: " + reason}; }
 
 }  // namespace
 
@@ -37,6 +34,8 @@ bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
     screen_ = options.screen;
     bitmaps_ = std::make_unique<ModuleBitmaps>(*host_);
     if (!open_panel(*host_, options.panel_path, panel_, diagnostics)) return false;
+    gauge_folders_ = options.gauge_folders;
+    place_xml(diagnostics);
     backgrounds_ = std::make_unique<PanelBackgrounds>(panel_, screen_.w, diagnostics);
     if (!options.scenario_path.empty()) {
         std::string text, error;
@@ -47,6 +46,7 @@ bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
         scenario_source_ = options.scenario_path;
         ScenarioHooks hooks;
         hooks.live_page = true;
+        hooks.others = scenario_xml_gauges();
         scenario_ = std::make_unique<Scenario>(*host_, text, scenario_source_, hooks);
     }
     click_wav_ = module_resource(*host_, kClickSoundId, "WAVE");
@@ -54,7 +54,7 @@ bool LivePanel::open(const LiveOptions& options, Diagnostics& diagnostics) {
     make_views();
     gauge_names_ = host_->gauge_names();
     for (const TokenInfo* row = token_table(); row->name; ++row) var_tokens_.push_back(row->token);
-    host_->frame_all();
+    frame_gauges();
     plays_seen_ = plays_heard();
     playing_ = !scenario_ || scenario_->done();
     if (!host_stopped().empty()) {
@@ -86,6 +86,7 @@ void LivePanel::make_views() {
         names.push_back(p->name);
         views.push_back(std::move(view));
     }
+    add_xml_views(views);
     gauges_ = std::move(views);
     trace_.add_gauges(names);
 }
@@ -104,15 +105,17 @@ bool LivePanel::reload(Diagnostics& diagnostics) {
     replace_panel(*host_, panel_, next, placing);
     diagnostics.merge(placing);
     // Views of placements that went are dropped by make_views; a removed placement's
-    // memory may hold a new one, which the id tells apart.
+    // memory may hold a new one, which the id tells apart. The XML gauges are all placed
+    // anew, with new views.
     std::erase_if(gauges_, [this](const std::unique_ptr<GaugeView>& g) {
-        return host_->placement(g->placement_id) != g->placement;
+        return g->xml || host_->placement(g->placement_id) != g->placement;
     });
     panel_ = std::move(next);
+    place_xml(diagnostics);
     backgrounds_ = std::make_unique<PanelBackgrounds>(panel_, screen_.w, diagnostics);
     make_views();
     for (auto& [ident, picture] : window_pictures_) picture->has_picture = false;
-    host_->frame_all();
+    frame_gauges();
     take_trace();
     lay_out();
     return true;
@@ -153,20 +156,22 @@ void LivePanel::notice_stop() {
 // ---------------------------------------------------------------------------------------
 // Inputs.
 
-Reply LivePanel::click(int gauge_id, int x, int y) {
-    if (const std::string stopped = host_stopped(); !stopped.empty()) return stopped_reply(stopped);
+Reply LivePanel::click(int gauge_id, int x, int y, XmlMouse mouse) {
+    if (const std::string stopped = host_stopped(); !stopped.empty()) return host_stopped_reply(stopped);
     GaugeView* view = nullptr;
     for (auto& g : gauges_)
-        if (g->placement->id == gauge_id) view = g.get();
+        if (g->placement_id == gauge_id) view = g.get();
     if (!view) return {404, "no gauge " + std::to_string(gauge_id) + " on the panel"};
-    const std::string& name = view->placement->name;
+    const std::string& name = view->xml ? view->xml->name : view->placement->name;
     if (!view->shown) return {409, name + " is in a closed window"};
+    if (view->xml) return click_xml(*view, x, y, mouse);
+    if (mouse != XmlMouse::press) return {422, name + " takes presses only"};
     if (x < 0 || y < 0 || x >= view->face_w || y >= view->face_h)
         return {422, "(" + std::to_string(x) + "," + std::to_string(y) + ") is outside the face of " + name + " (" +
                          std::to_string(view->face_w) + " x " + std::to_string(view->face_h) + ")"};
     if (!host_->click(gauge_id, x, y)) {
         take_trace();
-        if (const std::string stopped = host_stopped(); !stopped.empty()) return stopped_reply(stopped);
+        if (const std::string stopped = host_stopped(); !stopped.empty()) return host_stopped_reply(stopped);
         return {422, "(" + std::to_string(x) + "," + std::to_string(y) + ") hits no click area of " + name};
     }
     after_input();
@@ -179,14 +184,14 @@ Reply LivePanel::click_at(int x, int y) {
         if (!g.shown || x < g.x || y < g.y || x >= g.x + g.width || y >= g.y + g.height) continue;
         const int face_x = static_cast<int>(std::floor((x - g.x) * g.face_w / g.width));
         const int face_y = static_cast<int>(std::floor((y - g.y) * g.face_h / g.height));
-        return click(g.placement->id, face_x, face_y);
+        return click(g.placement_id, face_x, face_y);
     }
     return {422, "no gauge at (" + std::to_string(x) + "," + std::to_string(y) + ") of the panel"};
 }
 
 // Read as --set reads a setting: the same tokens, numbers, ranges and words.
 Reply LivePanel::set_variable(const std::string& name, const std::string& value) {
-    if (const std::string stopped = host_stopped(); !stopped.empty()) return stopped_reply(stopped);
+    if (const std::string stopped = host_stopped(); !stopped.empty()) return host_stopped_reply(stopped);
     const TokenSetting setting = read_token_setting(name, value);
     switch (setting.fault) {
         case TokenSetting::Fault::none: break;
@@ -200,7 +205,7 @@ Reply LivePanel::set_variable(const std::string& name, const std::string& value)
 }
 
 Reply LivePanel::window(int32_t ident, const std::string& action) {
-    if (const std::string stopped = host_stopped(); !stopped.empty()) return stopped_reply(stopped);
+    if (const std::string stopped = host_stopped(); !stopped.empty()) return host_stopped_reply(stopped);
     const bool known = std::any_of(panel_.windows.begin(), panel_.windows.end(),
                                    [ident](const PanelWindow& w) { return window_ident(w) == ident; });
     if (!known) return {404, "the panel has no window " + std::to_string(ident)};
@@ -218,61 +223,15 @@ Reply LivePanel::window(int32_t ident, const std::string& action) {
 
 Reply LivePanel::set_night(bool night) {
     // The pictures cannot be drawn again in the other light once the host has stopped.
-    if (const std::string stopped = host_stopped(); !stopped.empty()) return stopped_reply(stopped);
+    if (const std::string stopped = host_stopped(); !stopped.empty()) return host_stopped_reply(stopped);
     night_ = night;
-    return {};
-}
-
-Reply LivePanel::flight(const std::string& action, double speed) {
-    if (speed != 0.0 && !(speed >= LIVE_MIN_SPEED && speed <= LIVE_MAX_SPEED))
-        return {422, "the speed goes from 0.25 to 16"};
-    if (action != "play" && action != "pause" && action != "step" && !action.empty())
-        return {400, "the flight plays, pauses or steps"};
-    if (const std::string stopped = host_stopped(); !stopped.empty() && (action == "play" || action == "step"))
-        return stopped_reply(stopped);
-    if (speed != 0.0) speed_ = speed;
-    if (action == "play") playing_ = true;
-    if (action == "pause" || action == "step") playing_ = false;
-    if (action == "step") flight_frame();
-    owed_frames_ = 0;
     return {};
 }
 
 void LivePanel::after_input() {
     vars_due_ = true;
-    host_->frame_all();
+    frame_gauges();
     take_trace();
-}
-
-// ---------------------------------------------------------------------------------------
-// The flight clock.
-
-int LivePanel::tick() {
-    if (!playing_) return 0;
-    owed_frames_ += speed_;
-    const int frames = std::min(static_cast<int>(owed_frames_), kMostFramesPerTick);
-    owed_frames_ -= std::floor(owed_frames_);
-    for (int i = 0; i < frames; ++i) flight_frame();
-    return frames;
-}
-
-// A frame of the scenario's (its lines up to the frame run first), or, once it has
-// ended or without one, of the aircraft flying on its own.
-void LivePanel::flight_frame() {
-    ++frames_;
-    vars_due_ = true;
-    const bool scenario_frame = scenario_ && !scenario_->done() && scenario_->step();
-    take_scenario_notes();
-    if (scenario_frame) return;
-    host_->advance(LIVE_FRAME_SECONDS);
-    host_->frame_all();
-}
-
-void LivePanel::take_scenario_notes() {
-    if (!scenario_) return;
-    const auto& items = scenario_->result().items();
-    for (; scenario_messages_seen_ < items.size(); ++scenario_messages_seen_)
-        notes_.push_back(items[scenario_messages_seen_].str());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -281,7 +240,7 @@ void LivePanel::take_scenario_notes() {
 void LivePanel::take_trace() { trace_.take(*host_); }
 
 void LivePanel::lay_out() {
-    views_ = open_window_views(*host_, panel_, *bitmaps_, *backgrounds_, screen_);
+    views_ = open_window_views(*host_, panel_, *bitmaps_, *backgrounds_, screen_, xml_.get());
     layout_ = screen_layout_ ? lay_out_screen(views_, screen_) : lay_out_panel(views_, *bitmaps_);
     for (auto& g : gauges_) g->shown = false;
     std::map<int32_t, std::unique_ptr<WindowPicture>> pictures;
@@ -292,6 +251,9 @@ void LivePanel::lay_out() {
         for (const Placement* p : views_[i].gauges)
             for (auto& g : gauges_)
                 if (g->placement == p) place_view(*g, area.x + p->x * sx, area.y + p->y * sy, sx, sy);
+        for (const XmlPlacement* p : views_[i].xml_gauges)
+            for (auto& g : gauges_)
+                if (g->xml == p) place_view(*g, area.x + p->x * sx, area.y + p->y * sy, sx, sy);
         auto& picture = pictures[views_[i].ident];
         auto old = window_pictures_.find(views_[i].ident);
         picture = old != window_pictures_.end() ? std::move(old->second) : std::make_unique<WindowPicture>();
@@ -309,6 +271,8 @@ void LivePanel::lay_out() {
 void LivePanel::collect(std::vector<PageMessage>& out) {
     take_trace();
     report_module_faults(*host_, faults_seen_, [this](std::string fault) { notes_.push_back(std::move(fault)); });
+    for (; xml_problems_seen_ < xml_->problems().size(); ++xml_problems_seen_)
+        notes_.push_back(xml_->problems()[xml_problems_seen_]);
     notice_stop();
     const size_t plays = plays_heard();
     if (plays > plays_seen_) {
@@ -345,7 +309,7 @@ void LivePanel::collect(std::vector<PageMessage>& out) {
         if (!g->shown) continue;
         if (gauge_changed(*g, night_)) draw_gauge(*g, *bitmaps_, night_);
         if (g->unsent)
-            out.push_back({"g:" + std::to_string(g->placement->id), gauge_message(*g, false)}), g->unsent = false;
+            out.push_back({"g:" + std::to_string(g->placement_id), gauge_message(*g, false)}), g->unsent = false;
     }
     for (const std::string& key : messages_unsent_) out.push_back({key, messages_[key]});
     messages_unsent_.clear();
@@ -374,7 +338,7 @@ void LivePanel::snapshot(std::vector<PageMessage>& out) {
         out.push_back({"w:" + std::to_string(ident), window_message(*picture)});
     for (auto& g : gauges_)
         if (g->shown && g->version > 0)
-            out.push_back({"g:" + std::to_string(g->placement->id), gauge_message(*g, true)});
+            out.push_back({"g:" + std::to_string(g->placement_id), gauge_message(*g, true)});
     for (const auto& [key, json] : messages_) out.push_back({key, json});
     out.push_back({"state", last_state_});
     out.push_back({"vars", host_stopped().empty() || last_vars_.empty() ? vars_json() : last_vars_});
@@ -393,8 +357,8 @@ int LivePanel::close() {
 }
 
 std::string LivePanel::layout_json() const {
-    return layout_message(
-        {layout_version_, panel_, layout_, views_, open_windows_, gauges_, screen_layout_, screen_, gauge_names_});
+    return layout_message({layout_version_, panel_, layout_, views_, open_windows_, gauges_, screen_layout_, screen_,
+                           gauge_names_, xml_.get()});
 }
 
 std::string LivePanel::state_json() const {

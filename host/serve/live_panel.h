@@ -28,11 +28,14 @@
 #include "host/serve/gauge_pictures.h"
 #include "host/serve/panel_adapter.h"
 #include "host/serve/trace_ring.h"
+#include "host/xml/xml_panel.h"
 
 struct LiveOptions {
     std::string panel_path;
     std::string scenario_path;  // empty: the simulated aircraft flies on its own
     std::string module_path;
+    // Where other authors' XML gauges are looked for after the panel.cfg's folder.
+    std::vector<std::string> gauge_folders;
     // Opens the host; unset: OpenedHost::open of module_path (a .gau runs under Wine).
     std::function<std::unique_ptr<OpenedHost>(Diagnostics& diagnostics)> open_host;
     // Told once, with the reason, when a host in another process has been stopped.
@@ -49,6 +52,8 @@ struct Reply {
     std::string reason;
     bool ok() const { return status < 400; }
 };
+// The refusal of every input once a host in another process has stopped.
+inline Reply host_stopped_reply(const std::string& reason) { return {503, "the module's host has stopped: " + reason}; }
 
 // One message for the page (a JSON object). Messages with the same non-empty key
 // replace each other when they wait to be sent: only the newest picture of a gauge goes.
@@ -74,8 +79,10 @@ public:
     // Loads the module, places the panel, reads the scenario. False with errors.
     bool open(const LiveOptions& options, Diagnostics& diagnostics);
 
-    // A click at a point of a gauge's face (its face bitmap's pixels).
-    Reply click(int gauge_id, int x, int y);
+    // A click at a point of a gauge's face (its face bitmap's pixels). An XML gauge also
+    // takes the pointer moved while the button is held and the button let go; a drag may
+    // lie outside the face.
+    Reply click(int gauge_id, int x, int y, XmlMouse mouse = XmlMouse::press);
     // A click at a point of the whole panel picture: the topmost gauge there gets it.
     Reply click_at(int x, int y);
     // Sets a simulated variable by its name in the host's token table (or its number).
@@ -118,6 +125,8 @@ public:
     // "sheet" or "screen": how the open windows are laid out.
     Reply set_layout(const std::string& kind);
     const PanelConfig& panel() const { return panel_; }
+    // Other authors' XML gauges placed on the panel.
+    const XmlPanel& xml() const { return *xml_; }
     // A message from beside the panel (the findings, the file's version), sent to the
     // tabs with the next changes and to every new tab; one of a key replaces the last.
     void set_message(const std::string& key, std::string json);
@@ -136,6 +145,14 @@ private:
     std::string vars_json() const;
 
     void make_views();
+    // Places the panel's XML gauges anew, the last placing's state kept where it can be.
+    void place_xml(Diagnostics& diagnostics);
+    void add_xml_views(std::vector<std::unique_ptr<GaugeView>>& views);
+    Reply click_xml(GaugeView& view, int x, int y, XmlMouse mouse);
+    // The XML gauges as the scenario reaches them: run with its frames, clicked by its
+    // click lines (its panel lines are passed over on the page).
+    std::shared_ptr<OtherGauges> scenario_xml_gauges();
+    void frame_gauges();
 
     std::unique_ptr<OpenedHost> opened_;
     GaugeHost* host_ = nullptr;  // opened_'s host
@@ -178,7 +195,10 @@ private:
     std::string panel_path_;
     bool screen_layout_ = false;
     Size screen_{1024, 768};
-    std::vector<std::string> gauge_names_;         // the module's, for the page's list to add from
+    std::vector<std::string> gauge_names_;  // the module's, for the page's list to add from
+    std::unique_ptr<XmlPanel> xml_;
+    std::vector<std::string> gauge_folders_;
+    size_t xml_problems_seen_ = 0;
     std::map<std::string, std::string> messages_;  // set_message's, by key
     std::vector<std::string> messages_unsent_;
     bool vars_due_ = true;  // a variable may have changed since the last vars message

@@ -9,6 +9,7 @@
 #include "host/scenario/scenario.h"
 #include "host/serve/panel_adapter.h"
 #include "host/serve/tooltips.h"
+#include "host/serve/xml_spots.h"
 #include "host/sim/panel_windows.h"
 #include "host/sim/variables.h"
 #include "host/trace/json_writer.h"
@@ -144,7 +145,7 @@ std::string layout_message(const PageLayout& page) {
         const double sx = page.views[i].units_w > 0 ? a.w / page.views[i].units_w : 1.0;
         const double sy = page.views[i].units_h > 0 ? a.h / page.views[i].units_h : 1.0;
         for (const PanelGauge& g : w->gauges) {
-            if (is_module_gauge(g)) continue;
+            if (is_module_gauge(g) || (page.xml && page.xml->placed(w->index, g.index))) continue;
             json.begin_object()
                 .utf8("name", g.name)
                 .num("window", page.views[i].ident)
@@ -161,6 +162,15 @@ std::string layout_message(const PageLayout& page) {
     std::vector<const PanelGauge*> taken;
     for (const auto& g : page.gauges) {
         if (!g->shown) continue;
+        if (g->xml) {  // another author's XML gauge: its areas' clicks, cursors and tooltips
+            json.begin_object();
+            write_xml_gauge(json, *g);
+            for (const PanelWindow& w : page.panel.windows)
+                for (const PanelGauge& line : w.gauges)
+                    if (w.index == g->xml->panel_window && line.index == g->xml->gauge_index) write_line(json, w, line);
+            json.end_object();
+            continue;
+        }
         const Placement& p = *g->placement;
         const PanelGauge* line = line_of(page.panel, p, taken);
         json.begin_object()
@@ -185,18 +195,25 @@ std::string layout_message(const PageLayout& page) {
 
 std::string gauge_message(GaugeView& view, bool whole) {
     if (whole) whole_picture(view);
-    const bool patch = !whole && view.whole_stale;
+    // The last change, unless the picture must go whole: raw pixels when it was small,
+    // else a PNG of the changed box (whole when the box is the picture).
+    const bool raw = !whole && view.patch_raw;
+    const bool patch = !whole && (raw || view.whole_stale);
+    const bool covers = view.patch.w == view.width && view.patch.h == view.height;
     std::string out;
-    JsonWriter(out)
-        .begin_object()
+    JsonWriter json(out);
+    json.begin_object()
         .text("type", "gauge")
-        .num("id", view.placement->id)
+        .num("id", view.placement_id)
         .num("v", static_cast<int64_t>(view.version))
-        .flag("whole", !patch)
+        .flag("whole", !patch || covers)
         .num("x", patch ? view.patch.x : 0)
-        .num("y", patch ? view.patch.y : 0)
-        .text("png", patch ? view.patch_base64 : view.png_base64)
-        .end_object();
+        .num("y", patch ? view.patch.y : 0);
+    if (raw)
+        json.num("w", view.patch.w).num("h", view.patch.h).text("rgba", view.patch_base64);
+    else
+        json.text("png", patch ? view.patch_base64 : view.png_base64);
+    json.end_object();
     return out;
 }
 

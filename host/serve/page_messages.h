@@ -25,10 +25,12 @@ struct PageLayout {
     bool screen = false;  // the screen layout, on a screen of this size
     Size screen_size;
     const std::vector<std::string>& gauge_names;  // the module's, to add from
+    const XmlPanel* xml = nullptr;                // other authors' XML gauges placed on the panel
 };
 std::string layout_message(const PageLayout& page);
 
-// A gauge's newest picture: whole, or (for tabs that have the version before) the patch.
+// A gauge's newest picture: whole (a PNG), or, for tabs that have the version before,
+// the patch ("png", or "rgba" with its "w" and "h" when it travels raw).
 std::string gauge_message(GaugeView& view, bool whole);
 std::string window_message(const WindowPicture& picture);
 

@@ -12,12 +12,13 @@ bool open_panel(GaugeHost& host, const std::string& path, PanelConfig& panel, Di
 }
 
 std::vector<PanelWindowView> open_window_views(GaugeHost& host, const PanelConfig& panel, BitmapSource& faces,
-                                               const PanelBackgrounds& backgrounds, Size screen) {
+                                               const PanelBackgrounds& backgrounds, Size screen, const XmlPanel* xml) {
     std::vector<const PanelWindow*> open;
     std::string unused;
     choose_windows(host, panel, {}, open, unused);  // the open ones: no list that could fail
     PictureOptions options;
     options.screen = screen;
+    options.xml = xml;
     return panel_views(host, &panel, faces, &backgrounds, &open, options);
 }
 

@@ -17,9 +17,11 @@ class GaugeHost;
 // Reads a panel.cfg and places every gauge of it on the host. False when it has errors.
 bool open_panel(GaugeHost& host, const std::string& path, PanelConfig& panel, Diagnostics& diagnostics);
 
-// The open windows as `render` lays them out, in the panel's window order.
+// The open windows as `render` lays them out, in the panel's window order, with the XML
+// gauges placed on them (xml may be null).
 std::vector<PanelWindowView> open_window_views(GaugeHost& host, const PanelConfig& panel, BitmapSource& faces,
-                                               const PanelBackgrounds& backgrounds, Size screen);
+                                               const PanelBackgrounds& backgrounds, Size screen,
+                                               const XmlPanel* xml = nullptr);
 
 // A resource of the module (as the simulator reads the .gau's), or empty.
 std::string module_resource(GaugeHost& host, uint16_t id, const char* type);

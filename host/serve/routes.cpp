@@ -247,11 +247,20 @@ PageResponse PageRoutes::input(const std::string& what, const Form& form) {
         const bool at_panel = form.has("px");
         const auto x = form.whole(at_panel ? "px" : "x", -1000000, 1000000);
         const auto y = form.whole(at_panel ? "py" : "y", -1000000, 1000000);
-        const auto gauge = at_panel ? Parsed<long long>{} : form.whole("gauge", 0, 1000000);
+        const auto gauge = at_panel ? Parsed<long long>{} : form.whole("gauge", 0, INT32_MAX);
         for (const auto* field : {&x, &y, &gauge})
             if (!field->ok()) return refuse(400, field->problem);
+        // An XML gauge's area may also take the pointer moved while held, and the release.
+        const std::string kind = form.get("kind").value_or("press");
+        if (kind != "press" && kind != "drag" && kind != "release")
+            return refuse(400, "kind is press, drag or release");
+        const XmlMouse mouse = kind == "drag"      ? XmlMouse::drag
+                               : kind == "release" ? XmlMouse::release
+                                                   : XmlMouse::press;
         const int px = static_cast<int>(x.value), py = static_cast<int>(y.value), id = static_cast<int>(gauge.value);
-        act = [this, at_panel, px, py, id] { return at_panel ? panel_.click_at(px, py) : panel_.click(id, px, py); };
+        act = [this, at_panel, px, py, id, mouse] {
+            return at_panel ? panel_.click_at(px, py) : panel_.click(id, px, py, mouse);
+        };
     } else if (what == "var") {
         const auto name = form.get("name"), value = form.get("value");
         if (!name || !value) return refuse(400, "needs name and value");

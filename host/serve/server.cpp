@@ -107,11 +107,9 @@ int PreviewServer::stop() {
         state.stopping = true;
     }
     state.run_jobs();  // the inputs that came before the stop
-    // A check still running (with a .gau it starts Wine, and waits for it) is ended, not
-    // waited for: its findings would reach no one.
-    if (const int check = state.check_pid.load(); check > 0) ::kill(check, SIGTERM);
+    state.stop_checks();
     state.workbench.stop();
-    if (state.first_check.joinable()) state.first_check.join();
+    if (state.findings_printer) state.findings_printer->stop();
     // No more connections; every tab is told the server is going away, and given a
     // moment to take it before everything still open is dropped.
     std::vector<std::shared_ptr<Tab>> tabs;

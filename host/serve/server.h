@@ -18,8 +18,9 @@ struct ServeOptions {
     LiveOptions live;
     std::string listen = "127.0.0.1";  // the address to listen on (loopback unless told)
     int port = 8018;                   // 0: any free port
-    // Where the findings go, on start and after every reload ("FILE:LINE: what" a line);
-    // null: nowhere.
+    // Where the findings go, on start and after every reload ("FILE:LINE: what" a line),
+    // from a thread of their own; std::cout is written through its descriptor and never
+    // blocks serve (reports wait, then are dropped, while nobody reads). Null: nowhere.
     std::ostream* findings_out = nullptr;
     // The panelhost whose `check` finds what the checker finds; empty: the findings are
     // the reading's and drawing's notes only.

@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/serve/findings.h"
 #include "host/serve/live_panel.h"
 #include "host/serve/routes.h"
 #include "host/serve/server.h"
@@ -108,18 +109,28 @@ struct PreviewServer::State {
     // and the findings (server_workbench.cpp).
     Workbench workbench;
     std::string panel_path, module_path, exe;
-    std::ostream* findings_out = nullptr;
-    std::string loaded_version;     // of the panel.cfg text the panel was last read from
-    Diagnostics notes;              // of the last reading: the reader's and drawing's, and why it failed
-    std::mutex check_mutex;         // one check at a time
+    std::vector<std::string> gauge_folders;           // --gauges, for the check
+    std::unique_ptr<ReportPrinter> findings_printer;  // the findings, printed; null: not printed
+    std::string loaded_version;                       // of the panel.cfg text the panel was last read from
+    Diagnostics notes;  // of the last reading: the reader's and drawing's, and why it failed
+    // The checker runs on a thread of its own, one check at a time, the newest save's:
+    // a save is read again at once even while the check of the one before still runs
+    // (seconds with a .gau, whose check starts Wine).
+    std::mutex check_mutex;  // check_due, check_stopping
+    std::condition_variable check_ready;
+    bool check_due = false;
+    bool check_stopping = false;
     std::atomic<int> check_pid{0};  // the check's process while it runs: stopping ends it
-    std::thread first_check;        // the findings on start
+    std::thread checker;
+    void run_checks();
+    // Ends a check still running and the checker.
+    void stop_checks();
     // On the clock thread: reads the panel again when its file changed since it was read.
     void reload_panel(bool force);
     // The findings to the tabs (and printed), with the checker's when it has run.
     void show_findings(const Diagnostics* checked);
     // After a save (or at the start): the panel read again, its findings shown at once
-    // and again with the checker's. From any thread but the clock's.
+    // and again with the checker's once it has run. From any thread but the clock's.
     void after_save(bool force);
     // The first reading's version and notes, the editor opened on the panel.cfg, and the
     // findings shown. On the clock thread's side, before it runs.

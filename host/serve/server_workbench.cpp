@@ -1,13 +1,18 @@
 // The designer's side of the live page server: the panel read again when its files are
 // saved (or edited through the page), and the findings sent to the tabs and printed.
+#include <signal.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 
 #include "host/render/panel_bitmaps.h"
 #include "host/serve/findings.h"
 #include "host/serve/server_state.h"
 #include "host/trace/json_writer.h"
+#include "host/xml/xml_panel.h"
 
 namespace {
 
@@ -37,8 +42,16 @@ std::string file_version(const std::string& path) {
 void PreviewServer::State::open_workbench(const ServeOptions& options, const Diagnostics& opening) {
     panel_path = options.live.panel_path;
     module_path = options.live.module_path;
-    findings_out = options.findings_out;
+    // Standard output is written through its descriptor, so that a reader that stops
+    // reading costs dropped reports, not a blocked writer that stopping must wait for.
+    if (options.findings_out == &std::cout) {
+        std::cout.flush();
+        findings_printer = std::make_unique<ReportPrinter>(STDOUT_FILENO);
+    } else if (options.findings_out) {
+        findings_printer = std::make_unique<ReportPrinter>(*options.findings_out);
+    }
     exe = options.check_program;
+    gauge_folders = options.live.gauge_folders;
     notes = opening;
     loaded_version = file_version(panel_path);
     std::string unedited;
@@ -77,7 +90,17 @@ void PreviewServer::State::reload_panel(bool force) {
 
 void PreviewServer::State::show_findings(const Diagnostics* checked) {
     Diagnostics designer;
-    designer_notes(panel.panel(), designer);
+    designer_notes(panel.panel(), designer,
+                   [this](int window, int gauge) { return panel.xml().placed(window, gauge); });
+    for (const auto& placement : panel.xml().placements()) {
+        std::vector<ToggleClick::Command> sent;
+        for (const XmlArea& area : placement->areas)
+            if (area.area && area.area->click)
+                for (const ToggleClick::Command& command : xml_window_commands(area.area->click->text))
+                    sent.push_back(command);
+        if (!sent.empty())
+            xml_toggle_note(panel.panel(), placement->panel_window, placement->gauge_index, sent, designer);
+    }
     std::vector<const Diagnostics*> lists;
     if (checked) lists.push_back(checked);
     lists.push_back(&notes);
@@ -86,11 +109,12 @@ void PreviewServer::State::show_findings(const Diagnostics* checked) {
     std::string json = findings_json(findings);
     json.insert(1, "\"type\":\"findings\",\"checked\":" + std::string(checked ? "true" : "false") + ",");
     panel.set_message("findings", json);
-    if (!checked || !findings_out) return;
-    *findings_out << "panelhost: " << findings.size() << (findings.size() == 1 ? " finding" : " findings") << " in "
-                  << panel_path << (findings.empty() ? "" : ":") << "\n";
-    for (const Finding& finding : findings) *findings_out << "  " << finding.item.str() << "\n";
-    findings_out->flush();
+    if (!checked || !findings_printer) return;
+    std::string report = "panelhost: " + std::to_string(findings.size()) +
+                         (findings.size() == 1 ? " finding" : " findings") + " in " + panel_path +
+                         (findings.empty() ? "" : ":") + "\n";
+    for (const Finding& finding : findings) report += "  " + finding.item.str() + "\n";
+    findings_printer->print(std::move(report));
 }
 
 void PreviewServer::State::after_save(bool force) {
@@ -100,19 +124,54 @@ void PreviewServer::State::after_save(bool force) {
         push_changes();
     });
     if (!ran || exe.empty()) return;
-    std::lock_guard one(check_mutex);
-    Diagnostics checked;
-    std::string error;
-    if (!run_check_process(exe, module_path, panel_path, checked, error, &check_pid)) checked.note(error);
-    on_clock([&] {
-        show_findings(&checked);
-        push_changes();
-    });
+    {
+        std::lock_guard lock(check_mutex);
+        check_due = true;
+    }
+    check_ready.notify_one();
+}
+
+void PreviewServer::State::run_checks() {
+    for (;;) {
+        {
+            std::unique_lock lock(check_mutex);
+            check_ready.wait(lock, [this] { return check_due || check_stopping; });
+            if (check_stopping) return;
+            check_due = false;
+        }
+        Diagnostics checked;
+        std::string error;
+        if (!run_check_process(exe, module_path, panel_path, checked, error, &check_pid, gauge_folders))
+            checked.note(error);
+        {
+            std::lock_guard lock(check_mutex);
+            if (check_stopping) return;
+            if (check_due) continue;  // saved again meanwhile: these findings are stale
+        }
+        on_clock([&] {
+            show_findings(&checked);
+            push_changes();
+        });
+    }
+}
+
+void PreviewServer::State::stop_checks() {
+    {
+        std::lock_guard lock(check_mutex);
+        check_stopping = true;
+    }
+    check_ready.notify_one();
+    // A check still running (with a .gau it starts Wine, and waits for it) is ended, not
+    // waited for: its findings would reach no one.
+    if (const int check = check_pid.load(); check > 0) ::kill(check, SIGTERM);
+    if (checker.joinable()) checker.join();
 }
 
 void PreviewServer::watch() {
     State& state = *state_;
     state.workbench.watch(panel_files(state.panel.panel(), state.module_path),
                           [&state](const std::vector<std::string>&) { state.after_save(false); });
-    state.first_check = std::thread([&state] { state.after_save(false); });
+    // The findings on start were shown as the panel opened; the checker's follow.
+    state.check_due = !state.exe.empty();
+    state.checker = std::thread([&state] { state.run_checks(); });
 }

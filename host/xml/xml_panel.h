@@ -22,6 +22,17 @@
 
 class GaugeHost;
 
+// What makes an area's click run (its Kind=): a press of the left button, repeated while
+// it is held, the pointer moved while it is held, the button let go.
+inline constexpr uint32_t XML_CLICK_PRESS = 1;
+inline constexpr uint32_t XML_CLICK_REPEAT = 2;
+inline constexpr uint32_t XML_CLICK_DRAG = 4;
+inline constexpr uint32_t XML_CLICK_RELEASE = 8;
+
+// What the left button does: pressed (a held button repeats by pressing again), moved
+// while held, let go.
+enum class XmlMouse { press, drag, release };
+
 // One element of a placed XML gauge, flattened in drawing order.
 struct XmlNode {
     const xmlgauge::Element* element = nullptr;
@@ -41,11 +52,13 @@ struct XmlArea {
     double x = 0, y = 0, w = 0, h = 0;  // in the gauge's pixels, resolved against the parents
     int depth = 0;
     calc::Program click;
+    uint32_t kinds = 0;  // XML_CLICK_*; 0: no click of the left button
     uint32_t event = 0;  // the resolved Event=, when there is one
     bool has_event = false;
 };
 
 struct XmlPlacement {
+    int id = 0;                // unique in its XmlPanel
     std::string module, name;  // as the panel.cfg writes them
     std::string file;          // the XML file as messages name it
     int32_t window = 0;        // the ident of its window
@@ -58,12 +71,14 @@ struct XmlPlacement {
     std::vector<XmlNode> nodes;
     std::vector<XmlArea> areas;  // every area, parents before children
     std::array<double, 10> g_vars{};
-    double mouse_x = 0, mouse_y = 0;
+    double mouse_x = 0, mouse_y = 0;  // M:X and M:Y: the pointer in the clicked area's box
+    int held = -1;                    // the area the button was pressed on, while it is held
 };
 
 class XmlPanel {
 public:
-    explicit XmlPanel(GaugeHost& host) : host_(host) {}
+    // first_id: the id of the first placement, the next ones counting up.
+    explicit XmlPanel(GaugeHost& host, int first_id = 1) : host_(host), next_id_(first_id) {}
     XmlPanel(const XmlPanel&) = delete;
     XmlPanel& operator=(const XmlPanel&) = delete;
 
@@ -75,10 +90,24 @@ public:
 
     // Evaluates every placed gauge.
     void frame();
-    // A click at (x, y) in the gauge's pixels. False when no area with a click is hit.
-    bool click(XmlPlacement& placement, int x, int y);
+    // The left button at (x, y) in the gauge's pixels. A press runs the click of the area
+    // it hits and holds that area; a drag or release runs the held area's click when its
+    // Kind= asks for it. False when a press hits no area that clicks, or a drag or
+    // release finds no held area that takes it.
+    bool click(XmlPlacement& placement, int x, int y, XmlMouse mouse = XmlMouse::press);
+    // A click (a press and a release) at (x, y) of the gauge MODULE!NAME, as a scenario
+    // clicks: false with the problem in words when its window is closed or the click hits
+    // nothing; false with the problem untouched when there is no such gauge.
+    bool click_gauge(const std::string& module_and_name, int x, int y, std::string& problem);
+    // Takes over the state of the panel placed before this one: L: variables by name, G:
+    // variables of the gauges on the same lines.
+    void keep_state(const XmlPanel& before);
+    // The id the next placement would get.
+    int next_id() const { return next_id_; }
     // The placement MODULE!NAME (without regard to case), or null.
     XmlPlacement* find(const std::string& module_and_name);
+    // The placement of that id, or null.
+    XmlPlacement* placement(int id);
 
     const std::vector<std::unique_ptr<XmlPlacement>>& placements() const { return placements_; }
     // The gauge line is placed here (not a placeholder).
@@ -126,9 +155,11 @@ private:
     void add_area(XmlPlacement& p, const xmlgauge::Area& area, double px, double py, double pw, double ph, int depth,
                   Diagnostics& diagnostics);
     double run(const calc::Program& program);
+    int hit(const XmlPlacement& p, int x, int y) const;
     void problem(const std::string& what);
 
     GaugeHost& host_;
+    int next_id_ = 1;
     std::map<std::string, std::unique_ptr<GaugeModule>> modules_;  // by lower-case module name; null: not found
     std::map<std::string, std::string> module_notes_;
     std::map<std::string, std::unique_ptr<Bitmap>> bitmaps_;  // by module path + file key; null: unreadable

@@ -8,10 +8,12 @@
   - reload: from a save of a panel.cfg (a gauge moved, written by rename as editors do)
     to the page showing the new layout with its pictures, the median of M saves.
 
-    workbench_bench.py PANELHOST EXAMPLE_PANEL [RELOAD_PANEL] [CLICKS] [SAVES] [SERVE_ARG...]
+    workbench_bench.py [--before OLD_PANELHOST] PANELHOST EXAMPLE_PANEL [RELOAD_PANEL] [CLICKS] [SAVES] [SERVE_ARG...]
 
 RELOAD_PANEL defaults to EXAMPLE_PANEL; it is copied (with the files beside it) into a
-scratch folder first, so the original is never written."""
+scratch folder first, so the original is never written. With --before, every figure is
+measured for OLD_PANELHOST as well, in the same run (in turn, so the load of the machine
+weighs on both alike)."""
 
 import os
 import re
@@ -119,26 +121,36 @@ def reloads(driver, panelhost, panel, count, serve_args):
         shutil.rmtree(work, ignore_errors=True)
 
 
+def measure(driver, label, panelhost, example, reload_panel, count, saves, serve_args):
+    for over_socket in (False, True):
+        server = serve_process.start(panelhost, [example, *serve_args])
+        try:
+            times = clicks(driver, server.url, count, over_socket)
+        finally:
+            server.stop()
+        print("%sclick to first changed pixel, %s, %d clicks: median %.1f ms, min %.1f, max %.1f" % (
+            label, "over the WebSocket" if over_socket else "POSTed", len(times), statistics.median(times), min(times),
+            max(times)))
+    times = reloads(driver, panelhost, reload_panel, saves, serve_args)
+    print("%ssave to new pixels, %s, %d saves: median %.0f ms, min %.0f, max %.0f" % (
+        label, reload_panel, len(times), statistics.median(times), min(times), max(times)))
+
+
 def main():
-    panelhost, example = sys.argv[1:3]
-    reload_panel = sys.argv[3] if len(sys.argv) > 3 else example
-    count = int(sys.argv[4]) if len(sys.argv) > 4 else 30
-    saves = int(sys.argv[5]) if len(sys.argv) > 5 else 10
-    serve_args = sys.argv[6:]
+    args = sys.argv[1:]
+    before = None
+    if args[:1] == ["--before"]:
+        before, args = args[1], args[2:]
+    panelhost, example = args[0:2]
+    reload_panel = args[2] if len(args) > 2 else example
+    count = int(args[3]) if len(args) > 3 else 30
+    saves = int(args[4]) if len(args) > 4 else 10
+    serve_args = args[5:]
     driver = browser()
     try:
-        for over_socket in (False, True):
-            server = serve_process.start(panelhost, [example, *serve_args])
-            try:
-                times = clicks(driver, server.url, count, over_socket)
-            finally:
-                server.stop()
-            print("click to first changed pixel, %s, %d clicks: median %.1f ms, min %.1f, max %.1f" % (
-                "over the WebSocket" if over_socket else "POSTed", len(times), statistics.median(times), min(times),
-                max(times)))
-        times = reloads(driver, panelhost, reload_panel, saves, serve_args)
-        print("save to new pixels, %s, %d saves: median %.0f ms, min %.0f, max %.0f" % (
-            reload_panel, len(times), statistics.median(times), min(times), max(times)))
+        if before:
+            measure(driver, "before: ", before, example, reload_panel, count, saves, serve_args)
+        measure(driver, "after: " if before else "", panelhost, example, reload_panel, count, saves, serve_args)
     finally:
         driver.quit()
 

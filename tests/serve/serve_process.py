@@ -1,6 +1,8 @@
 """Starts `panelhost serve` for a test and stops it the way a user does (SIGTERM)."""
 
+import os
 import re
+import select
 import signal
 import subprocess
 import threading
@@ -26,12 +28,33 @@ class Server:
         if self.process.poll() is None:
             self.process.send_signal(signal.SIGTERM)
         try:
-            _, err = self.process.communicate(timeout=START_S)
+            self.process.wait(timeout=START_S)
         except subprocess.TimeoutExpired:
             self.process.kill()
-            _, err = self.process.communicate()
-            return -1, "did not stop on SIGTERM: " + err
-        return self.process.returncode, err
+            self.process.wait()
+            return -1, "did not stop on SIGTERM: " + self.rest_of_stderr()
+        return self.process.returncode, self.rest_of_stderr()
+
+    def rest_of_stderr(self):
+        """What the ended server wrote on standard error. Not read to the pipe's end, which
+        may never come: with a .gau, Wine's services keep the pipe open while another Wine
+        command runs in the prefix."""
+        fd = self.process.stderr.fileno()
+        os.set_blocking(fd, False)
+        data = b""
+        deadline = time.monotonic() + 1.0
+        while time.monotonic() < deadline:
+            if not select.select([fd], [], [], max(0.0, deadline - time.monotonic()))[0]:
+                break
+            try:
+                chunk = os.read(fd, 65536)
+            except BlockingIOError:
+                break
+            if not chunk:
+                break
+            data += chunk
+        self.process.stderr.close()
+        return data.decode(errors="replace")
 
 
 def start(panelhost, args, port=0):

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The panel designer's workbench in headless Chromium: the page fits 1280x900, 1024x768
 and a 390x844 phone without a horizontal scroll bar (the example panel and a wide one);
-a touch tap on a knob half clicks it and a touch hold repeats; in edit mode a drag of a
+a touch tap on a knob half clicks it and a touch hold repeats; a touch screen gets the
+touch zoom by itself; the splitter shares the width with the side bar; in edit mode a drag of a
 gauge by (30, 20) screen pixels changes exactly one line of the panel.cfg by the matching
 units, and undo gives the file back byte for byte; a save from outside shows within a
 second; a finding is listed with its line and, chosen, outlines its gauge.
@@ -127,6 +128,66 @@ def touch_tests(driver, url):
     driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": False})
 
 
+def touch_zoom_tests(driver, url):
+    """Without a zoom in the address, a coarse pointer, or the first touch, brings the touch zoom."""
+    screen(driver, 1280, 900)
+    loaded(driver, url)
+    fit = page(driver, "livePage.zoom")
+    assert not page(driver, "matchMedia('(pointer: coarse)').matches")
+    box = page(driver, "document.getElementById('panel-box').getBoundingClientRect().toJSON()")
+    touch(driver, "touchStart", box["left"] + 3, box["top"] + 3)
+    touch(driver, "touchEnd", 0, 0)
+    wait_for(driver, "livePage.touchSeen && document.getElementById('zoom-touch').classList.contains('on')",
+             "the touch zoom after the first touch")
+    knob = spot_point(driver, "Old_COM1", True)
+    assert knob["w"] >= 40, "a knob half is %.0f px wide after the first touch" % knob["w"]
+    print("first touch: zoom %.2f -> %.2f, a knob half %.0f px wide" % (fit, page(driver, "livePage.zoom"), knob["w"]))
+    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 1})
+    loaded(driver, url)
+    coarse = page(driver, "matchMedia('(pointer: coarse)').matches")
+    if coarse:
+        knob = spot_point(driver, "Old_COM1", True)
+        assert knob["w"] >= 40, "a knob half is %.0f px wide on a touch screen" % knob["w"]
+        print("a coarse pointer: the touch zoom from the start, a knob half %.0f px wide" % knob["w"])
+    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": False})
+    assert coarse, "touch emulation gave no coarse pointer"
+
+
+def splitter_tests(driver, url):
+    """The splitter shares the width between the panel and the side bar; the address keeps it."""
+    screen(driver, 1280, 900)
+    loaded(driver, url + "#zoom=fit")
+    width = lambda: page(driver, "document.querySelector('aside').getBoundingClientRect().width")
+    panel_width = lambda: page(driver, "document.getElementById('panel-box').getBoundingClientRect().width")
+    before, panel_before = width(), panel_width()
+    splitter = driver.find_element(By.ID, "splitter")
+    ActionChains(driver).click_and_hold(splitter).move_by_offset(-150, 0).release().perform()
+    wait_for(driver, "/sidew=/.test(location.hash)", "the side bar's width in the address")
+    assert abs(width() - (before + 150)) <= 2, "the side bar is %.0f px after a drag of 150 from %.0f" % (
+        width(), before)
+    assert abs(panel_width() - (panel_before - 150)) <= 2, "the panel's box is %.0f px" % panel_width()
+    driver.refresh()
+    wait_for(driver, "livePage.connected && livePage.layout !== null", "the page again")
+    assert abs(width() - (before + 150)) <= 2, "a reload keeps the width: %.0f" % width()
+    splitter = driver.find_element(By.ID, "splitter")
+    splitter.send_keys("\ue014")  # the right arrow: the side bar narrower
+    wait_for(driver, "Math.abs(document.querySelector('aside').getBoundingClientRect().width - %f) <= 2" % (
+        before + 130), "the arrow key's step")
+    sizes = page(driver, "[document.documentElement.scrollWidth, innerWidth]")
+    assert sizes[0] <= sizes[1], "the page overflows with a wide side bar"
+    # Never wider than leaves the panel a third of the page.
+    left = page(driver, "document.getElementById('splitter').getBoundingClientRect().left")
+    ActionChains(driver).click_and_hold(splitter).move_by_offset(-int(left) + 10, 0).release().perform()
+    time.sleep(0.3)
+    assert width() <= 1280 * 2 / 3, "the side bar took %.0f px of 1280" % width()
+    driver.save_screenshot(os.path.join(SHOTS, "splitter-1280x900.png"))
+    screen(driver, 390, 844)
+    time.sleep(0.3)
+    assert not page(driver, "document.getElementById('splitter').offsetWidth"), "a splitter on a phone"
+    print("splitter: side bar %.0f -> %.0f px by a drag, kept over a reload, 20 px by an arrow key" % (
+        before, before + 150))
+
+
 def read(path):
     with open(path, "rb") as f:
         return f.read()
@@ -218,6 +279,8 @@ def main():
             loaded(driver, server.url)
             overflow(driver, name, SHOTS)
         touch_tests(driver, servers[0].url)
+        touch_zoom_tests(driver, servers[0].url)
+        splitter_tests(driver, servers[0].url)
         server = serve_process.start(panelhost, [panel_path, *serve_args])
         servers.append(server)
         edit_tests(driver, server.url, panel_path)

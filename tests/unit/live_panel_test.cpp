@@ -5,6 +5,7 @@
 // side that is killed or hangs mid-serve.
 #include "host/serve/live_panel.h"
 
+#include <cairo.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -20,6 +21,7 @@
 
 #include "host/cli/render_command.h"
 #include "host/scenario/scenario.h"
+#include "host/serve/gauge_pictures.h"
 #include "host/serve/server.h"
 #include "sdk/ids.h"
 
@@ -165,16 +167,56 @@ TEST_P(LivePanelTest, OnlyTheChangedGaugeTravels) {
     const Batch turned = collect();
     EXPECT_EQ(turned.gauges(), std::vector<int>{kCom1});
     EXPECT_GT(version_of(turned, kCom1), before);
-    // What travels is the box round the drum that turned; a new tab gets the whole face.
+    // What travels is the box round the drum that turned, as raw pixels (four bytes
+    // each, in base64); a new tab gets the whole face as a PNG.
     const json patch = turned.of_type("gauge")[0];
     EXPECT_EQ(patch["whole"], false);
     EXPECT_GT(patch["x"].get<int>() + patch["y"].get<int>(), 0);
-    json whole;
-    for (const json& g : snapshot().of_type("gauge"))
+    const int w = patch["w"], h = patch["h"];
+    EXPECT_EQ(patch["rgba"].get<std::string>().size(), static_cast<size_t>((w * h * 4 + 2) / 3 * 4));
+    const Batch all = snapshot();
+    json whole, com1;
+    for (const json& g : all.of_type("gauge"))
         if (g["id"] == kCom1) whole = g;
+    const std::vector<json> layouts = all.of_type("layout");
+    ASSERT_EQ(layouts.size(), 1u);
+    for (const json& g : layouts[0]["gauges"])
+        if (g["id"] == kCom1) com1 = g;
     EXPECT_EQ(whole["whole"], true);
     EXPECT_EQ(whole["v"], patch["v"]);
-    EXPECT_LT(patch["png"].get<std::string>().size() * 2, whole["png"].get<std::string>().size());
+    EXPECT_EQ(whole["png"].get<std::string>().substr(0, 8), "iVBORw0K");
+    ASSERT_FALSE(com1.is_null());
+    EXPECT_LE(patch["x"].get<int>() + w, com1["w"].get<int>());
+    EXPECT_LT(w * h * 2, com1["w"].get<int>() * com1["h"].get<int>());
+}
+
+TEST(GaugePictures, RawPatchIsTheBoxInStraightRgba) {
+    CairoCanvas canvas(4, 3, CairoCanvas::Transparent{});
+    cairo_t* cr = cairo_create(canvas.surface());
+    cairo_set_source_rgba(cr, 1.0, 0.0, 0.0, 0.5);  // half-transparent red at (2, 1)
+    cairo_rectangle(cr, 2, 1, 1, 1);
+    cairo_fill(cr);
+    cairo_set_source_rgba(cr, 0.0, 0.2, 1.0, 1.0);  // opaque at (3, 2)
+    cairo_rectangle(cr, 3, 2, 1, 1);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    cairo_surface_mark_dirty(canvas.surface());
+    const std::string rgba = straight_rgba(canvas, {2, 1, 2, 2});
+    const std::vector<int> bytes(rgba.begin(), rgba.end());
+    const auto u = [](int b) { return b & 0xFF; };
+    ASSERT_EQ(bytes.size(), 16u);
+    // Row 1: the red, its colour straight (not halved by the alpha), then see-through.
+    EXPECT_EQ(u(bytes[0]), 255);
+    EXPECT_EQ(u(bytes[1]), 0);
+    EXPECT_EQ(u(bytes[2]), 0);
+    EXPECT_NEAR(u(bytes[3]), 128, 1);
+    EXPECT_EQ(std::vector<int>(bytes.begin() + 4, bytes.begin() + 8), std::vector<int>(4, 0));
+    // Row 2: see-through, then the opaque blue as drawn.
+    EXPECT_EQ(std::vector<int>(bytes.begin() + 8, bytes.begin() + 12), std::vector<int>(4, 0));
+    EXPECT_EQ(u(bytes[12]), 0);
+    EXPECT_EQ(u(bytes[13]), 51);
+    EXPECT_EQ(u(bytes[14]), 255);
+    EXPECT_EQ(u(bytes[15]), 255);
 }
 
 TEST_P(LivePanelTest, WindowsOpenFromTheToggleAndTheList) {
@@ -454,14 +496,14 @@ TEST_F(LivePanelFarSide, DrawsAndTracesAClickAsTheHostInThisProcessDoes) {
         out.clear();
         live.collect(out);
         for (const PageMessage& m : out)
-            if (m.key == "g:" + std::to_string(kCom1)) pictures[side][kCom1] = json::parse(m.json)["png"];
+            if (m.key == "g:" + std::to_string(kCom1)) pictures[side][kCom1] = json::parse(m.json)["rgba"];
         for (const TraceLine& line : live.trace_after(before, "Old_COM1", 1000)) {
             const std::string op = json::parse(line.json)["op"];
             if (op != "sound") ops[side].push_back(op);  // a far side reports plays only
         }
     }
     ASSERT_FALSE(pictures[0][kCom1].empty());
-    EXPECT_EQ(pictures[1][kCom1], pictures[0][kCom1]);  // the knob's new picture, the same PNG
+    EXPECT_EQ(pictures[1][kCom1], pictures[0][kCom1]);  // the knob's new pixels, the same bytes
     EXPECT_NE(std::find(ops[1].begin(), ops[1].end(), "click"), ops[1].end());
     EXPECT_EQ(ops[1], ops[0]);
 }

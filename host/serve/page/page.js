@@ -9,6 +9,9 @@
 
 const CURSOR_INCREASE = 1, CURSOR_DECREASE = 2, CURSOR_BUTTON = 5;
 const MOUSE_REPEAT = 0x00200000;
+// An XML gauge's spot: [x, y, w, h, cursor, flags, CSS cursor, kinds]; kinds that follow the
+// held button (Kind=LeftDrag) and act when it is let go (Kind=LeftRelease).
+const XML_DRAG = 4, XML_RELEASE = 8;
 const REPEAT_DELAY_MS = 400, REPEAT_EVERY_MS = 120, TRACE_KEPT = 400, CONNECT_TIMEOUT_MS = 4000;
 const ZOOM_STEPS = [0.25, 0.33, 0.5, 0.67, 0.75, 0.9, 1, 1.25, 1.5, 2, 3, 4];
 const TOUCH_SPOT_PX = 40;
@@ -19,7 +22,7 @@ const page = {
   connected: false, connects: 0, layout: null, gauges: {}, windows: {}, pictures: {}, canvases: {},
   clicksHeard: 0, clicksPlayed: 0, state: null, vars: [], traceLast: 0, traceShown: 0,
   zoom: 1, findings: [], file: null, editing: false, chosen: null, socketInput: false,
-  inputs: [], paints: [], reloads: 0,
+  inputs: [], paints: [], reloads: 0, touchSeen: false,
 };
 window.livePage = page;
 const clickSound = new Audio("click.wav");
@@ -50,12 +53,19 @@ function send(what, fields) {
 }
 
 // ---------------------------------------------------------------------------------------
-// The address keeps the view: #zoom=fit|touch|N&layout=sheet|screen&edit=1&side=0.
+// The address keeps the view: #zoom=fit|touch|N&layout=sheet|screen&edit=1&side=0&sidew=W.
+// Without a zoom in it, a touch screen (a coarse pointer, or the first touch the page
+// sees) gets the touch zoom, anything else the fit.
+
+const SIDE_WIDTH = { least: 220, most: 900, usual: 320 };
+const coarsePointer = () => matchMedia("(pointer: coarse)").matches;
 
 function viewOptions() {
   const options = new URLSearchParams(location.hash.slice(1));
-  return { zoom: options.get("zoom") || "fit", layout: options.get("layout") || "", edit: options.get("edit") === "1",
-           side: options.get("side") !== "0" };
+  const width = Number(options.get("sidew"));
+  return { zoom: options.get("zoom") || (coarsePointer() || page.touchSeen ? "touch" : "fit"),
+           zoomChosen: options.has("zoom"), layout: options.get("layout") || "", edit: options.get("edit") === "1",
+           side: options.get("side") !== "0", sideWidth: width > 0 ? width : SIDE_WIDTH.usual };
 }
 
 function keepView(changes) {
@@ -74,7 +84,9 @@ function fitZoom() {
   const box = $("panel-box");
   const width = box.clientWidth;
   const height = narrow() ? Infinity : boxHeight();
-  return Math.max(0.05, Math.min(width / page.layout.width, height / page.layout.height, 4));
+  // Two pixels kept: the size is rounded up, and a box one pixel over would take scroll
+  // bars, whose width then pushes the panel over the other way too.
+  return Math.max(0.05, Math.min((width - 2) / page.layout.width, (height - 2) / page.layout.height, 4));
 }
 
 const narrow = () => matchMedia("(max-width: 800px)").matches;
@@ -113,12 +125,64 @@ function applyView() {
     $(id).classList.toggle("on", view.zoom === name);
   $("zoom-100").classList.toggle("on", view.zoom === "1");
   document.querySelector("aside").classList.toggle("folded", !view.side);
+  $("splitter").classList.toggle("folded", !view.side);
+  document.querySelector("main").style.setProperty("--side-width", sideWidth(view.sideWidth) + "px");
   $("fold").classList.toggle("on", view.side);
   page.editing = view.edit;
   $("edit").classList.toggle("on", view.edit);
   $("edit-box").hidden = !view.edit;
   panel.classList.toggle("editing", view.edit);
   placeHandle();
+}
+
+// The side bar's width within its bounds, leaving the panel at least a third of the page.
+function sideWidth(wanted) {
+  const most = Math.min(SIDE_WIDTH.most, Math.max(SIDE_WIDTH.least, window.innerWidth * 2 / 3 - 20));
+  return Math.round(Math.min(most, Math.max(SIDE_WIDTH.least, wanted)));
+}
+
+// The splitter between the panel and the side bar: dragged, or moved by the arrow keys;
+// the width stays in the address.
+function wireSplitter() {
+  const splitter = $("splitter");
+  let from = null;
+  splitter.addEventListener("pointerdown", (event) => {
+    if (event.button !== 0) return;
+    event.preventDefault();
+    splitter.setPointerCapture(event.pointerId);
+    splitter.classList.add("dragging");
+    from = { x: event.clientX, width: document.querySelector("aside").getBoundingClientRect().width };
+  });
+  splitter.addEventListener("pointermove", (event) => {
+    if (!from) return;
+    const width = sideWidth(from.width - (event.clientX - from.x));
+    document.querySelector("main").style.setProperty("--side-width", width + "px");
+    page.zoom = currentZoom();
+    $("panel").style.transform = "scale(" + page.zoom + ")";
+  });
+  const end = () => {
+    if (!from) return;
+    from = null;
+    splitter.classList.remove("dragging");
+    keepView({ sidew: String(Math.round(document.querySelector("aside").getBoundingClientRect().width)) });
+  };
+  splitter.addEventListener("pointerup", end);
+  splitter.addEventListener("pointercancel", end);
+  splitter.addEventListener("keydown", (event) => {
+    const step = event.shiftKey ? 100 : 20;
+    const by = { ArrowLeft: step, ArrowRight: -step }[event.key];
+    if (!by) return;
+    event.preventDefault();
+    keepView({ sidew: String(sideWidth(viewOptions().sideWidth + by)) });
+  });
+}
+
+// The first touch on a page whose zoom was not chosen turns the touch zoom on, once the
+// tap itself has been taken where the finger saw it.
+function noticeTouch(event) {
+  if (event.pointerType !== "touch" || page.touchSeen) return;
+  page.touchSeen = true;
+  if (!viewOptions().zoomChosen) setTimeout(applyView);
 }
 
 function zoomBy(direction) {
@@ -147,6 +211,7 @@ const helpAt = (gauge, p) => gauge.helps.find((h) => inside(h, p) && h[2] > 0) |
 
 function cursorFor(spot) {
   if (!spot) return "default";
+  if (spot[6]) return spot[6];
   if (spot[4] === CURSOR_INCREASE) return "e-resize";
   if (spot[4] === CURSOR_DECREASE) return "w-resize";
   if (spot[4] === CURSOR_BUTTON) return "pointer";
@@ -192,9 +257,28 @@ function wireGauge(img) {
       const again = () => { click(); repeat = setTimeout(again, REPEAT_EVERY_MS); };
       repeat = setTimeout(again, REPEAT_DELAY_MS);
     }
+    if (spot && (spot[7] & (XML_DRAG | XML_RELEASE))) holdXml(img, gauge, spot, p);
   });
   for (const name of ["pointerup", "pointercancel", "lostpointercapture"]) img.addEventListener(name, stopRepeat);
   img.addEventListener("contextmenu", (event) => event.preventDefault());
+}
+
+// While the button is held on an XML gauge's area: the pointer's moves (in face pixels,
+// outside the face too) for a drag, and where it was let go for a release.
+function holdXml(img, gauge, spot, last) {
+  const move = (event) => {
+    const p = facePoint(gauge, img, event);
+    if (!(spot[7] & XML_DRAG) || (p.x === last.x && p.y === last.y)) return;
+    last = p;
+    send("click", { gauge: gauge.id, x: p.x, y: p.y, kind: "drag" });
+  };
+  const end = () => {
+    for (const name of ["pointermove", "pointerup", "pointercancel"]) img.removeEventListener(name, name === "pointermove" ? move : end);
+    if (spot[7] & XML_RELEASE) send("click", { gauge: gauge.id, x: last.x, y: last.y, kind: "release" });
+  };
+  img.addEventListener("pointermove", move);
+  img.addEventListener("pointerup", end);
+  img.addEventListener("pointercancel", end);
 }
 
 function openArea(ident) { return page.layout.open.find((a) => a.ident === ident); }
@@ -610,20 +694,48 @@ function pngBlob(base64) {
   return new Blob([bytes], { type: "image/png" });
 }
 
+// A patch of raw pixels goes on the canvas at once; a PNG waits for the browser's decoder,
+// and what comes after it for the same gauge waits behind it, so versions apply in order.
 function showGauge(message) {
   const canvas = page.canvases[message.id];
   if (!canvas) return;
+  // Behind a decode, whether it fits is known once the pictures before it are on.
+  if (!canvas.decoding) {
+    if (!fits(canvas, message)) return;
+    if (message.rgba) return paintGauge(canvas, message, rawPixels(message));
+  }
+  canvas.decoding = (canvas.decoding || 0) + 1;
   canvas.queue = canvas.queue.then(async () => {
-    const have = Number(canvas.dataset.v);
-    if (message.whole ? message.v <= have : message.v !== have + 1) return;  // old, or not ours to patch
-    const picture = await createImageBitmap(pngBlob(message.png));
-    const context = canvas.getContext("2d");
+    if (!fits(canvas, message)) return;
+    paintGauge(canvas, message, message.rgba ? rawPixels(message) : await createImageBitmap(pngBlob(message.png)));
+  }).catch(() => {}).finally(() => { canvas.decoding -= 1; });
+}
+
+// Whether the picture follows what the canvas shows: a whole one newer, a patch the next.
+function fits(canvas, message) {
+  const have = Number(canvas.dataset.v);
+  return message.whole ? message.v > have : message.v === have + 1;
+}
+
+function rawPixels(message) {
+  const text = atob(message.rgba);
+  const bytes = new Uint8ClampedArray(text.length);
+  for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
+  return new ImageData(bytes, message.w, message.h);
+}
+
+function paintGauge(canvas, message, picture) {
+  if (!fits(canvas, message)) return;
+  const context = canvas.getContext("2d");
+  if (picture instanceof ImageData) {
+    context.putImageData(picture, message.x, message.y);
+  } else {
     context.clearRect(message.x, message.y, picture.width, picture.height);
     context.drawImage(picture, message.x, message.y);
-    canvas.dataset.v = message.v;
-    page.paints.push({ id: message.id, v: message.v, t: performance.now() });
-    if (page.paints.length > 500) page.paints.splice(0, 250);
-  }).catch(() => {});
+  }
+  canvas.dataset.v = message.v;
+  page.paints.push({ id: message.id, v: message.v, t: performance.now() });
+  if (page.paints.length > 500) page.paints.splice(0, 250);
 }
 
 function showPicture(img, message) {
@@ -673,13 +785,19 @@ function showVars(vars) {
   $("vars").tBodies[0].replaceChildren(...rows);
 }
 
+let traceLines = [];
 function appendTrace(lines) {
+  traceLines.push(...lines.map((l) => l.seq + " " + JSON.stringify(l.call)));
+  if (traceLines.length > TRACE_KEPT) traceLines = traceLines.slice(-TRACE_KEPT);
   const box = $("trace");
-  const text = lines.map((l) => l.seq + " " + JSON.stringify(l.call)).join("\n");
-  if (text) box.textContent = (box.textContent ? box.textContent + "\n" : "") + text;
-  const all = box.textContent.split("\n");
-  if (all.length > TRACE_KEPT) box.textContent = all.slice(-TRACE_KEPT).join("\n");
-  box.scrollTop = box.scrollHeight;
+  box.textContent = traceLines.join("\n");
+  // Scrolled as the page next draws: asking the height now would lay the page out at once.
+  requestAnimationFrame(() => { box.scrollTop = box.scrollHeight; });
+}
+
+function clearTrace() {
+  traceLines = [];
+  $("trace").textContent = "";
 }
 
 // The trace: pushed over the socket where the server does, else fetched on notice.
@@ -760,9 +878,16 @@ function connect() {
     $("connection").textContent = "live";
     $("connection").className = "up";
     page.traceShown = 0;
-    $("trace").textContent = "";
+    clearTrace();
   };
-  mine.onmessage = (event) => { for (const message of JSON.parse(event.data)) handle(message); };
+  mine.onmessage = (event) => {
+    const messages = JSON.parse(event.data);
+    // The gauges' pictures first (a click's answer), the lists and the trace after them;
+    // in order when a new layout comes, whose canvases the pictures need.
+    const first = messages.some((m) => m.type === "layout") ? [] : messages.filter((m) => m.type === "gauge");
+    for (const message of first) handle(message);
+    for (const message of messages) if (!first.includes(message)) handle(message);
+  };
   mine.onclose = () => {
     clearTimeout(giveUp);
     page.connected = false;
@@ -802,6 +927,9 @@ document.addEventListener("keydown", (event) => {
   nudge(event);
 });
 window.addEventListener("resize", applyView);
+window.addEventListener("pointerdown", noticeTouch, { capture: true, passive: true });
+matchMedia("(pointer: coarse)").addEventListener("change", applyView);
+wireSplitter();
 window.addEventListener("hashchange", applyView);
 $("mute").checked = localStorage.getItem("mute") === "1";
 $("mute").addEventListener("change", () => localStorage.setItem("mute", $("mute").checked ? "1" : "0"));
@@ -816,7 +944,7 @@ $("set-var").addEventListener("submit", (event) => {
 });
 $("trace-gauge").addEventListener("change", () => {
   page.traceShown = 0;
-  $("trace").textContent = "";
+  clearTrace();
   traceFilter();
 });
 $("trace-on").addEventListener("change", traceFilter);
