@@ -103,7 +103,7 @@ private:
     std::unique_ptr<char[]> text_;
     size_t size_ = 0, capacity_ = 0;
     std::vector<Line> lines_;
-    std::string gauges_;                    // gauge names that needed escaping in their line
+    std::string gauges_;                             // gauge names that needed escaping in their line
     std::string last_gauge_, last_quoted_ = "\"\"";  // the gauge named last, and its quoted name
 };
 
