@@ -83,18 +83,19 @@ char* put_json_quoted(char* out, std::string_view text);
 // a few moves, without the start-up cost a copy of unknown length has.
 inline char* put_bytes(char* out, std::string_view bytes) {
     const char* from = bytes.data();
-    size_t n = bytes.size();
+    const size_t n = bytes.size();
+    char* const end = out + n;
     if (n < 8) {
         for (size_t i = 0; i < n; ++i) out[i] = from[i];
-        return out + n;
+        return end;
     }
-    char* const end = out + n;
-    for (; n > 16; n -= 16, from += 16, out += 16) {
-        std::memcpy(out, from, 8);
-        std::memcpy(out + 8, from + 8, 8);
+    // Moves of 8 that stay inside the text, the last ones ending where it ends (they may
+    // overlap the ones before).
+    for (size_t i = 0; i + 16 < n; i += 16) {
+        std::memcpy(out + i, from + i, 8);
+        std::memcpy(out + i + 8, from + i + 8, 8);
     }
-    // The last 8 to 16 bytes as two moves of 8 that may overlap.
-    std::memcpy(out, from, 8);
+    std::memcpy(out + (n > 16 ? n - 16 : 0), from + (n > 16 ? n - 16 : 0), 8);
     std::memcpy(end - 8, from + n - 8, 8);
     return end;
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -95,6 +96,21 @@ TEST(TraceLines, AStreamedTraceIsTheJoinedOne) {
     trace.write(streamed);
     EXPECT_EQ(streamed.str(), trace.joined());
     EXPECT_GT(streamed.str().size(), 64u * 1024u);  // more than one piece
+}
+
+// Short texts are copied in moves of 8 bytes: every length must come out whole, and no
+// move may read past the text's end (each text here is a block of exactly its size, so
+// the sanitizers see a read beyond it).
+TEST(TraceLines, TextsOfEveryLengthAreCopiedWholeWithoutReadingPastThem) {
+    for (size_t n = 0; n <= 70; ++n) {
+        const auto text = std::make_unique<char[]>(n);
+        for (size_t i = 0; i < n; ++i) text[i] = static_cast<char>('a' + i % 26);
+        std::string out(n + 16, '#');
+        char* end = put_bytes(out.data(), std::string_view(text.get(), n));
+        ASSERT_EQ(static_cast<size_t>(end - out.data()), n);
+        EXPECT_EQ(out.substr(0, n), std::string(text.get(), n)) << n;
+        EXPECT_EQ(out.substr(n), std::string(16, '#')) << n;
+    }
 }
 
 TEST(TraceLines, TextIsEscapedAndHexWordsAreUpperCaseStrings) {
