@@ -1,6 +1,7 @@
 // The request loop of the bridge's far side, with its crash reply.
 #include "host/bridge/bridge_server.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -8,7 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <thread>
+#include <vector>
 
 #include "host/bridge/requests.h"
 #include "host/core/host_platform.h"
@@ -26,21 +29,51 @@
 namespace bridge {
 namespace {
 
-bool read_exact(int fd, void* buffer, size_t count) {
-    auto* at = static_cast<char*>(buffer);
-    while (count > 0) {
-#ifdef _WIN32
-        const int n = _read(fd, at, static_cast<unsigned>(count));
-#else
-        const ssize_t n = read(fd, at, count);
-        if (n < 0 && errno == EINTR) continue;
-#endif
-        if (n <= 0) return false;
-        at += n;
-        count -= static_cast<size_t>(n);
+// The requests as they come: each read takes whatever the pipe holds (a whole request,
+// mostly), so that a request costs one read rather than one for its length and one for
+// its bytes.
+class Inbox {
+public:
+    explicit Inbox(int fd) : fd_(fd) {}
+
+    bool take(void* out, size_t count) {
+        std::span<const uint8_t> bytes;
+        if (!take(count, bytes)) return false;
+        std::memcpy(out, bytes.data(), count);
+        return true;
     }
-    return true;
-}
+
+    // The next count bytes, valid until the next take.
+    bool take(size_t count, std::span<const uint8_t>& bytes) {
+        if (end_ - at_ < count) {
+            if (at_ > 0) {  // what is left of the last read goes to the front
+                std::memmove(buffer_.data(), buffer_.data() + at_, end_ - at_);
+                end_ -= at_;
+                at_ = 0;
+            }
+            if (buffer_.size() < count) buffer_.resize(std::max(count, kChunk));
+            while (end_ < count) {
+#ifdef _WIN32
+                const int n = _read(fd_, buffer_.data() + end_, static_cast<unsigned>(buffer_.size() - end_));
+#else
+                const ssize_t n = read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+                if (n < 0 && errno == EINTR) continue;
+#endif
+                if (n <= 0) return false;
+                end_ += static_cast<size_t>(n);
+            }
+        }
+        bytes = {buffer_.data() + at_, count};
+        at_ += count;
+        return true;
+    }
+
+private:
+    static constexpr size_t kChunk = 64 * 1024;
+    int fd_;
+    std::vector<uint8_t> buffer_ = std::vector<uint8_t>(kChunk);
+    size_t at_ = 0, end_ = 0;
+};
 
 bool write_all(int fd, const void* buffer, size_t count) {
     const auto* at = static_cast<const char*>(buffer);
@@ -138,12 +171,13 @@ public:
     }
 
     // Answers one request; false when the loop ends (quit, or the reply cannot go out).
-    bool answer(const std::vector<uint8_t>& frame) {
+    bool answer(std::span<const uint8_t> frame) {
         Reader in(frame);
         const auto request = static_cast<Request>(in.u8());
         arm_crash_reply(request);
         const RequestRow* row = find_request(request);
-        Writer payload;
+        payload_.clear();
+        Writer& payload = payload_;
         std::string refusal;
         RequestFields fields;
         if (row) row->decode(in, fields);
@@ -174,7 +208,8 @@ private:
     }
 
     bool send(const Writer& payload, const std::string& refusal) {
-        Writer reply;
+        Writer& reply = reply_;
+        reply.clear();
         reply.u8(static_cast<uint8_t>(refusal.empty() ? Status::ok : Status::refused));
         const std::vector<std::string> none;
         const auto& faults = far_.host ? far_.host->errors() : none;
@@ -183,7 +218,7 @@ private:
         for (; faults_sent_ < faults.size(); ++faults_sent_) reply.text(faults[faults_sent_]);
         if (!refusal.empty()) reply.text(refusal);
         reply.append(payload);
-        const std::vector<uint8_t> frame = reply.frame();
+        const std::span<const uint8_t> frame = reply.framed();
         return write_all(out_fd_, frame.data(), frame.size());
     }
 
@@ -191,8 +226,9 @@ private:
     // host's trace are left out: only the portable build has them, and plays come as
     // plays on both builds. Once sent the records are forgotten: kept, they grew by some
     // 25 KB a frame until a 32-bit far side ran out of memory (10,700 frames).
-    void write_trace_entries(Writer& reply) {
-        Writer entries;
+    void write_trace_entries(Writer& entries) {
+        const size_t count_at = entries.size();
+        entries.u32(0);
         uint32_t count = 0;
         size_t next_play = 0;
         const auto write_plays_before = [&](size_t record) {
@@ -206,21 +242,21 @@ private:
         const size_t records = host ? host->trace().size() : 0;
         for (size_t i = 0; i < records; ++i) {
             write_plays_before(i);
-            const TraceRecord& record = host->trace().record(i);
-            if (std::strcmp(record.op, "sound") == 0) continue;
+            if (host->trace().op(i) == "sound") continue;
             entries.u8(static_cast<uint8_t>(Entry::trace_line))
-                .text(std::string(host->trace().text_field(i, "gauge")))
-                .text(host->trace().line(i));
+                .text(host->trace().gauge(i))
+                .text(host->trace().line_view(i));
             ++count;
         }
         write_plays_before(SIZE_MAX);
         g_plays.clear();
         if (host) host->trace().clear();
-        reply.u32(count).append(entries);
+        entries.set_u32(count_at, count);
     }
 
     int out_fd_;
     FarSide far_;
+    Writer payload_, reply_;  // kept from request to request, with the memory they have grown
     size_t faults_sent_ = 0;
 };
 
@@ -246,15 +282,16 @@ int serve_bridge(int in_fd, int out_fd, DeclarationsWriter declarations) {
     install_crash_handler();
     watch_sound_plays(hear_play);  // none without a sound device, where the module has no sound either
     Server server(out_fd, declarations);
+    Inbox inbox(in_fd);
     for (;;) {
         uint8_t length_bytes[4];
-        if (!read_exact(in_fd, length_bytes, sizeof length_bytes)) return 0;  // the Linux side is gone
+        if (!inbox.take(length_bytes, sizeof length_bytes)) return 0;  // the Linux side is gone
         const uint32_t length = static_cast<uint32_t>(length_bytes[0]) | static_cast<uint32_t>(length_bytes[1]) << 8 |
                                 static_cast<uint32_t>(length_bytes[2]) << 16 |
                                 static_cast<uint32_t>(length_bytes[3]) << 24;
         if (length == 0 || length > MAX_FRAME_BYTES) return 1;
-        std::vector<uint8_t> frame(length);
-        if (!read_exact(in_fd, frame.data(), length)) return 0;
+        std::span<const uint8_t> frame;
+        if (!inbox.take(length, frame)) return 0;
         if (!server.answer(frame)) return 0;
     }
 }

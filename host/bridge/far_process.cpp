@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -103,12 +104,13 @@ bool FarProcess::start(const FarCommand& command, std::string& error) {
         return error = "cannot start " + command.argv[0] + ": " + strerror(rc), false;
     }
     reaped_ = false;
+    held_ = 0;
     // A far side that is gone must show as a broken pipe, not end this process.
     signal(SIGPIPE, SIG_IGN);
     return true;
 }
 
-bool FarProcess::send(const std::vector<uint8_t>& frame, std::string& error) {
+bool FarProcess::send(std::span<const uint8_t> frame, std::string& error) {
     size_t done = 0;
     while (done < frame.size()) {
         const ssize_t n = write(to_child_, frame.data() + done, frame.size() - done);
@@ -123,40 +125,45 @@ bool FarProcess::send(const std::vector<uint8_t>& frame, std::string& error) {
     return true;
 }
 
+// Each read takes whatever the pipe holds, up to the room there is: a reply mostly
+// comes in one read, its length and its bytes together.
+bool FarProcess::fill(size_t count, Clock::time_point deadline, int timeout_ms, std::string& error) {
+    if (inbox_.size() < count) inbox_.resize(std::max(count, kInboxChunk));
+    while (held_ < count) {
+        pollfd ready{from_child_, POLLIN, 0};
+        const int polled = poll(&ready, 1, remaining_ms(deadline));
+        if (polled < 0 && errno == EINTR) continue;
+        if (polled == 0) {
+            error = description_ + " did not answer within " + seconds_text(timeout_ms) + " (the module hangs?)";
+            return false;
+        }
+        const ssize_t n = read(from_child_, inbox_.data() + held_, inbox_.size() - held_);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = wait_exit(2000) ? description_ + " ended without answering (" + ended_how() + ")"
+                                    : "the pipe from " + description_ + " is broken: it closed it without answering";
+            return false;
+        }
+        held_ += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 bool FarProcess::receive(std::vector<uint8_t>& frame, int timeout_ms, std::string& error) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    auto read_exact = [&](uint8_t* at, size_t count) {
-        while (count > 0) {
-            pollfd ready{from_child_, POLLIN, 0};
-            const int polled = poll(&ready, 1, remaining_ms(deadline));
-            if (polled < 0 && errno == EINTR) continue;
-            if (polled == 0) {
-                error = description_ + " did not answer within " + seconds_text(timeout_ms) + " (the module hangs?)";
-                return false;
-            }
-            const ssize_t n = read(from_child_, at, count);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                error = wait_exit(2000)
-                            ? description_ + " ended without answering (" + ended_how() + ")"
-                            : "the pipe from " + description_ + " is broken: it closed it without answering";
-                return false;
-            }
-            at += n;
-            count -= static_cast<size_t>(n);
-        }
-        return true;
-    };
-    uint8_t length_bytes[4];
-    if (!read_exact(length_bytes, 4)) return false;
-    const uint32_t length = static_cast<uint32_t>(length_bytes[0]) | static_cast<uint32_t>(length_bytes[1]) << 8 |
-                            static_cast<uint32_t>(length_bytes[2]) << 16 | static_cast<uint32_t>(length_bytes[3]) << 24;
+    if (!fill(4, deadline, timeout_ms, error)) return false;
+    const uint32_t length = static_cast<uint32_t>(inbox_[0]) | static_cast<uint32_t>(inbox_[1]) << 8 |
+                            static_cast<uint32_t>(inbox_[2]) << 16 | static_cast<uint32_t>(inbox_[3]) << 24;
     if (length == 0 || length > bridge::MAX_FRAME_BYTES) {
         error = description_ + " wrote something that is not a reply of the bridge (is it panelhost's bridge?)";
         return false;
     }
-    frame.resize(length);
-    return read_exact(frame.data(), length);
+    if (!fill(4 + size_t{length}, deadline, timeout_ms, error)) return false;
+    frame.assign(inbox_.begin() + 4, inbox_.begin() + 4 + length);
+    // Whatever came after the reply waits for the next receive.
+    held_ -= 4 + size_t{length};
+    std::memmove(inbox_.data(), inbox_.data() + 4 + length, held_);
+    return true;
 }
 
 bool FarProcess::wait_exit(int timeout_ms) {

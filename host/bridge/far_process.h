@@ -5,7 +5,9 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,7 +27,7 @@ public:
 
     bool start(const FarCommand& command, std::string& error);
     // Writes one frame; false with error when the pipe is broken.
-    bool send(const std::vector<uint8_t>& frame, std::string& error);
+    bool send(std::span<const uint8_t> frame, std::string& error);
     // Reads one frame's bytes (without the length) within timeout_ms; false with error
     // saying what happened: the process ended (and how), it closed the pipe and stayed,
     // the wait ran out, or what came is not a frame of ours.
@@ -38,6 +40,8 @@ public:
     pid_t pid() const { return pid_; }
 
 private:
+    // Reads until the inbox holds count bytes, or fails with error by the deadline.
+    bool fill(size_t count, std::chrono::steady_clock::time_point deadline, int timeout_ms, std::string& error);
     // Waits up to timeout_ms for the child to end; true when it has (status_ then set).
     bool wait_exit(int timeout_ms);
     std::string ended_how() const;
@@ -47,4 +51,7 @@ private:
     int status_ = 0;
     bool reaped_ = false;
     std::string description_;
+    static constexpr size_t kInboxChunk = 64 * 1024;
+    std::vector<uint8_t> inbox_;  // what was read and not yet taken: held_ bytes at its front
+    size_t held_ = 0;
 };

@@ -111,7 +111,7 @@ void write_fields(Writer& out, const void* record, std::span<const Field> fields
             case Wire::f32: out.f64(static_cast<double>(field_value<float>(record, field))); break;
             case Wire::font: {
                 const char* name = static_cast<const char*>(record) + field.offset;
-                out.text(std::string(name, strnlen(name, kFontBytes)));
+                out.text(std::string_view(name, strnlen(name, kFontBytes)));
                 break;
             }
         }
@@ -165,15 +165,7 @@ bool read_kind(Reader& in, ElementRecord& record, std::vector<NonlinearityPoint>
 
 }  // namespace
 
-Writer& Writer::u8(uint8_t v) {
-    bytes_.push_back(v);
-    return *this;
-}
-
-Writer& Writer::u32(uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8) bytes_.push_back(static_cast<uint8_t>(v >> shift));
-    return *this;
-}
+void Writer::grow(size_t n) { buffer_.resize(std::max({size_ + n, buffer_.size() * 2, size_t{256}})); }
 
 Writer& Writer::f64(double v) {
     uint64_t bits = 0;
@@ -182,10 +174,15 @@ Writer& Writer::f64(double v) {
     return u32(static_cast<uint32_t>(bits >> 32));
 }
 
-Writer& Writer::text(const std::string& v) {
-    u32(static_cast<uint32_t>(v.size()));
-    bytes_.insert(bytes_.end(), v.begin(), v.end());
+Writer& Writer::put(std::span<const uint8_t> bytes) {
+    if (!bytes.empty()) std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
+    size_ += bytes.size();
     return *this;
+}
+
+Writer& Writer::text(std::string_view v) {
+    u32(static_cast<uint32_t>(v.size()));
+    return put({reinterpret_cast<const uint8_t*>(v.data()), v.size()});
 }
 
 Writer& Writer::optional_text(const std::optional<std::string>& v) {
@@ -193,17 +190,16 @@ Writer& Writer::optional_text(const std::optional<std::string>& v) {
     return v ? text(*v) : *this;
 }
 
-Writer& Writer::append(const Writer& other) {
-    bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
-    return *this;
+std::span<const uint8_t> Writer::framed() {
+    put_u32(buffer_.data(), static_cast<uint32_t>(size()));
+    return {buffer_.data(), size_};
 }
 
 std::vector<uint8_t> Writer::frame() const {
-    Writer length;
-    length.u32(static_cast<uint32_t>(bytes_.size()));
-    std::vector<uint8_t> out = length.bytes_;
-    out.insert(out.end(), bytes_.begin(), bytes_.end());
-    return out;
+    Writer copy;
+    copy.put(bytes());
+    const std::span<const uint8_t> framed = copy.framed();
+    return {framed.begin(), framed.end()};
 }
 
 bool Reader::take(size_t count) {
@@ -229,10 +225,12 @@ double Reader::f64() {
     return v;
 }
 
-std::string Reader::text() {
+std::string Reader::text() { return std::string(view()); }
+
+std::string_view Reader::view() {
     const uint32_t size = u32();
     if (!take(size)) return {};
-    return std::string(reinterpret_cast<const char*>(&bytes_[at_ - size]), size);
+    return {reinterpret_cast<const char*>(bytes_.data() + at_ - size), size};
 }
 
 std::optional<std::string> Reader::optional_text() {
@@ -251,14 +249,18 @@ void write_snapshot(Writer& out, const Placement& placement) {
 
 int32_t read_snapshot_id(Reader& in) { return in.i32(); }
 
+// The records, point tables and states the placement has are read into again (a frame
+// brings the same placements' snapshots time after time), so that reading one allocates
+// nothing once the placement has been read.
 bool read_snapshot(Reader& in, Placement& placement, PlacementRecords& records) {
     const uint32_t count = in.u32();
     if (!in.ok() || count > kMaxElements) return false;
-    records.elements.clear();
-    records.points.assign(count, {});
-    placement.elements.assign(count, {});
+    records.elements.resize(count);
+    records.points.resize(count);
+    placement.elements.resize(count);
     for (uint32_t i = 0; i < count; ++i) {
-        auto record = std::make_unique<ElementRecord>();
+        std::unique_ptr<ElementRecord>& record = records.elements[i];
+        if (!record) record = std::make_unique<ElementRecord>();
         std::memset(static_cast<void*>(record.get()), 0, sizeof *record);
         read_header(in, record->header);
         record->header.gauge = &records.gauge;
@@ -270,8 +272,7 @@ bool read_snapshot(Reader& in, Placement& placement, PlacementRecords& records) 
         state.value_x = in.f64();
         state.value_y = in.f64();
         state.angle = in.f64();
-        state.text = in.text();
-        records.elements.push_back(std::move(record));
+        state.text.assign(in.view());
     }
     return in.ok();
 }

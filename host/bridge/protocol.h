@@ -15,7 +15,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/core/panel_host.h"
@@ -33,40 +35,72 @@ inline constexpr uint32_t MAX_FRAME_BYTES = 16u << 20;
 // The most tokens or windows one vars or windows_open request asks for.
 inline constexpr uint32_t MAX_QUERY_ITEMS = 4096;
 
+// Writes fields one after another into memory it keeps (clear() keeps it for the next
+// frame), with room before them for the frame's length.
 class Writer {
 public:
-    Writer& u8(uint8_t v);
-    Writer& u32(uint32_t v);
+    Writer& u8(uint8_t v) {
+        *room(1) = v;
+        size_ += 1;
+        return *this;
+    }
+    Writer& u32(uint32_t v) {
+        put_u32(room(4), v);
+        size_ += 4;
+        return *this;
+    }
     Writer& i32(int32_t v) { return u32(static_cast<uint32_t>(v)); }
     Writer& f64(double v);
-    Writer& text(const std::string& v);
+    Writer& text(std::string_view v);
     Writer& optional_text(const std::optional<std::string>& v);
-    Writer& append(const Writer& other);
-    const std::vector<uint8_t>& bytes() const { return bytes_; }
-    // The frame: its length, then the bytes written.
+    Writer& append(const Writer& other) { return put(other.bytes()); }
+    Writer& put(std::span<const uint8_t> bytes);
+    // Where the next field goes; a count written before what it counts is set there later.
+    size_t size() const { return size_ - kLengthBytes; }
+    void set_u32(size_t at, uint32_t v) { put_u32(buffer_.data() + kLengthBytes + at, v); }
+    std::span<const uint8_t> bytes() const { return {buffer_.data() + kLengthBytes, size()}; }
+    void clear() { size_ = kLengthBytes; }
+    // The frame: its length, then the bytes written; framed() without a copy (valid
+    // until the writer is written to again).
     std::vector<uint8_t> frame() const;
+    std::span<const uint8_t> framed();
 
 private:
-    std::vector<uint8_t> bytes_;
+    static constexpr size_t kLengthBytes = 4;
+    static void put_u32(uint8_t* at, uint32_t v) {
+        at[0] = static_cast<uint8_t>(v);
+        at[1] = static_cast<uint8_t>(v >> 8);
+        at[2] = static_cast<uint8_t>(v >> 16);
+        at[3] = static_cast<uint8_t>(v >> 24);
+    }
+    uint8_t* room(size_t n) {
+        if (buffer_.size() - size_ < n) grow(n);
+        return buffer_.data() + size_;
+    }
+    void grow(size_t n);
+    std::vector<uint8_t> buffer_ = std::vector<uint8_t>(kLengthBytes);  // its size is the room there is
+    size_t size_ = kLengthBytes;                                        // the bytes written, the length's first
 };
 
 // Reads fields of one frame; a field past the end fails the reader (ok() turns false)
 // and reads as zero, so a malformed frame cannot run off its bytes.
 class Reader {
 public:
-    explicit Reader(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+    explicit Reader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
     uint8_t u8();
     uint32_t u32();
     int32_t i32() { return static_cast<int32_t>(u32()); }
     double f64();
     std::string text();
+    // A text as a view of the frame's bytes (valid while they are).
+    std::string_view view();
     std::optional<std::string> optional_text();
     bool ok() const { return ok_; }
     bool at_end() const { return at_ == bytes_.size(); }
 
 private:
     bool take(size_t count);
-    const std::vector<uint8_t>& bytes_;
+    std::span<const uint8_t> bytes_;
     size_t at_ = 0;
     bool ok_ = true;
 };

@@ -113,12 +113,12 @@ bool RemoteGaugeHost::call(Request request, const RequestFields& fields, Reply& 
         if (!unable.empty()) return fail(unable + during()), false;
     }
     if (!keeps_windows_and_clock(request)) windows_known_ = clock_known_ = false;
-    Writer message;
-    message.u8(static_cast<uint8_t>(request));
-    row.encode(message, fields);
+    message_.clear();
+    message_.u8(static_cast<uint8_t>(request));
+    row.encode(message_, fields);
     std::string error;
     ++requests_;
-    if (!process_.send(message.frame(), error)) return fail(error + during()), false;
+    if (!process_.send(message_.framed(), error)) return fail(error + during()), false;
     if (!process_.receive(reply.bytes, timeout_ms > 0 ? timeout_ms : options_.request_timeout_ms, error))
         return fail(error + during()), false;
     reply.payload = std::make_unique<Reader>(reply.bytes);
@@ -151,18 +151,16 @@ bool RemoteGaugeHost::read_entries(Reader& in) {
     for (uint32_t i = 0; i < entries && in.ok(); ++i) {
         const auto kind = static_cast<bridge::Entry>(in.u8());
         if (kind == bridge::Entry::trace_line) {
-            trace_gauges_.push_back(in.text());
-            trace_.push_back(in.text());
+            const std::string_view gauge = in.view();
+            const std::string_view line = in.view();
+            if (in.ok()) trace_.add_line(line, gauge);
         } else if (kind == bridge::Entry::sound_play) {
             SoundPlay play;
             play.buffer = in.u32();
             play.flags = in.u32();
             play.ok = in.u8() != 0;
             plays_.push_back(play);
-            if (options_.trace) {
-                trace_gauges_.emplace_back();
-                trace_.push_back(sound_play_line(play));
-            }
+            if (options_.trace) trace_.add_line(sound_play_line(play), {});
         } else {
             return false;
         }
@@ -375,24 +373,16 @@ std::vector<std::string> RemoteGaugeHost::errors() {
     return out;
 }
 
-std::string RemoteGaugeHost::trace_text() {
-    std::string out;
-    for (const auto& line : trace_) out += line + "\n";
-    return out;
-}
+std::string RemoteGaugeHost::trace_text() { return trace_.joined(); }
 
-void RemoteGaugeHost::clear_trace() {
-    trace_.clear();
-    trace_gauges_.clear();
-}
+void RemoteGaugeHost::clear_trace() { trace_.clear(); }
 
 void RemoteGaugeHost::flush_trace(std::ostream& out) {
-    for (const auto& line : trace_) out.write(line.data(), static_cast<std::streamsize>(line.size())).put('\n');
-    clear_trace();
+    trace_.write(out);
+    trace_.clear();
 }
 
 void RemoteGaugeHost::take_trace(TraceBatch& batch) {
     batch.clear();
-    std::swap(batch.lines, trace_);
-    std::swap(batch.line_gauges, trace_gauges_);
+    std::swap(batch.records, trace_);
 }

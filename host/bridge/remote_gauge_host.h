@@ -109,8 +109,7 @@ private:
     std::vector<std::string> names_;
     std::vector<std::unique_ptr<Placement>> placements_;
     std::map<int, bridge::PlacementRecords> records_;
-    std::vector<std::string> trace_;
-    std::vector<std::string> trace_gauges_;  // per line of trace_: the gauge it names, or empty
+    Trace trace_;  // the far side's lines, each with the gauge it names
     std::vector<std::string> faults_;
     std::vector<SoundPlay> plays_;
     std::string broken_;
@@ -122,4 +121,5 @@ private:
     double clock_s_ = 0.0;
     bool windows_known_ = false, clock_known_ = false;
     size_t requests_ = 0;
+    bridge::Writer message_;  // the request being sent, its memory kept for the next
 };

@@ -1,6 +1,8 @@
 // The table of the bridge's requests, and the far side's handlers.
 #include "host/bridge/requests.h"
 
+#include <algorithm>
+
 #include "host/core/panel_host.h"
 
 namespace bridge {
@@ -48,18 +50,20 @@ std::string too_many(const char* what) {
 // The snapshots of the placements whose records or states changed since they were
 // last sent: a count, then each.
 void write_changed_snapshots(FarSide& far, Writer& answer) {
-    Writer changed;
+    const size_t count_at = answer.size();
+    answer.u32(0);
     uint32_t count = 0;
     for (const auto& placement : far.host->placements()) {
-        Writer one;
-        write_snapshot(one, *placement);
+        far.snapshot.clear();
+        write_snapshot(far.snapshot, *placement);
+        const std::span<const uint8_t> now = far.snapshot.bytes();
         std::vector<uint8_t>& last = far.sent[placement->id];
-        if (one.bytes() == last) continue;
-        last = one.bytes();
-        changed.append(one);
+        if (std::equal(now.begin(), now.end(), last.begin(), last.end())) continue;
+        last.assign(now.begin(), now.end());
+        answer.put(now);
         ++count;
     }
-    answer.u32(count).append(changed);
+    answer.set_u32(count_at, count);
 }
 
 void run_advances(FarSide& far, const RequestFields& fields) {
@@ -86,10 +90,11 @@ void handle_place(FarSide& far, const RequestFields& fields, Writer& answer, std
     refusal = joined_errors(placing);
     if (id < 0) return;
     const Placement& placed = *far.host->placement(id);
-    Writer snapshot;
-    write_snapshot(snapshot, placed);
-    far.sent[id] = snapshot.bytes();
-    answer.append(snapshot);
+    far.snapshot.clear();
+    write_snapshot(far.snapshot, placed);
+    const std::span<const uint8_t> snapshot = far.snapshot.bytes();
+    far.sent[id].assign(snapshot.begin(), snapshot.end());
+    answer.put(snapshot);
     write_mouse_rects(answer, *placed.gauge);
 }
 

@@ -91,6 +91,7 @@ struct FarSide {
     std::string fault;  // TARVOLEN_BRIDGE_FAULT: what the first frame does instead
     // Each placement's snapshot as last sent, so that answers carry only what changed.
     std::map<int32_t, std::vector<uint8_t>> sent;
+    Writer snapshot;  // a placement's snapshot as it is now, to compare with the one sent
     bool quit = false;
 };
 

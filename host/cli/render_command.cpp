@@ -6,7 +6,9 @@
 #include "host/cli/commands.h"
 #include "host/cli/options.h"
 #include "host/panel/panel_config.h"
+#include "host/render/cairo_canvas.h"
 #include "host/render/panel_render.h"
+#include "host/render/png_queue.h"
 #include "host/xml/xml_panel.h"
 
 namespace {
@@ -98,15 +100,28 @@ private:
     std::vector<std::string> folders_;
 };
 
+// What the note on a written picture says.
+std::string written_note(const RenderOutcome& outcome, const PictureOptions& options) {
+    return "wrote " + std::to_string(outcome.width) + " x " + std::to_string(outcome.height) + " pixels, " +
+           std::to_string(outcome.windows) + (outcome.windows == 1 ? " window" : " windows") +
+           (options.paint.night ? ", night" : "");
+}
+
 void draw_picture(GaugeHost& host, const PanelConfig* panel, const std::string& path, const PictureOptions& options,
                   Diagnostics& diagnostics) {
     const RenderOutcome outcome = render_panel_png(host, panel, path, options);
     diagnostics.merge(outcome.diagnostics);
-    if (!outcome.written) return;
-    diagnostics.note(path, 0,
-                     "wrote " + std::to_string(outcome.width) + " x " + std::to_string(outcome.height) + " pixels, " +
-                         std::to_string(outcome.windows) + (outcome.windows == 1 ? " window" : " windows") +
-                         (options.paint.night ? ", night" : ""));
+    if (outcome.written) diagnostics.note(path, 0, written_note(outcome, options));
+}
+
+// The same for one of several pictures: drawn now, written by the queue while the next
+// is drawn (its note, or the error of its write, comes when the queue finishes).
+void queue_picture(GaugeHost& host, const PanelConfig* panel, const std::string& path, const PictureOptions& options,
+                   PngQueue& queue, Diagnostics& diagnostics) {
+    RenderOutcome outcome;
+    const std::unique_ptr<CairoCanvas> canvas = render_panel_picture(host, panel, path, options, outcome);
+    diagnostics.merge(outcome.diagnostics);
+    if (canvas) queue.write(canvas->surface(), path, written_note(outcome, options), diagnostics);
 }
 
 }  // namespace
@@ -274,12 +289,14 @@ ScenarioHooks renderer_hooks(const std::string& out_dir, GaugeHost& host,
     hooks.output_dir = out_dir;
     auto xml = std::make_shared<ScenarioXmlGauges>(host, gauge_folders);
     hooks.others = xml;
-    hooks.render = [xml](GaugeHost& drawn, const PanelConfig* panel, const std::string& path, bool night,
-                         Diagnostics& diagnostics) {
+    auto queue = std::make_shared<PngQueue>();
+    hooks.render = [xml, queue](GaugeHost& drawn, const PanelConfig* panel, const std::string& path, bool night,
+                                Diagnostics& diagnostics) {
         PictureOptions options;
         options.paint.night = night;
         options.xml = &xml->xml;
-        draw_picture(drawn, panel, path, options, diagnostics);
+        queue_picture(drawn, panel, path, options, *queue, diagnostics);
     };
+    hooks.finish = [queue](Diagnostics& result) { queue->finish(result); };
     return hooks;
 }

@@ -35,6 +35,8 @@ public:
 
     // Writes the picture; false with an error about the file when that fails.
     bool write_png(const std::string& path, Diagnostics& diagnostics);
+    // The picture's surface (to be written elsewhere once drawn: take a reference).
+    cairo_surface_t* surface() const { return target_; }
     // The picture as PNG bytes (RGBA), appended to out; false when encoding fails. level:
     // zlib's, 1 (fastest, what the live page sends) to 9 (smallest).
     bool encode_png(std::string& out, int level = 1);

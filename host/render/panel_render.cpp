@@ -110,9 +110,8 @@ std::vector<PanelWindowView> panel_views(GaugeHost& host, const PanelConfig* pan
     return views;
 }
 
-RenderOutcome render_panel_png(GaugeHost& host, const PanelConfig* panel, const std::string& path,
-                               const PictureOptions& options) {
-    RenderOutcome outcome;
+std::unique_ptr<CairoCanvas> render_panel_picture(GaugeHost& host, const PanelConfig* panel, const std::string& path,
+                                                  const PictureOptions& options, RenderOutcome& outcome) {
     ModuleBitmaps bitmaps(host);
     std::vector<const PanelWindow*> chosen;
     std::unique_ptr<PanelBackgrounds> backgrounds;
@@ -120,7 +119,7 @@ RenderOutcome render_panel_png(GaugeHost& host, const PanelConfig* panel, const 
         std::string error;
         if (!choose_windows(host, *panel, options.windows, chosen, error)) {
             outcome.diagnostics.error(error);
-            return outcome;
+            return nullptr;
         }
         if (chosen.empty() && !panel->windows.empty() && options.windows.kind == WindowChoice::Kind::visible)
             outcome.diagnostics.note(panel->source, 0,
@@ -138,17 +137,24 @@ RenderOutcome render_panel_png(GaugeHost& host, const PanelConfig* panel, const 
                                       std::to_string(layout.height) + " pixels, more than " +
                                       std::to_string(MAX_PICTURE_SIDE) +
                                       " on a side (a smaller --scale, or fewer --windows)");
-        return outcome;
+        return nullptr;
     }
-    CairoCanvas canvas(layout.width, layout.height, layout.screen ? OUTSIDE_COLOUR : 0x1C1C1C);
-    for (const auto& problem : paint_panel(views, layout, bitmaps, canvas, options.paint))
+    auto canvas = std::make_unique<CairoCanvas>(layout.width, layout.height, layout.screen ? OUTSIDE_COLOUR : 0x1C1C1C);
+    for (const auto& problem : paint_panel(views, layout, bitmaps, *canvas, options.paint))
         outcome.diagnostics.error(path, 0, problem);
     for (const auto& problem : bitmaps.problems()) outcome.diagnostics.error(path, 0, problem);
-    for (const auto& problem : canvas.problems()) outcome.diagnostics.error(path, 0, problem);
+    for (const auto& problem : canvas->problems()) outcome.diagnostics.error(path, 0, problem);
     outcome.width = layout.width;
     outcome.height = layout.height;
     outcome.windows = static_cast<int>(views.size());
-    outcome.written = canvas.write_png(path, outcome.diagnostics);
+    return canvas;
+}
+
+RenderOutcome render_panel_png(GaugeHost& host, const PanelConfig* panel, const std::string& path,
+                               const PictureOptions& options) {
+    RenderOutcome outcome;
+    const std::unique_ptr<CairoCanvas> canvas = render_panel_picture(host, panel, path, options, outcome);
+    if (canvas) outcome.written = canvas->write_png(path, outcome.diagnostics);
     return outcome;
 }
 

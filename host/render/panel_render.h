@@ -4,6 +4,7 @@
 // placed without a panel, each gauge in a window of its own.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "host/render/panel_bitmaps.h"
 #include "host/render/panel_picture.h"
 
+class CairoCanvas;
 class GaugeHost;
 class PanelHost;
 
@@ -63,7 +65,12 @@ struct RenderOutcome {
     int windows = 0;
 };
 
-// Draws the host's current state (its last frame) with the module's own bitmaps.
+// Draws the host's current state (its last frame) with the module's own bitmaps into a
+// picture, which is not written (null, with the outcome's errors saying why, when there
+// is nothing to draw it on); path names the picture in messages.
+std::unique_ptr<CairoCanvas> render_panel_picture(GaugeHost& host, const PanelConfig* panel, const std::string& path,
+                                                  const PictureOptions& options, RenderOutcome& outcome);
+// The same, written to the PNG file path.
 RenderOutcome render_panel_png(GaugeHost& host, const PanelConfig* panel, const std::string& path,
                                const PictureOptions& options);
 RenderOutcome render_panel_png(PanelHost& host, const PanelConfig* panel, const std::string& path,

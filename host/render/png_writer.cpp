@@ -52,6 +52,15 @@ std::vector<uint8_t> png_rows(cairo_surface_t* surface, PngBox box, bool alpha) 
     return rows;
 }
 
+bool write_and_close(FILE* file, const std::string& bytes, std::string& error) {
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const int write_errno = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed) return true;
+    error = std::strerror(written ? errno : write_errno);
+    return false;
+}
+
 }  // namespace
 
 bool encode_png(cairo_surface_t* surface, PngBox box, bool alpha, int level, bool rle, std::string& out,
@@ -90,10 +99,16 @@ bool write_png_file(cairo_surface_t* surface, const std::string& path, std::stri
     if (!encode_png(surface, whole, false, 1, false, bytes, error)) return false;
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return error = std::strerror(errno), false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const int write_errno = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (written && closed) return true;
-    error = std::strerror(written ? errno : write_errno);
-    return false;
+    return write_and_close(file, bytes, error);
+}
+
+bool write_png_to(cairo_surface_t* surface, FILE* file, std::string& error) {
+    cairo_surface_flush(surface);
+    std::string bytes;
+    const PngBox whole{0, 0, cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface)};
+    if (!encode_png(surface, whole, false, 1, false, bytes, error)) {
+        std::fclose(file);
+        return false;
+    }
+    return write_and_close(file, bytes, error);
 }

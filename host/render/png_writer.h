@@ -5,6 +5,7 @@
 // an alpha channel as straight (not premultiplied) RGBA.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 typedef struct _cairo_surface cairo_surface_t;
@@ -22,3 +23,5 @@ bool encode_png(cairo_surface_t* surface, PngBox box, bool alpha, int level, boo
 
 // Writes the whole surface to a file; false with error (without the path) when that fails.
 bool write_png_file(cairo_surface_t* surface, const std::string& path, std::string& error);
+// The same into a file already open for writing, which is closed.
+bool write_png_to(cairo_surface_t* surface, FILE* file, std::string& error);

@@ -95,7 +95,9 @@ Diagnostics run_scenario(GaugeHost& host, const std::string& text, const std::st
                          const ScenarioHooks& hooks) {
     Scenario scenario(host, text, source, hooks);
     while (!scenario.done()) scenario.step();
-    return scenario.result();
+    Diagnostics result = scenario.result();
+    if (hooks.finish) hooks.finish(result);
+    return result;
 }
 
 Diagnostics run_scenario(PanelHost& host, const std::string& text, const std::string& source,

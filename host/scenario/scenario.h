@@ -47,6 +47,9 @@ struct ScenarioHooks {
                        Diagnostics& diagnostics)>
         render;
     std::string output_dir;  // where render lines write; empty: the current folder
+    // After the last line of a whole run: waits for what render lines left going (their
+    // pictures written while the scenario went on) and adds what came of it.
+    std::function<void(Diagnostics& result)> finish;
     // Around every frame: before it moves the clock on, and after every gauge has run it
     // (a recording draws the panel there and stamps sounds with the clock).
     std::function<void(GaugeHost& host)> before_frame;

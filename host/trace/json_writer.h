@@ -5,7 +5,9 @@
 // the Windows and Linux hosts write the same text for the same values.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -71,3 +73,32 @@ void append_integer(std::string& out, int64_t value);
 void append_hex(std::string& out, uint32_t value);
 void append_real(std::string& out, double value);
 std::string format_real(double value);
+
+// The same, written at out, which has room enough (kMostQuotedBytes(n) for a text of n
+// bytes, kMostNumberBytes for a number); each returns the end of what it wrote.
+inline constexpr size_t kMostNumberBytes = 32;
+constexpr size_t kMostQuotedBytes(size_t n) { return 2 + 6 * n; }
+char* put_json_quoted(char* out, std::string_view text);
+// Copies bytes to out: for the short texts of a line (an op, a key, a gauge's name) in
+// a few moves, without the start-up cost a copy of unknown length has.
+inline char* put_bytes(char* out, std::string_view bytes) {
+    const char* from = bytes.data();
+    const size_t n = bytes.size();
+    char* const end = out + n;
+    if (n < 8) {
+        for (size_t i = 0; i < n; ++i) out[i] = from[i];
+        return end;
+    }
+    // Moves of 8 that stay inside the text, the last ones ending where it ends (they may
+    // overlap the ones before).
+    for (size_t i = 0; i + 16 < n; i += 16) {
+        std::memcpy(out + i, from + i, 8);
+        std::memcpy(out + i + 8, from + i + 8, 8);
+    }
+    std::memcpy(out + (n > 16 ? n - 16 : 0), from + (n > 16 ? n - 16 : 0), 8);
+    std::memcpy(end - 8, from + n - 8, 8);
+    return end;
+}
+char* put_integer(char* out, int64_t value);
+char* put_hex(char* out, uint32_t value);
+char* put_real(char* out, double value);

@@ -1,18 +1,18 @@
 // The host's trace: every service call, event, variable read, callback result, flag
-// change, sound operation and window change, in order. A frame only stores records (an
-// op and a few typed fields, texts in one store of the trace); JSON text is made when
-// the trace is written, one object per line, so that the Windows and Linux hosts can be
-// compared line by line. A trace that is switched off stores nothing.
+// change, sound operation and window change, in order, as JSON lines (one object per
+// line, so that the Windows and Linux hosts can be compared line by line). Each record
+// is written as JSON the moment it is added, straight into one text buffer that is
+// reused from frame to frame: writing the trace out is then one copy of that text, and
+// a frame allocates nothing once the buffer has grown. A trace that is off stores nothing.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-enum class TraceType : uint8_t { integer, real, text, hex };
 
 // An op or a key of the trace: a string literal (the record keeps the pointer) of
 // letters, digits and '_', whose length is known where it is written, so that a line is
@@ -27,110 +27,96 @@ struct TraceName {
     std::string_view view() const { return {text, size}; }
 };
 
-struct TraceField {
-    const char* key;  // a string literal
-    TraceType type;
-    uint8_t key_size;
-    uint32_t text_size;  // text: its length in the trace's text store
-    union {
-        int64_t integer;  // integer, hex
-        double real;
-        size_t text_at;  // text: where it starts in the trace's text store
-    };
-};
-
-inline constexpr int kTraceFields = 5;  // the most any record has (click, sound)
-
-struct TraceRecord {
-    TraceRecord() {}  // left unfilled: Trace::add sets what a record uses
-    const char* op;   // a string literal
-    uint8_t op_size;
-    uint8_t count;
-    TraceField fields[kTraceFields];
-};
-
 class Trace;
 
-// Fills the record Trace::add started; does nothing for a trace that is off. Keys and
-// the op are string literals (TraceName); texts are copied.
+// Adds the fields of the record Trace::add started, in order; does nothing for a trace
+// that is off. Texts are copied.
 class TraceEntry {
 public:
     TraceEntry() = default;
-    TraceEntry& num(TraceName key, int64_t value) {
-        if (record_) field(key, TraceType::integer).integer = value;
-        return *this;
-    }
-    TraceEntry& real(TraceName key, double value) {
-        if (record_) field(key, TraceType::real).real = value;
-        return *this;
-    }
-    TraceEntry& hex(TraceName key, uint32_t value) {
-        if (record_) field(key, TraceType::hex).integer = value;
-        return *this;
-    }
-    TraceEntry& text(TraceName key, std::string_view value) {
-        if (record_) add_text(key, value);
-        return *this;
-    }
+    TraceEntry& num(TraceName key, int64_t value);
+    TraceEntry& real(TraceName key, double value);
+    TraceEntry& hex(TraceName key, uint32_t value);
+    TraceEntry& text(TraceName key, std::string_view value);
 
 private:
     friend class Trace;
-    TraceEntry(Trace* trace, TraceRecord* record) : trace_(trace), record_(record) {}
-    TraceField& field(TraceName key, TraceType type);
-    void add_text(TraceName key, std::string_view value);
+    explicit TraceEntry(Trace* trace) : trace_(trace) {}
     Trace* trace_ = nullptr;
-    TraceRecord* record_ = nullptr;
 };
 
 class Trace {
 public:
+    Trace();
+    Trace(Trace&&) noexcept;
+    Trace& operator=(Trace&&) noexcept;
+    ~Trace();
+
     // A trace that is off keeps nothing (the frame then allocates nothing for it).
     void set_enabled(bool on) { enabled_ = on; }
     bool enabled() const { return enabled_; }
 
     // Starts a record; fill it through the entry before the next add.
     TraceEntry add(TraceName op) { return enabled_ ? start(op) : TraceEntry(); }
+    // Adds a line made elsewhere (one JSON object, no newline: a far side's), naming
+    // gauge (or empty).
+    void add_line(std::string_view json, std::string_view gauge);
 
-    size_t size() const { return records_.size(); }
-    const TraceRecord& record(size_t i) const { return records_[i]; }
-    std::string_view text(const TraceField& field) const { return {texts_.data() + field.text_at, field.text_size}; }
+    size_t size() const { return lines_.size(); }
+    // The op of record i.
+    std::string_view op(size_t i) const;
     // How many records have this op.
     size_t count(std::string_view op) const;
-    // The text of record i's field with this key, or empty.
-    std::string_view text_field(size_t i, std::string_view key) const;
+    // The text of record i's "gauge" field (the first one), or empty.
+    std::string_view gauge(size_t i) const;
     // Forgets the records, keeping the memory for the next ones.
     void clear();
 
     // Record i as one JSON object, no newline.
-    void write_line(size_t i, std::string& out) const;
-    std::string line(size_t i) const;
+    std::string_view line_view(size_t i) const;
+    std::string line(size_t i) const { return std::string(line_view(i)); }
     // Every record, one JSON line each.
-    std::string joined() const;
-    // Every record, one JSON line each, to out as the lines are made (a few kilobytes
-    // held at a time).
+    std::string_view text() const { return {text_.get(), size_}; }
+    std::string joined() const { return std::string(text()); }
+    // Every record, one JSON line each, to out.
     void write(std::ostream& out) const;
 
 private:
     friend class TraceEntry;
+    struct Line {
+        size_t start;         // in text_
+        uint32_t gauge_at;    // the gauge's raw text: from the line's start, or in gauges_ when kAside is set
+        uint32_t gauge_size;  // 0: the line names no gauge
+    };
+    static constexpr uint32_t kAside = 1u << 31;
     TraceEntry start(TraceName op);
+    // Room for n more bytes of text; the pointer is where they go.
+    char* room(size_t n);
+    // Opens a field of the last line: its closing "}\n" is taken off and the key
+    // written; the value (at most most bytes) goes where the pointer says, then close.
+    char* open_field(TraceName key, size_t most);
+    void close_field(char* end);
+    void note_gauge(std::string_view value, const char* at, const char* end);
+    char* put_gauge(char* at, std::string_view name);
+
     bool enabled_ = true;
-    std::vector<TraceRecord> records_;
-    std::string texts_;
+    std::unique_ptr<char[]> text_;
+    size_t size_ = 0, capacity_ = 0;
+    std::vector<Line> lines_;
+    std::string gauges_;                             // gauge names that needed escaping in their line
+    std::string last_gauge_, last_quoted_ = "\"\"";  // the gauge named last, and its quoted name
 };
 
-// A stretch of a host's trace taken out of it (GaugeHost::take_trace): the records of a
-// host in this process, whose JSON is made only when a line is asked for, then the lines
-// a host in another process sent, each with the gauge it names.
+// A stretch of a host's trace taken out of it (GaugeHost::take_trace), in this process's
+// host or a far side's: its lines, each with the gauge it names.
 struct TraceBatch {
     Trace records;
-    std::vector<std::string> lines;
-    std::vector<std::string> line_gauges;  // per line: the gauge it names, or empty
 
-    size_t size() const { return records.size() + lines.size(); }
-    // Entry i (the records first, then the lines) as one JSON object, no newline.
-    std::string line(size_t i) const;
+    size_t size() const { return records.size(); }
+    // Entry i as one JSON object, no newline.
+    std::string line(size_t i) const { return records.line(i); }
     // The gauge entry i names (its "gauge" field), or empty.
-    std::string_view gauge(size_t i) const;
+    std::string_view gauge(size_t i) const { return records.gauge(i); }
     // Forgets every entry, keeping the memory for the next ones.
-    void clear();
+    void clear() { records.clear(); }
 };

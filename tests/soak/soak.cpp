@@ -93,7 +93,7 @@ bool run_cycle(PanelHost& host, const PanelConfig& panel, const Options& options
         }
     while (!host.placements().empty()) host.remove(host.placements().back()->id);
     // The soak reads the trace and clears it, as a long-running reader of it does.
-    for (size_t i = 0; i < host.trace().size(); ++i) ++shape.ops[host.trace().record(i).op];
+    for (size_t i = 0; i < host.trace().size(); ++i) ++shape.ops[std::string(host.trace().op(i))];
     host.trace().clear();
     return host.errors().empty();
 }

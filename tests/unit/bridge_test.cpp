@@ -12,6 +12,7 @@
 #include <fstream>
 #include <map>
 #include <regex>
+#include <span>
 #include <sstream>
 
 #include "host/bridge/open_host.h"
@@ -400,6 +401,26 @@ TEST_F(Bridge, ModuleIsToldByItsHeaderNotItsName) {
     EXPECT_FALSE(OpenedHost::open(pe.string(), HostOptions{}, error));
     setenv("PATH", path.c_str(), 1);
     EXPECT_THAT(errors(), HasSubstr(pe.string() + ": cannot run a .gau: Wine is not installed"));
+}
+
+// The far side keeps its writers from request to request and writes a count before
+// what it counts, setting it afterwards: a reused writer's frame holds only its new
+// fields, and the count set later reads back in its place.
+TEST(BridgeFrames, AReusedWriterFramesOnlyItsNewFieldsWithACountSetAfterThem) {
+    bridge::Writer writer;
+    writer.text(std::string(100000, 'x')).u32(1);
+    writer.clear();
+    const size_t count_at = writer.size();
+    writer.u32(0).text("abc").u8(9);
+    writer.set_u32(count_at, 2);
+    const std::span<const uint8_t> framed = writer.framed();
+    ASSERT_EQ(framed.size(), 4u + 4 + 4 + 3 + 1);
+    EXPECT_EQ(std::vector<uint8_t>(framed.begin(), framed.end()), writer.frame());
+    bridge::Reader in(framed.subspan(4));
+    EXPECT_EQ(in.u32(), 2u);
+    EXPECT_EQ(in.view(), "abc");
+    EXPECT_EQ(in.u8(), 9u);
+    EXPECT_TRUE(in.ok() && in.at_end());
 }
 
 TEST(BridgeFrames, FieldsPastTheEndFailTheReaderAndReadAsZero) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "host/render/module_bitmaps.h"
 #include "host/render/panel_picture.h"
 #include "host/render/panel_render.h"
+#include "host/render/png_queue.h"
 #include "host/render/png_writer.h"
 #include "host/render/recording_canvas.h"
 #include "tests/unit/host_fixture.h"
@@ -339,5 +341,47 @@ TEST(PngFiles, HoldThePixelsCairosOwnWriterStores) {
     EXPECT_FALSE(write_png_file(picture, dir + "/no/such/folder.png", error));
     EXPECT_FALSE(error.empty());
     cairo_surface_destroy(picture);
+    std::filesystem::remove_all(dir);
+}
+
+// A scenario's pictures are written on a thread while the next is drawn: each file must
+// be what a picture written at once is, though the surface is let go as soon as it is
+// queued; a folder that takes no file is refused at once, and a write that fails later
+// comes out as an error of that picture, not as its note.
+TEST(PngFiles, QueuedPicturesAreTheFilesWrittenAtOnceAndAFailedWriteIsAnError) {
+    const std::string dir = ::testing::TempDir() + "png_queue_" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    Diagnostics outcome;
+    {
+        PngQueue queue;
+        for (int i = 0; i < 6; ++i) {
+            cairo_surface_t* picture = test_picture(i % 2 == 1);
+            std::string error;
+            ASSERT_TRUE(write_png_file(picture, dir + "/direct" + std::to_string(i) + ".png", error)) << error;
+            EXPECT_TRUE(queue.write(picture, dir + "/queued" + std::to_string(i) + ".png",
+                                    "picture " + std::to_string(i), outcome));
+            cairo_surface_destroy(picture);  // the queue holds its own reference
+        }
+        cairo_surface_t* picture = test_picture(false);
+        EXPECT_FALSE(queue.write(picture, dir + "/no/such/folder.png", "never", outcome));
+        ASSERT_EQ(outcome.errors().size(), 1u);
+        EXPECT_EQ(outcome.errors()[0].rfind(dir + "/no/such/folder.png: cannot write the picture (", 0), 0u);
+        EXPECT_TRUE(queue.write(picture, "/dev/full", "a full disk", outcome));  // opens, then fails to write
+        cairo_surface_destroy(picture);
+        queue.finish(outcome);
+    }
+    for (int i = 0; i < 6; ++i) {
+        std::ifstream direct(dir + "/direct" + std::to_string(i) + ".png", std::ios::binary);
+        std::ifstream queued(dir + "/queued" + std::to_string(i) + ".png", std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(queued), {}),
+                  std::string(std::istreambuf_iterator<char>(direct), {}))
+            << i;
+    }
+    ASSERT_EQ(outcome.notes().size(), 6u);
+    EXPECT_EQ(outcome.notes()[0], dir + "/queued0.png: note: picture 0");
+    EXPECT_EQ(outcome.notes()[5], dir + "/queued5.png: note: picture 5");
+    ASSERT_EQ(outcome.errors().size(), 2u);
+    EXPECT_EQ(outcome.errors()[1].rfind("/dev/full: cannot write the picture (", 0), 0u) << outcome.errors()[1];
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));  // a device is not removed as a picture cut short
     std::filesystem::remove_all(dir);
 }

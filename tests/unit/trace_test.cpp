@@ -1,11 +1,12 @@
-// The trace as records and the JSON lines written from them: the text the Windows and
-// Linux hosts compare line by line, and a trace that is off.
+// The trace's JSON lines: the text the Windows and Linux hosts compare line by line,
+// the gauge each line names, and a trace that is off.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -49,9 +50,26 @@ TEST(TraceLines, RealsHaveTwelveSignificantDigitsAndZeroIsPlainZero) {
 // the Windows host's trace is compared against.
 TEST(TraceLines, RealsAreTheDigitsPrintfWritesForEveryKindOfValue) {
     std::mt19937_64 random(26);
-    std::vector<double> values = {1e-320,         5e-324,         1.7976931348623157e308, 0.1,  1e15,   1e16,
-                                  123456789012.5, 999999999999.5, 9.999999999995e-5,      1e-5, 0.0001, 1e12,
-                                  1e11,           -118.3};
+    std::vector<double> values = {1e-320,
+                                  5e-324,
+                                  1.7976931348623157e308,
+                                  0.1,
+                                  1e15,
+                                  1e16,
+                                  123456789012.5,
+                                  999999999999.5,
+                                  9.999999999995e-5,
+                                  1e-5,
+                                  0.0001,
+                                  1e12,
+                                  1e11,
+                                  -118.3,
+                                  999999999999.0,
+                                  -999999999999.0,
+                                  4503599627370497.0,
+                                  -1e12,
+                                  0.5,
+                                  -4608.0};
     for (int i = 0; i < 20000; ++i) {
         uint64_t bits = random();
         double value = 0;
@@ -78,6 +96,21 @@ TEST(TraceLines, AStreamedTraceIsTheJoinedOne) {
     trace.write(streamed);
     EXPECT_EQ(streamed.str(), trace.joined());
     EXPECT_GT(streamed.str().size(), 64u * 1024u);  // more than one piece
+}
+
+// Short texts are copied in moves of 8 bytes: every length must come out whole, and no
+// move may read past the text's end (each text here is a block of exactly its size, so
+// the sanitizers see a read beyond it).
+TEST(TraceLines, TextsOfEveryLengthAreCopiedWholeWithoutReadingPastThem) {
+    for (size_t n = 0; n <= 70; ++n) {
+        const auto text = std::make_unique<char[]>(n);
+        for (size_t i = 0; i < n; ++i) text[i] = static_cast<char>('a' + i % 26);
+        std::string out(n + 16, '#');
+        char* end = put_bytes(out.data(), std::string_view(text.get(), n));
+        ASSERT_EQ(static_cast<size_t>(end - out.data()), n);
+        EXPECT_EQ(out.substr(0, n), std::string(text.get(), n)) << n;
+        EXPECT_EQ(out.substr(n), std::string(16, '#')) << n;
+    }
 }
 
 TEST(TraceLines, TextIsEscapedAndHexWordsAreUpperCaseStrings) {
@@ -110,6 +143,77 @@ TEST(TraceLines, TextsOfEarlyRecordsSurviveManyLaterOnes) {
     EXPECT_EQ(trace.size(), 0u);
     trace.add("kill").text("gauge", "VOR1_Indicator");
     EXPECT_EQ(Json::parse(trace.line(0))["gauge"], "VOR1_Indicator");
+}
+
+// The live page files lines by the gauge they name, and the far side sends that name
+// beside each line: it must read back as the gauge's own bytes, whether the line needed
+// escapes for it or the line came whole from another process.
+TEST(TraceLines, EachLineNamesItsGaugeAsGivenEscapedOrNot) {
+    Trace trace;
+    trace.add("update").text("gauge", "Old_COM1").num("id", 1);
+    trace.add("text").text("text", "a\"b").text("gauge", "Tab\tand \"quote\"").text("gauge", "second");
+    trace.add("send_event").num("id", 65832);
+    trace.add_line("{\"op\":\"value\",\"gauge\":\"Old_ADF\",\"value\":3}", "Old_ADF");
+    trace.add_line("{\"op\":\"fault\"}", "");
+    trace.add("kill").text("gauge", std::string(3000, 'g'));
+    ASSERT_EQ(trace.size(), 6u);
+    EXPECT_EQ(trace.gauge(0), "Old_COM1");
+    EXPECT_EQ(trace.gauge(1), "Tab\tand \"quote\"");
+    EXPECT_EQ(trace.line(1),
+              "{\"op\":\"text\",\"text\":\"a\\\"b\",\"gauge\":\"Tab\\tand \\\"quote\\\"\",\"gauge\":\"second\"}");
+    EXPECT_EQ(trace.gauge(2), "");
+    EXPECT_EQ(trace.gauge(3), "Old_ADF");
+    EXPECT_EQ(trace.gauge(4), "");
+    EXPECT_EQ(trace.gauge(5), std::string(3000, 'g'));
+    EXPECT_EQ(trace.op(1), "text");
+    EXPECT_EQ(trace.op(3), "value");
+    EXPECT_EQ(trace.line(3), "{\"op\":\"value\",\"gauge\":\"Old_ADF\",\"value\":3}");
+    EXPECT_EQ(trace.count("fault"), 1u);
+    // Cleared, the next lines name their own gauges, not those of the lines before.
+    trace.clear();
+    trace.add("update").text("gauge", "VOR1_Indicator");
+    EXPECT_EQ(trace.gauge(0), "VOR1_Indicator");
+    EXPECT_EQ(trace.joined(), "{\"op\":\"update\",\"gauge\":\"VOR1_Indicator\"}\n");
+}
+
+// Runs of records name the same gauge, and its quoted name is reused while it stays the
+// same: an empty name first, a name that changes, one that comes back, each as given.
+TEST(TraceLines, AGaugeNamedAgainAndAgainOrEmptyIsWrittenAsGiven) {
+    Trace trace;
+    std::string name;
+    trace.add("update").text("gauge", name);
+    trace.add("value").text("gauge", "A\"").num("element", 1);
+    trace.add("value").text("gauge", "A\"").num("element", 2);
+    name = "B";
+    trace.add("flags").text("gauge", name);
+    name = "C";  // the same string, other text
+    trace.add("flags").text("gauge", name);
+    trace.add("kill").text("gauge", "");
+    EXPECT_EQ(trace.joined(),
+              "{\"op\":\"update\",\"gauge\":\"\"}\n"
+              "{\"op\":\"value\",\"gauge\":\"A\\\"\",\"element\":1}\n"
+              "{\"op\":\"value\",\"gauge\":\"A\\\"\",\"element\":2}\n"
+              "{\"op\":\"flags\",\"gauge\":\"B\"}\n"
+              "{\"op\":\"flags\",\"gauge\":\"C\"}\n"
+              "{\"op\":\"kill\",\"gauge\":\"\"}\n");
+    EXPECT_EQ(trace.gauge(2), "A\"");
+    EXPECT_EQ(trace.gauge(4), "C");
+}
+
+// A trace moved into a batch (as the live page takes it each frame) keeps its lines
+// and names, and the host's trace records anew into what the batch held.
+TEST(TraceLines, ATraceTakenIntoABatchKeepsItsLinesAndTheHostStartsAfresh) {
+    Trace host;
+    for (int i = 0; i < 5000; ++i) host.add("update").text("gauge", "G" + std::to_string(i)).num("id", i);
+    TraceBatch batch;
+    batch.clear();
+    std::swap(batch.records, host);
+    host.add("kill").text("gauge", "after");
+    ASSERT_EQ(batch.size(), 5000u);
+    EXPECT_EQ(batch.gauge(4999), "G4999");
+    EXPECT_EQ(batch.line(0), "{\"op\":\"update\",\"gauge\":\"G0\",\"id\":0}");
+    ASSERT_EQ(host.size(), 1u);
+    EXPECT_EQ(host.gauge(0), "after");
 }
 
 TEST(TraceLines, ATraceSwitchedOffKeepsNothingUntilSwitchedOnAgain) {
