@@ -10,17 +10,28 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh main
 
 # Only what this job uses is built: the module and panelhost of each preset (the tests,
-# benchmarks and tools are the test command's to build).
+# benchmarks and tools are the test command's to build, and its packages' to configure).
+# The two builds run side by side: each waits on its single largest source at its end.
 jobs=$(nproc)
+# A build is quiet unless it fails; then its whole output is shown.
 build() {
-  local preset=$1
+  local preset=$1 log
   shift
-  echo "== building the $preset preset"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs" --target "$@" >/dev/null
+  log=$(mktemp)
+  if ! { cmake --preset "$preset" "$@" && cmake --build --preset "$preset" -j "$jobs" --target tarvolen_instr panelhost; } \
+    >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "main: the $preset build failed" >&2
+    return 1
+  fi
+  rm -f "$log"
 }
-build win32 tarvolen_instr panelhost
-build native tarvolen_instr panelhost
+echo "== building the win32 and native presets"
+build win32 &
+win32_build=$!
+build native -DBUILD_TESTING=OFF || { wait "$win32_build" || true; exit 1; }
+wait "$win32_build"
 
 panelhost=build/native/panelhost
 gau=build/win32/Tarvolen_Instr.gau
@@ -43,7 +54,8 @@ draw_example() {
 }
 
 # The example panel drawn again from the .gau as a user unpacks it from the release zip
-# (run by panelhost.exe under Wine through the bridge), against the Linux build's picture.
+# (run by panelhost.exe under Wine through the bridge), to be held against the Linux
+# build's picture.
 draw_from_release() {
   local unpacked version
   version=$(sed -n 's/^project(Tarvolen_Instr VERSION \([0-9][0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -52,15 +64,25 @@ draw_from_release() {
   "$panelhost" render --module "$unpacked/Tarvolen_Instr-$version/Tarvolen_Instr.gau" examples/panel.cfg \
     -o out/panel-day-gau.png
   rm -rf "$unpacked"
-  if ! cmp -s out/panel-day.png out/panel-day-gau.png; then
-    echo "main: the panel drawn from the release's .gau differs from the Linux build's (out/panel-day-gau.png)" >&2
-    exit 1
-  fi
-  echo "the release's Tarvolen_Instr.gau under Wine draws the same picture: $PWD/out/panel-day-gau.png"
 }
 
 echo "== release"
 bash scripts/release.sh "$panelhost" "$gau" dist
 echo "== drawing the example panel"
+# The .gau's picture (the longest wait: Wine makes its prefix on a first run) is drawn
+# beside the Linux build's; its lines follow theirs.
+mkdir -p out
+from_release_log=$(mktemp)
+draw_from_release >"$from_release_log" 2>&1 &
+from_release=$!
 draw_example
-draw_from_release
+from_release_status=0
+wait "$from_release" || from_release_status=$?
+cat "$from_release_log"
+rm -f "$from_release_log"
+[ "$from_release_status" -eq 0 ] || { echo "main: drawing the panel from the release's .gau failed" >&2; exit 1; }
+if ! cmp -s out/panel-day.png out/panel-day-gau.png; then
+  echo "main: the panel drawn from the release's .gau differs from the Linux build's (out/panel-day-gau.png)" >&2
+  exit 1
+fi
+echo "the release's Tarvolen_Instr.gau under Wine draws the same picture: $PWD/out/panel-day-gau.png"

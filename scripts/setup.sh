@@ -2,19 +2,22 @@
 # Installs what a fresh Debian 12 machine lacks, by need:
 #   scripts/setup.sh main   the two builds (native and win32), Wine, FFmpeg and the fonts:
 #                           what scripts/main.sh needs (the default)
-#   scripts/setup.sh test   that, and the test tools: clang with its sanitizer runtime for
-#                           the fuzz and sanitizer builds, Chromium with its driver and
-#                           selenium for the page's browser test, hyperfine, clang-format
+#   scripts/setup.sh test   that, and the test tools: GoogleTest, Google Benchmark and
+#                           nlohmann-json for the tests and benchmarks, clang with its
+#                           sanitizer runtime for the fuzz and sanitizer builds, Chromium
+#                           with its driver and selenium for the page's browser test,
+#                           hyperfine, clang-format
 # Idempotent and quiet: packages already present are skipped, and nothing is printed then.
 set -euo pipefail
 
 mode=${1:-main}
-main_packages=(cmake g++ ninja-build pkg-config libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libcairo2-dev zlib1g-dev libspng-dev libboost-dev nlohmann-json3-dev libmspack-dev libpugixml-dev
+main_packages=(cmake g++ ninja-build pkg-config libcli11-dev
+  libcairo2-dev zlib1g-dev libspng-dev libboost-dev libmspack-dev libpugixml-dev
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg fonts-liberation2 fontconfig
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-  wine wine32:i386 zip unzip jq python3)
-test_packages=(clang libclang-rt-14-dev hyperfine clang-format chromium chromium-driver python3-selenium gcab)
+  wine wine32:i386 zip unzip jq)
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev python3
+  clang libclang-rt-14-dev hyperfine clang-format chromium chromium-driver python3-selenium gcab)
 case "$mode" in
   main) wanted=("${main_packages[@]}") ;;
   test) wanted=("${main_packages[@]}" "${test_packages[@]}") ;;
@@ -78,6 +81,9 @@ pairing_pins() {
 if [ "${#need[@]}" -gt 0 ]; then
   echo "setup: installing ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive
+  # dpkg unpacks without syncing each file to disk: a machine that loses power in the
+  # middle of setting up is set up again anyway.
+  unsafe_io=(-o Dpkg::Options::=--force-unsafe-io)
   # A mirror in mid-sync can fail an index or two: the update is tried again, and an
   # index that still fails is left to the install.
   for attempt in 1 2 3; do
@@ -86,12 +92,12 @@ if [ "${#need[@]}" -gt 0 ]; then
     sleep $((attempt * 10))
   done
   for attempt in 1 2 3; do
-    $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null && break
+    $SUDO apt-get install -y -qq --no-install-recommends "${unsafe_io[@]}" "${need[@]}" >/dev/null && break
     pins=$(pairing_pins "${need[@]}" | tr '\n' ' ')
     if [ -n "$pins" ]; then
       echo "setup: at versions that pair: $pins"
       # shellcheck disable=SC2086
-      $SUDO apt-get install -y -qq --no-install-recommends --allow-downgrades "${need[@]}" $pins >/dev/null && break
+      $SUDO apt-get install -y -qq --no-install-recommends --allow-downgrades "${unsafe_io[@]}" "${need[@]}" $pins >/dev/null && break
     fi
     (( attempt < 3 )) || { echo "setup: could not install ${need[*]}"; exit 1; }
     echo "setup: apt-get install failed (attempt $attempt of 3)"

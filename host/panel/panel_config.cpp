@@ -19,8 +19,6 @@ namespace {
 
 constexpr int kGaugeFields = 5;  // MODULE!GAUGE, X, Y, W, H; the parameters follow
 
-std::string two_digits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
-
 // Bytes a panel.cfg text never holds: control characters other than tab, CR, LF and
 // the old end-of-file mark.
 bool binary_byte(unsigned char c) { return c < 0x20 && c != '\t' && c != '\r' && c != '\n' && c != 0x1A; }

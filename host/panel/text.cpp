@@ -60,3 +60,5 @@ int numbered(const std::string& key, const std::string& prefix) {
         return -1;
     return std::atoi(digits.c_str());
 }
+
+std::string two_digits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }

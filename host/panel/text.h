@@ -16,3 +16,5 @@ bool parse_real(const std::string& field, double& out);
 std::vector<std::string> split_commas(const std::string& text);
 // "windowNN" / "gaugeNN" style names (lower case): the number behind prefix, or -1.
 int numbered(const std::string& key, const std::string& prefix);
+// The number as panel.cfg names write it, in at least two digits ("Window01", "gauge07").
+std::string two_digits(int n);

@@ -12,10 +12,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 // Night: what is not lit keeps this share of its brightness, with a little blue.
 constexpr double kDimRed = 0.22, kDimGreen = 0.24, kDimBlue = 0.32;
 
@@ -213,7 +213,7 @@ void CairoCanvas::bitmap(const BitmapDraw& draw) {
     cairo_matrix_t gauge_space;
     cairo_get_matrix(cr_, &gauge_space);
     cairo_translate(cr_, draw.x, draw.y);
-    cairo_rotate(cr_, draw.angle_deg * kPi / 180.0);
+    cairo_rotate(cr_, draw.angle_deg * std::numbers::pi / 180.0);
     cairo_set_source_surface(cr_, surface, -draw.anchor_x, -draw.anchor_y);
     // Unturned pictures at their own size keep their pixels exactly.
     const bool exact = draw.angle_deg == 0.0 && scale_ == 1.0;

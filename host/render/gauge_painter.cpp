@@ -4,23 +4,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
+#include "host/base/angles.h"
 #include "host/sim/variables.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 double direction_deg(int32_t from_x, int32_t from_y, int32_t to_x, int32_t to_y) {
-    return std::atan2(static_cast<double>(to_y - from_y), static_cast<double>(to_x - from_x)) * 180.0 / kPi;
-}
-
-// The angle equal to `angle` modulo 360 that lies nearest to `near`.
-double nearest_turn(double angle, double near) {
-    double delta = std::fmod(angle - near, 360.0);
-    if (delta > 180.0) delta -= 360.0;
-    if (delta <= -180.0) delta += 360.0;
-    return near + delta;
+    return std::atan2(static_cast<double>(to_y - from_y), static_cast<double>(to_x - from_x)) * 180.0 /
+           std::numbers::pi;
 }
 
 bool lit(const ElementHeader& element) { return (element.image_flags & (IMAGE_BRIGHT | IMAGE_LUMINOUS)) != 0; }
@@ -29,7 +22,7 @@ bool lit(const ElementHeader& element) { return (element.image_flags & (IMAGE_BR
 
 double angle_value_deg(uint32_t token, double value) {
     const TokenInfo* info = token ? find_token(token) : nullptr;
-    return info && info->unit == Unit::radians ? value * 180.0 / kPi : value;
+    return info && info->unit == Unit::radians ? value * 180.0 / std::numbers::pi : value;
 }
 
 double needle_angle_deg(const Needle& needle, double value) {

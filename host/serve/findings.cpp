@@ -24,8 +24,6 @@ extern char** environ;
 
 namespace {
 
-std::string two_digits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
-
 // Where the simulator would find another module's gauge file: the aircraft's panel
 // folder, then the simulator's Gauges folder (two levels above an aircraft's panel
 // folder, as aircraft are installed). Names matched without case.

@@ -48,8 +48,6 @@ void write_rects(JsonWriter& json, const GaugeHeader& gauge) {
     json.end_array();
 }
 
-std::string two_digits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
-
 const PanelWindow* window_of(const PanelConfig& panel, int32_t ident) {
     for (const PanelWindow& w : panel.windows)
         if (window_ident(w) == ident) return &w;

@@ -8,11 +8,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 namespace calc {
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 // clang-format off
 struct Word { const char* name; Op op; int pops; int pushes; };
@@ -178,7 +177,7 @@ private:
             return true;
         }
         if (w == "}") return close_block(rest, error);
-        if (w == "pi") return emit(Op::number, 0, kPi), effect(0, 1, w, error);
+        if (w == "pi") return emit(Op::number, 0, std::numbers::pi), effect(0, 1, w, error);
         if (const Word* known = find_word(w)) {
             if (!effect(known->pops, known->pushes, w, error)) return false;
             emit(known->op);
@@ -557,9 +556,9 @@ RunResult run(const Program& program, Environment& environment) {
             case Op::atan: r = std::atan(a); break;
             case Op::atan2: r = std::atan2(a, b); break;
             case Op::dnor: r = normalise(a, 360.0); break;
-            case Op::rnor: r = normalise(a, 2 * kPi); break;
-            case Op::rddg: r = a * 180.0 / kPi; break;
-            case Op::dgrd: r = a * kPi / 180.0; break;
+            case Op::rnor: r = normalise(a, 2 * std::numbers::pi); break;
+            case Op::rddg: r = a * 180.0 / std::numbers::pi; break;
+            case Op::dgrd: r = a * std::numbers::pi / 180.0; break;
             case Op::eq: r = a == b; break;
             case Op::ne: r = a != b; break;
             case Op::lt: r = a < b; break;

@@ -3,17 +3,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
+
+#include "host/base/angles.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
-double nearest_turn(double angle, double near) {
-    double delta = std::fmod(angle - near, 360.0);
-    if (delta > 180.0) delta -= 360.0;
-    if (delta <= -180.0) delta += 360.0;
-    return near + delta;
-}
 
 // Where along the table the value lies: the segment i (from item i to i + 1) and the
 // fraction within it; values past either end keep that end.
@@ -54,10 +48,10 @@ void point_at(const std::vector<xmlgauge::Item>& items, double value, double& x,
 
 double xml_rotation_deg(const xmlgauge::Element& element, double ref_x, double ref_y, double value) {
     const auto& items = element.items;
-    if (items.empty()) return std::isfinite(value) ? value * 180.0 / kPi : 0.0;
+    if (items.empty()) return std::isfinite(value) ? value * 180.0 / std::numbers::pi : 0.0;
     auto direction = [&](const xmlgauge::Item& item, double near) {
         if (item.has_degrees && !item.has_xy) return item.degrees;
-        return nearest_turn(std::atan2(item.y - ref_y, item.x - ref_x) * 180.0 / kPi, near);
+        return nearest_turn(std::atan2(item.y - ref_y, item.x - ref_x) * 180.0 / std::numbers::pi, near);
     };
     double angle = direction(items[0], 0.0);
     const bool rising = items.back().value >= items.front().value;
