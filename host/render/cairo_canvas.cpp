@@ -359,3 +359,12 @@ cairo_surface_t* CairoCanvas::surface() {
     cairo_surface_flush(target_);
     return target_;
 }
+
+cairo_surface_t* CairoCanvas::exchange_surface(cairo_surface_t* next) {
+    cairo_surface_flush(target_);
+    cairo_surface_t* drawn = target_;
+    cairo_destroy(cr_);
+    target_ = next;
+    cr_ = cairo_create(target_);
+    return drawn;
+}
