@@ -38,7 +38,7 @@ public:
     // The picture's surface (to be written elsewhere once drawn: take a reference).
     cairo_surface_t* surface() const { return target_; }
     // The picture as PNG bytes (RGBA), appended to out; false when encoding fails. level:
-    // zlib's, 1 (fastest, what the live page sends) to 9 (smallest).
+    // 1 (fastest, what the live page sends) to 12 (smallest).
     bool encode_png(std::string& out, int level = 1);
     // A part of the picture the same way; false when the box is not inside it.
     struct PixelBox {
