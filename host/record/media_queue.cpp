@@ -25,10 +25,12 @@ bool MediaQueue::open(const RecordFormat& format, const std::string& path, int w
     pthread_sigmask(SIG_SETMASK, &all, &before);
     thread_ = std::thread([this] { run(); });
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    opened_ = true;
     return true;
 }
 
 bool MediaQueue::no_error(std::string& error) const {
+    if (!opened_ || stopping_) return error = "the file is not open", false;
     if (error_.empty()) return true;
     error = error_;
     return false;
@@ -60,11 +62,9 @@ bool MediaQueue::audio(std::vector<float> samples, std::string& error) {
 }
 
 bool MediaQueue::close(std::string& error) {
+    if (!opened_) return writer_.close(error);  // says the file was never opened
     stop(false);
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (!no_error(error)) return false;
-    }
+    if (!error_.empty()) return error = error_, false;  // the thread has ended: nothing changes it
     return writer_.close(error);
 }
 
@@ -74,7 +74,10 @@ void MediaQueue::stop(bool drop) {
         stopping_ = true;
         if (drop)
             for (; !tasks_.empty(); tasks_.pop_front())
-                if (tasks_.front().picture) cairo_surface_destroy(tasks_.front().picture);
+                if (tasks_.front().picture) {
+                    cairo_surface_destroy(tasks_.front().picture);
+                    picture_busy_ = false;
+                }
     }
     changed_.notify_all();
     if (thread_.joinable()) thread_.join();

@@ -58,7 +58,8 @@ private:
     bool write(const Task& task, std::string& error);
     // Stops the thread once it has done what it holds (and, if drop, nothing queued).
     void stop(bool drop);
-    // False with the writer's error, if it has one (the lock held).
+    // False with the writer's error, if it has one, or when the file was not opened (the
+    // lock held).
     bool no_error(std::string& error) const;
 
     MediaWriter writer_;
@@ -67,6 +68,7 @@ private:
     std::deque<Task> tasks_;
     bool picture_busy_ = false;  // a picture is queued or being written
     bool stopping_ = false;
-    std::string error_;  // the first write that failed
+    bool opened_ = false;  // the thread was started (its caller's side only)
+    std::string error_;    // the first write that failed
     std::thread thread_;
 };
