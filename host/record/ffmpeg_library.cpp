@@ -24,16 +24,6 @@ std::string missing(const std::string& file, const std::string& why) {
            ", which does not load: " + why;
 }
 
-struct Handles {
-    std::array<void*, kFfmpegParts> at{};
-    bool kept = false;
-    ~Handles() {
-        if (kept) return;
-        for (void* handle : at)
-            if (handle) dlclose(handle);
-    }
-};
-
 }  // namespace
 
 FfmpegFiles ffmpeg_files() {
@@ -44,11 +34,13 @@ FfmpegFiles ffmpeg_files() {
 }
 
 std::unique_ptr<FfmpegLibrary> load_ffmpeg(const FfmpegFiles& files, std::string& error) {
+    // What loads stays loaded, whatever comes of the rest: FFmpeg's libraries and those
+    // they pull in set things up as they load that unloading would not undo.
     const std::array<const char*, kFfmpegParts> names{files.avformat, files.avcodec, files.swscale, files.swresample};
-    Handles handles;
+    std::array<void*, kFfmpegParts> handles{};
     for (size_t i = 0; i < names.size(); ++i) {
-        handles.at[i] = dlopen(names[i], RTLD_NOW | RTLD_LOCAL);
-        if (!handles.at[i]) {
+        handles[i] = dlopen(names[i], RTLD_NOW | RTLD_LOCAL);
+        if (!handles[i]) {
             const char* why = dlerror();
             error = missing(names[i], why ? why : "no reason given");
             return nullptr;
@@ -57,17 +49,14 @@ std::unique_ptr<FfmpegLibrary> load_ffmpeg(const FfmpegFiles& files, std::string
     auto library = std::make_unique<FfmpegLibrary>();
     // Each function from its own library, so that a file that is another library is
     // found out here and not at the call.
-#define TARVOLEN_FFMPEG_FIND(part, name)                                                                     \
-    library->name = reinterpret_cast<decltype(library->name)>(dlsym(handles.at[part], TARVOLEN_TEXT(name))); \
-    if (!library->name) {                                                                                    \
-        error = missing(names[part], "it has no function " TARVOLEN_TEXT(name));                             \
-        return nullptr;                                                                                      \
+#define TARVOLEN_FFMPEG_FIND(part, name)                                                                  \
+    library->name = reinterpret_cast<decltype(library->name)>(dlsym(handles[part], TARVOLEN_TEXT(name))); \
+    if (!library->name) {                                                                                 \
+        error = missing(names[part], "it has no function " TARVOLEN_TEXT(name));                          \
+        return nullptr;                                                                                   \
     }
     TARVOLEN_FFMPEG_FUNCTIONS(TARVOLEN_FFMPEG_FIND)
 #undef TARVOLEN_FFMPEG_FIND
-    // FFmpeg's libraries are never unloaded: their encoders may leave threads and
-    // registrations behind.
-    handles.kept = true;
     return library;
 }
 

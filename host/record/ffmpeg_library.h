@@ -67,6 +67,6 @@ FfmpegFiles ffmpeg_files();
 // The libraries, loaded at the first call; later calls answer as the first did. Null
 // with error naming the library (and its Debian package) or the function missing.
 const FfmpegLibrary* ffmpeg(std::string& error);
-// Loads the named files anew (tests name files that are missing or are other
-// libraries). Null with error as above; whatever was loaded of them is let go.
+// Loads the named files (tests name files that are missing or are other libraries).
+// Null with error as above. Nothing loaded is unloaded again.
 std::unique_ptr<FfmpegLibrary> load_ffmpeg(const FfmpegFiles& files, std::string& error);
