@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks, by need:
-#   scripts/setup.sh main   the two builds (native and win32), Wine, FFmpeg and the fonts:
-#                           what scripts/main.sh needs (the default)
+#   scripts/setup.sh main   the two builds (native and win32), Wine, FFmpeg's libraries and
+#                           the fonts: what scripts/main.sh needs (the default)
 #   scripts/setup.sh test   that, and the test tools: GoogleTest, Google Benchmark and
-#                           nlohmann-json for the tests and benchmarks, clang with its
+#                           nlohmann-json for the tests and benchmarks, the ffmpeg and
+#                           ffprobe commands that read recordings back, clang with its
 #                           sanitizer runtime for the fuzz and sanitizer builds, Chromium
 #                           with its driver and selenium for the page's browser test,
 #                           hyperfine, clang-format
@@ -13,10 +14,10 @@ set -euo pipefail
 mode=${1:-main}
 main_packages=(cmake g++ ninja-build pkg-config libcli11-dev
   libcairo2-dev zlib1g-dev libdeflate-dev libboost-dev libmspack-dev libpugixml-dev
-  libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg fonts-liberation2 fontconfig
+  libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev fonts-liberation2 fontconfig
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 zip unzip jq)
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev python3
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev python3 ffmpeg
   clang libclang-rt-14-dev hyperfine clang-format chromium chromium-driver python3-selenium gcab)
 case "$mode" in
   main) wanted=("${main_packages[@]}") ;;

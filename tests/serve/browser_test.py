@@ -8,49 +8,25 @@ restart the server with a scenario and see the tab reconnect and the VOR needle 
 SERVE_ARGs go to every serve (--module X.gau: the real module under Wine). Exits 77
 (skipped) when Chromium, its driver or selenium are missing."""
 
-import shutil
 import sys
 
 import serve_process
 
-try:
-    from selenium import webdriver
-    from selenium.webdriver.chrome.service import Service
-    from selenium.webdriver.common.action_chains import ActionChains
-    from selenium.webdriver.common.by import By
-    from selenium.webdriver.support.ui import Select, WebDriverWait
-except ImportError:
-    print("skipped: python3-selenium is not installed")
+import headless
+
+if headless.missing():
+    print("skipped: " + headless.missing())
     sys.exit(77)
 
-CHROMIUM = shutil.which("chromium")
-DRIVER = shutil.which("chromedriver")
-if not CHROMIUM or not DRIVER:
-    print("skipped: chromium or chromium-driver is not installed")
-    sys.exit(77)
+from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
+from selenium.webdriver.common.by import By  # noqa: E402
+from selenium.webdriver.support.ui import Select  # noqa: E402
 
-WAIT_S = 20
+from headless import page, wait_for  # noqa: E402
 
 
 def browser():
-    options = webdriver.ChromeOptions()
-    options.binary_location = CHROMIUM
-    for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-proxy-server",
-                 "--autoplay-policy=no-user-gesture-required", "--window-size=1500,1000",
-                 "--disable-background-timer-throttling", "--disable-renderer-backgrounding"):
-        options.add_argument(flag)
-    return webdriver.Chrome(service=Service(DRIVER), options=options)
-
-
-def page(driver, expression):
-    return driver.execute_script("return " + expression)
-
-
-def wait_for(driver, expression, what):
-    try:
-        WebDriverWait(driver, WAIT_S, poll_frequency=0.1).until(lambda d: page(d, expression))
-    except Exception:
-        raise AssertionError("timed out waiting for " + what + " (" + expression + ")")
+    return headless.browser(1500, 1000)
 
 
 def gauge_id(driver, name):

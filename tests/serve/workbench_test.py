@@ -20,45 +20,18 @@ import time
 
 import serve_process
 
-try:
-    from selenium import webdriver
-    from selenium.webdriver.chrome.service import Service
-    from selenium.webdriver.common.action_chains import ActionChains
-    from selenium.webdriver.common.by import By
-    from selenium.webdriver.support.ui import WebDriverWait
-except ImportError:
-    print("skipped: python3-selenium is not installed")
+import headless
+
+if headless.missing():
+    print("skipped: " + headless.missing())
     sys.exit(77)
 
-CHROMIUM = shutil.which("chromium")
-DRIVER = shutil.which("chromedriver")
-if not CHROMIUM or not DRIVER:
-    print("skipped: chromium or chromium-driver is not installed")
-    sys.exit(77)
+from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
+from selenium.webdriver.common.by import By  # noqa: E402
 
-WAIT_S = 20
+from headless import browser, page, wait_for  # noqa: E402
+
 SIZES = [(1280, 900), (1024, 768), (390, 844)]
-
-
-def browser():
-    options = webdriver.ChromeOptions()
-    options.binary_location = CHROMIUM
-    for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-proxy-server", "--window-size=1280,900",
-                 "--autoplay-policy=no-user-gesture-required", "--disable-background-timer-throttling",
-                 "--disable-renderer-backgrounding"):
-        options.add_argument(flag)
-    return webdriver.Chrome(service=Service(DRIVER), options=options)
-
-
-def page(driver, expression):
-    return driver.execute_script("return " + expression)
-
-
-def wait_for(driver, expression, what, timeout=WAIT_S):
-    try:
-        WebDriverWait(driver, timeout, poll_frequency=0.05).until(lambda d: page(d, expression))
-    except Exception:
-        raise AssertionError("timed out waiting for " + what + " (" + expression + ")")
 
 
 def screen(driver, width, height):

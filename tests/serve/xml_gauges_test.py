@@ -19,6 +19,7 @@ import tempfile
 import time
 import urllib.request
 
+import headless
 import serve_process
 import ws_client
 
@@ -138,33 +139,20 @@ def cabinet_saved(server, folder, gauges):
 
 
 def in_the_browser(server, radio_id):
-    try:
-        from selenium import webdriver
-        from selenium.webdriver.chrome.service import Service
-        from selenium.webdriver.common.action_chains import ActionChains
-        from selenium.webdriver.common.by import By
-        from selenium.webdriver.support.ui import WebDriverWait
-    except ImportError:
-        print("browser half skipped: python3-selenium is not installed")
+    why = headless.missing()
+    if why:
+        print("browser half skipped: " + why)
         return
-    chromium, driver_path = shutil.which("chromium"), shutil.which("chromedriver")
-    if not chromium or not driver_path:
-        print("browser half skipped: chromium or chromium-driver is not installed")
-        return
-    options = webdriver.ChromeOptions()
-    options.binary_location = chromium
-    for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-proxy-server", "--window-size=1280,900"):
-        options.add_argument(flag)
-    driver = webdriver.Chrome(service=Service(driver_path), options=options)
+    from selenium.webdriver.common.action_chains import ActionChains
+    from selenium.webdriver.common.by import By
+
+    driver = headless.browser()
 
     def page(expression):
-        return driver.execute_script("return " + expression)
+        return headless.page(driver, expression)
 
     def wait_for(expression, what):
-        try:
-            WebDriverWait(driver, WAIT_S, poll_frequency=0.1).until(lambda d: page(expression))
-        except Exception:
-            raise AssertionError("timed out waiting for " + what + " (" + expression + ")")
+        headless.wait_for(driver, expression, what)
 
     try:
         driver.get(server.url)
