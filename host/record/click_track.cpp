@@ -7,8 +7,9 @@
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
-#include <libswresample/swresample.h>
 }
+
+#include "host/record/ffmpeg_library.h"
 
 namespace {
 
@@ -69,26 +70,28 @@ bool resample(const MonoSound& in, int rate_hz, MonoSound& out, std::string& err
         out.samples = in.samples;
         return true;
     }
+    const FfmpegLibrary* ff = ffmpeg(error);
+    if (!ff) return false;
     AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
     SwrContext* swr = nullptr;
-    if (swr_alloc_set_opts2(&swr, &mono, AV_SAMPLE_FMT_FLT, rate_hz, &mono, AV_SAMPLE_FMT_FLT, in.rate_hz, 0, nullptr) <
-            0 ||
-        swr_init(swr) < 0) {
-        swr_free(&swr);
+    if (ff->swr_alloc_set_opts2(&swr, &mono, AV_SAMPLE_FMT_FLT, rate_hz, &mono, AV_SAMPLE_FMT_FLT, in.rate_hz, 0,
+                                nullptr) < 0 ||
+        ff->swr_init(swr) < 0) {
+        ff->swr_free(&swr);
         return error = "cannot resample the click", false;
     }
     const int in_count = static_cast<int>(in.samples.size());
-    const int room = swr_get_out_samples(swr, in_count) + 64;
+    const int room = ff->swr_get_out_samples(swr, in_count) + 64;
     out.samples.assign(static_cast<size_t>(room), 0.0f);
     auto* dst = reinterpret_cast<uint8_t*>(out.samples.data());
     const auto* src = reinterpret_cast<const uint8_t*>(in.samples.data());
-    const int converted = swr_convert(swr, &dst, room, &src, in_count);
+    const int converted = ff->swr_convert(swr, &dst, room, &src, in_count);
     int flushed = 0;
     if (converted >= 0) {
         uint8_t* rest = dst + static_cast<size_t>(converted) * sizeof(float);
-        flushed = swr_convert(swr, &rest, room - converted, nullptr, 0);
+        flushed = ff->swr_convert(swr, &rest, room - converted, nullptr, 0);
     }
-    swr_free(&swr);
+    ff->swr_free(&swr);
     if (converted < 0 || flushed < 0) return error = "cannot resample the click", false;
     out.samples.resize(static_cast<size_t>(converted + flushed));
     return true;

@@ -5,13 +5,12 @@
 #include <cstring>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
 #include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
+
+#include "host/record/ffmpeg_library.h"
 
 namespace {
 
@@ -62,11 +61,13 @@ void quiet_ffmpeg() { av_log_set_level(AV_LOG_ERROR); }
 }  // namespace
 
 bool format_available(const RecordFormat& format, std::string& error) {
+    const FfmpegLibrary* ff = ffmpeg(error);
+    if (!ff) return false;
     quiet_ffmpeg();
-    if (!av_guess_format(format.muxer, nullptr, nullptr))
+    if (!ff->av_guess_format(format.muxer, nullptr, nullptr))
         return error = std::string("this FFmpeg cannot write ") + format.muxer + " files", false;
     for (const char* name : {format.video_encoder, format.audio_encoder})
-        if (name && !avcodec_find_encoder_by_name(name))
+        if (name && !ff->avcodec_find_encoder_by_name(name))
             return error = std::string("this FFmpeg has no encoder \"") + name + "\" (needed for " + format.extension +
                            " files)",
                    false;
@@ -74,33 +75,37 @@ bool format_available(const RecordFormat& format, std::string& error) {
 }
 
 MediaWriter::~MediaWriter() {
-    if (container_ && container_->pb) avio_closep(&container_->pb);
-    avformat_free_context(container_);
-    avcodec_free_context(&video_);
-    avcodec_free_context(&audio_);
+    if (!ff_) return;  // nothing was made
+    if (container_ && container_->pb) ff_->avio_closep(&container_->pb);
+    ff_->avformat_free_context(container_);
+    ff_->avcodec_free_context(&video_);
+    ff_->avcodec_free_context(&audio_);
     av_frame_free(&picture_);
     av_frame_free(&sound_);
-    av_packet_free(&packet_);
-    sws_freeContext(scaler_);
+    ff_->av_packet_free(&packet_);
+    ff_->sws_freeContext(scaler_);
 }
 
 bool MediaWriter::open(const RecordFormat& format, const std::string& path, int width, int height, int fps,
                        int audio_rate_hz, std::string& error) {
+    ff_ = ffmpeg(error);
+    if (!ff_) return false;
     quiet_ffmpeg();
-    if (failed(avformat_alloc_output_context2(&container_, nullptr, format.muxer, path.c_str()),
+    if (failed(ff_->avformat_alloc_output_context2(&container_, nullptr, format.muxer, path.c_str()),
                std::string("cannot make a ") + format.muxer + " container", error))
         return false;
-    packet_ = av_packet_alloc();
+    packet_ = ff_->av_packet_alloc();
     if (!packet_) return error = "out of memory", false;
     if (!open_video(format, width, height, fps, error)) return false;
     if (format.audio_encoder && !open_audio(format, audio_rate_hz, error)) return false;
-    if (failed(avio_open(&container_->pb, path.c_str(), AVIO_FLAG_WRITE), path + ": cannot write", error)) return false;
+    if (failed(ff_->avio_open(&container_->pb, path.c_str(), AVIO_FLAG_WRITE), path + ": cannot write", error))
+        return false;
     AVDictionary* options = nullptr;
     const std::string muxer = format.muxer;
     if (muxer == "gif") av_dict_set(&options, "loop", "0", 0);
     if (muxer == "apng") av_dict_set(&options, "plays", "0", 0);
     if (muxer == "mp4") av_dict_set(&options, "movflags", "+faststart", 0);
-    const int written = avformat_write_header(container_, &options);
+    const int written = ff_->avformat_write_header(container_, &options);
     av_dict_free(&options);
     if (failed(written, path + ": cannot write the file's header", error)) return false;
     header_written_ = true;
@@ -108,10 +113,10 @@ bool MediaWriter::open(const RecordFormat& format, const std::string& path, int 
 }
 
 bool MediaWriter::open_video(const RecordFormat& format, int width, int height, int fps, std::string& error) {
-    const AVCodec* codec = avcodec_find_encoder_by_name(format.video_encoder);
+    const AVCodec* codec = ff_->avcodec_find_encoder_by_name(format.video_encoder);
     if (!codec) return error = std::string("no encoder \"") + format.video_encoder + "\"", false;
-    video_stream_ = avformat_new_stream(container_, nullptr);
-    video_ = avcodec_alloc_context3(codec);
+    video_stream_ = ff_->avformat_new_stream(container_, nullptr);
+    video_ = ff_->avcodec_alloc_context3(codec);
     picture_ = av_frame_alloc();
     if (!video_stream_ || !video_ || !picture_) return error = "out of memory", false;
     const std::string name = format.video_encoder;
@@ -128,10 +133,10 @@ bool MediaWriter::open_video(const RecordFormat& format, int width, int height, 
     if (container_->oformat->flags & AVFMT_GLOBALHEADER) video_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* options = nullptr;
     encoder_options(name, &options);
-    const int opened = avcodec_open2(video_, codec, &options);
+    const int opened = ff_->avcodec_open2(video_, codec, &options);
     av_dict_free(&options);
     if (failed(opened, "cannot open the " + name + " encoder", error)) return false;
-    if (failed(avcodec_parameters_from_context(video_stream_->codecpar, video_), "cannot set up the video", error))
+    if (failed(ff_->avcodec_parameters_from_context(video_stream_->codecpar, video_), "cannot set up the video", error))
         return false;
     video_stream_->time_base = video_->time_base;
     picture_->format = pixels;
@@ -140,14 +145,14 @@ bool MediaWriter::open_video(const RecordFormat& format, int width, int height, 
     if (failed(av_frame_get_buffer(picture_, 0), "out of memory for a frame", error)) return false;
     if (pixels == AV_PIX_FMT_PAL8) return true;
     // Cairo's RGB24 lies in memory as B, G, R and an unused byte.
-    scaler_ =
-        sws_getContext(width, height, AV_PIX_FMT_BGR0, width, height, pixels, SWS_POINT, nullptr, nullptr, nullptr);
+    scaler_ = ff_->sws_getContext(width, height, AV_PIX_FMT_BGR0, width, height, pixels, SWS_POINT, nullptr, nullptr,
+                                  nullptr);
     if (!scaler_) return error = "cannot convert the frames' pixels", false;
     return true;
 }
 
 bool MediaWriter::open_audio(const RecordFormat& format, int rate_hz, std::string& error) {
-    const AVCodec* codec = avcodec_find_encoder_by_name(format.audio_encoder);
+    const AVCodec* codec = ff_->avcodec_find_encoder_by_name(format.audio_encoder);
     if (!codec) return error = std::string("no encoder \"") + format.audio_encoder + "\"", false;
     // One channel of 32-bit floats: packed or planar are the same bytes.
     AVSampleFormat sample_format = AV_SAMPLE_FMT_NONE;
@@ -155,8 +160,8 @@ bool MediaWriter::open_audio(const RecordFormat& format, int rate_hz, std::strin
         if (*f == AV_SAMPLE_FMT_FLT || *f == AV_SAMPLE_FMT_FLTP) sample_format = *f;
     if (sample_format == AV_SAMPLE_FMT_NONE)
         return error = std::string("the ") + format.audio_encoder + " encoder takes no float samples", false;
-    audio_stream_ = avformat_new_stream(container_, nullptr);
-    audio_ = avcodec_alloc_context3(codec);
+    audio_stream_ = ff_->avformat_new_stream(container_, nullptr);
+    audio_ = ff_->avcodec_alloc_context3(codec);
     sound_ = av_frame_alloc();
     if (!audio_stream_ || !audio_ || !sound_) return error = "out of memory", false;
     audio_->sample_fmt = sample_format;
@@ -165,10 +170,10 @@ bool MediaWriter::open_audio(const RecordFormat& format, int rate_hz, std::strin
     audio_->time_base = AVRational{1, rate_hz};
     av_channel_layout_default(&audio_->ch_layout, 1);
     if (container_->oformat->flags & AVFMT_GLOBALHEADER) audio_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (failed(avcodec_open2(audio_, codec, nullptr),
+    if (failed(ff_->avcodec_open2(audio_, codec, nullptr),
                std::string("cannot open the ") + format.audio_encoder + " encoder", error))
         return false;
-    if (failed(avcodec_parameters_from_context(audio_stream_->codecpar, audio_), "cannot set up the sound", error))
+    if (failed(ff_->avcodec_parameters_from_context(audio_stream_->codecpar, audio_), "cannot set up the sound", error))
         return false;
     audio_stream_->time_base = audio_->time_base;
     audio_frame_samples_ = audio_->frame_size > 0 ? audio_->frame_size : 1024;
@@ -181,14 +186,15 @@ bool MediaWriter::open_audio(const RecordFormat& format, int rate_hz, std::strin
 }
 
 bool MediaWriter::send(AVCodecContext* codec, AVStream* stream, const AVFrame* frame, std::string& error) {
-    if (failed(avcodec_send_frame(codec, frame), "the encoder refused a frame", error)) return false;
+    if (failed(ff_->avcodec_send_frame(codec, frame), "the encoder refused a frame", error)) return false;
     for (;;) {
-        const int got = avcodec_receive_packet(codec, packet_);
+        const int got = ff_->avcodec_receive_packet(codec, packet_);
         if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
         if (failed(got, "the encoder failed", error)) return false;
-        av_packet_rescale_ts(packet_, codec->time_base, stream->time_base);
+        ff_->av_packet_rescale_ts(packet_, codec->time_base, stream->time_base);
         packet_->stream_index = stream->index;
-        if (failed(av_interleaved_write_frame(container_, packet_), "cannot write to the file", error)) return false;
+        if (failed(ff_->av_interleaved_write_frame(container_, packet_), "cannot write to the file", error))
+            return false;
     }
 }
 
@@ -228,7 +234,7 @@ bool MediaWriter::video(const uint8_t* pixels, int stride, std::string& error) {
     if (picture_->format == AV_PIX_FMT_PAL8)
         to_palette(pixels, stride);
     else
-        sws_scale(scaler_, &pixels, &stride, 0, picture_->height, picture_->data, picture_->linesize);
+        ff_->sws_scale(scaler_, &pixels, &stride, 0, picture_->height, picture_->data, picture_->linesize);
     picture_->pts = frames_++;
     return send(video_, video_stream_, picture_, error);
 }
@@ -248,7 +254,7 @@ bool MediaWriter::close(std::string& error) {
     if (!header_written_) return error = "the file was never opened", false;
     if (!send(video_, video_stream_, nullptr, error)) return false;
     if (audio_ && !send(audio_, audio_stream_, nullptr, error)) return false;
-    if (failed(av_write_trailer(container_), "cannot finish the file", error)) return false;
-    if (failed(avio_closep(&container_->pb), "cannot finish the file", error)) return false;
+    if (failed(ff_->av_write_trailer(container_), "cannot finish the file", error)) return false;
+    if (failed(ff_->avio_closep(&container_->pb), "cannot finish the file", error)) return false;
     return true;
 }

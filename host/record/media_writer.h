@@ -11,6 +11,7 @@ struct AVStream;
 struct AVFrame;
 struct AVPacket;
 struct SwsContext;
+struct FfmpegLibrary;
 
 // A file format a recording can be written in.
 struct RecordFormat {
@@ -51,6 +52,7 @@ private:
     bool send(AVCodecContext* codec, AVStream* stream, const AVFrame* frame, std::string& error);
     void to_palette(const uint8_t* pixels, int stride);
 
+    const FfmpegLibrary* ff_ = nullptr;  // FFmpeg's libraries, once open was called
     AVFormatContext* container_ = nullptr;
     AVCodecContext* video_ = nullptr;
     AVCodecContext* audio_ = nullptr;

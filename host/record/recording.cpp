@@ -97,6 +97,15 @@ void keep_on_stop_signals() {
 
 int even(int n) { return n + (n & 1); }
 
+// The whole picture in one colour (0xRRGGBB), as a canvas clears to its background.
+void paint_colour(cairo_surface_t* surface, uint32_t rgb) {
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, (rgb >> 16 & 0xFF) / 255.0, (rgb >> 8 & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+}
+
 // The click at the track's rate, from the module's own resources.
 bool load_click(GaugeHost& host, MonoSound& click, std::string& error) {
     std::vector<uint8_t> bytes;
@@ -169,8 +178,11 @@ void Recording::hear_plays_from(PlaySource source) {
 }
 
 Recording::~Recording() {
+    writer_.abandon();
     if (!finished_) std::remove(temporary_.c_str());
     keep_on_stop_signals();
+    if (spare_) cairo_surface_destroy(spare_);
+    if (frame_) cairo_surface_destroy(frame_);
 }
 
 void Recording::fail(const std::string& what) {
@@ -202,18 +214,19 @@ bool Recording::start(GaugeHost& host, int width, int height) {
     if (format_.audio_encoder && !ensure_track(host)) return false;
     std::string error;
     if (!writer_.open(format_, temporary_, width, height, options_.fps, kSoundRateHz, error)) return fail(error), false;
-    frame_ = std::make_unique<CairoCanvas>(width, height);
+    file_width_ = width;
+    file_height_ = height;
     return true;
 }
 
 void Recording::write_sound_until(int64_t sample) {
     if (!writer_.has_audio() || !diagnostics_.ok()) return;
     const int chunk = writer_.audio_frame_samples();
-    std::vector<float> samples(static_cast<size_t>(chunk));
     std::string error;
     while (sound_written_ + chunk <= sample) {
+        std::vector<float> samples(static_cast<size_t>(chunk));
         track_->render(sound_written_, samples.size(), samples.data());
-        if (!writer_.audio(samples.data(), chunk, error)) return fail(error);
+        if (!writer_.audio(std::move(samples), error)) return fail(error);
         sound_written_ += chunk;
     }
 }
@@ -254,12 +267,67 @@ std::vector<PanelWindowView> Recording::current_views(GaugeHost& host, const Pan
     return panel_views(host, panel, *bitmaps_, backgrounds_.get(), panel ? &chosen : nullptr, options_.picture);
 }
 
-void Recording::write_picture(CairoCanvas& picture, int64_t count) {
-    const uint8_t* pixels = cairo_image_surface_get_data(picture.surface());
-    const int stride = cairo_image_surface_get_stride(picture.surface());
+CairoCanvas& Recording::clean_canvas(int width, int height, uint32_t background) {
+    if (canvas_ && canvas_->width() == width && canvas_->height() == height) {
+        canvas_->clear(background);
+        return *canvas_;
+    }
+    canvas_ = std::make_unique<CairoCanvas>(width, height, background);
+    if (spare_) cairo_surface_destroy(std::exchange(spare_, nullptr));  // of the old size
+    return *canvas_;
+}
+
+void Recording::hand_over(cairo_surface_t* picture, int64_t count) {
     std::string error;
-    for (int64_t i = 0; i < count && diagnostics_.ok(); ++i)
-        if (!writer_.video(pixels, stride, error)) fail(error);
+    if (count > 0 && diagnostics_.ok() && !writer_.video(picture, count, error)) fail(error);
+}
+
+void Recording::write_blank_pictures(uint32_t background) {
+    if (blank_pictures_ == 0) return;
+    // On the surface the canvas draws on next, or on the frame the canvas is scaled into:
+    // a surface of the file's size that nothing else holds.
+    const bool as_drawn = canvas_->width() == file_width_ && canvas_->height() == file_height_;
+    cairo_surface_t*& blank = as_drawn ? spare_ : frame_;
+    std::string error;
+    if (!blank)
+        blank = cairo_image_surface_create(CAIRO_FORMAT_RGB24, file_width_, file_height_);
+    else if (!writer_.wait_for_picture(error))
+        return fail(error);
+    paint_colour(blank, background);
+    hand_over(blank, std::exchange(blank_pictures_, 0));
+}
+
+void Recording::write_picture(uint32_t background, int64_t count) {
+    if (count <= 0) return;
+    if (canvas_->width() == file_width_ && canvas_->height() == file_height_) {
+        // As drawn: the writer takes this surface, the canvas goes on on the other one
+        // (free once the writer has taken this: it had the picture before).
+        if (frame_) cairo_surface_destroy(std::exchange(frame_, nullptr));
+        cairo_surface_t* drawn = canvas_->surface();
+        hand_over(drawn, count);
+        if (!spare_) spare_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, file_width_, file_height_);
+        spare_ = canvas_->exchange_surface(spare_);
+        return;
+    }
+    // The file keeps the size of its first picture; a panel that grows or shrinks
+    // later (a window opened or closed) is scaled to fit it.
+    if (spare_) cairo_surface_destroy(std::exchange(spare_, nullptr));
+    std::string error;
+    if (!frame_)
+        frame_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, file_width_, file_height_);
+    else if (!writer_.wait_for_picture(error))
+        return fail(error);  // the writer may still read it
+    paint_colour(frame_, background);
+    const double scale = std::min(file_width_ / static_cast<double>(canvas_->width()),
+                                  file_height_ / static_cast<double>(canvas_->height()));
+    cairo_t* cr = cairo_create(frame_);
+    if (scale < 1.0) cairo_scale(cr, scale, scale);
+    cairo_set_source_surface(cr, canvas_->surface(), 0, 0);
+    if (scale < 1.0) cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(frame_);
+    hand_over(frame_, count);
 }
 
 void Recording::draw(GaugeHost& host, const std::vector<PanelWindowView>& views, int64_t due) {
@@ -269,32 +337,14 @@ void Recording::draw(GaugeHost& host, const std::vector<PanelWindowView>& views,
         picture.screen_layout ? lay_out_screen(views, picture.screen) : lay_out_panel(views, *bitmaps_, picture.scale);
     if (!picture_fits(layout.width, layout.height)) return;
     const uint32_t background = layout.screen ? OUTSIDE_COLOUR : 0x1C1C1C;
-    if (!canvas_ || cairo_image_surface_get_width(canvas_->surface()) != layout.width ||
-        cairo_image_surface_get_height(canvas_->surface()) != layout.height)
-        canvas_ = std::make_unique<CairoCanvas>(layout.width, layout.height, background);
-    else
-        canvas_->clear(background);
-    const std::vector<std::string> problems = paint_panel(views, layout, *bitmaps_, *canvas_, picture.paint);
+    CairoCanvas& canvas = clean_canvas(layout.width, layout.height, background);
+    const std::vector<std::string> problems = paint_panel(views, layout, *bitmaps_, canvas, picture.paint);
     if (!problems.empty()) return fail(problems.front());
     if (!bitmaps_->problems().empty()) return fail(bitmaps_->problems().front());
     if (!started_ && !start(host, even(layout.width), even(layout.height))) return;
     // The frames before anything was drawn are blank pictures of the file's size.
-    frame_->clear(background);
-    write_picture(*frame_, blank_pictures_);
-    blank_pictures_ = 0;
-    // The file keeps the size of its first picture; a panel that grows or shrinks
-    // later (a window opened or closed) is scaled to fit it.
-    cairo_surface_t* frame = frame_->surface();
-    const double scale = std::min(cairo_image_surface_get_width(frame) / static_cast<double>(layout.width),
-                                  cairo_image_surface_get_height(frame) / static_cast<double>(layout.height));
-    cairo_t* cr = cairo_create(frame);
-    if (scale < 1.0) cairo_scale(cr, scale, scale);
-    cairo_set_source_surface(cr, canvas_->surface(), 0, 0);
-    if (scale < 1.0) cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(frame);
-    write_picture(*frame_, due - pictures_);
+    write_blank_pictures(background);
+    write_picture(background, due - pictures_);
     pictures_ = std::max(pictures_, due);
 }
 

@@ -18,6 +18,7 @@
 
 #include "host/base/diagnostics.h"
 #include "host/record/click_track.h"
+#include "host/record/media_queue.h"
 #include "host/record/media_writer.h"
 #include "host/render/panel_render.h"
 
@@ -117,20 +118,32 @@ private:
     // Draws the windows in view and writes the pictures up to due (first the blank ones
     // owed from before anything was drawn); starts the file at the first call.
     void draw(GaugeHost& host, const std::vector<PanelWindowView>& views, int64_t due);
-    void write_picture(CairoCanvas& picture, int64_t count);
+    // The canvas of the layout's size, cleared, to draw the next picture on.
+    CairoCanvas& clean_canvas(int width, int height, uint32_t background);
+    // Hands the canvas's picture to the writer count times, as it stands when it has the
+    // file's size, or else scaled to fit the file's size.
+    void write_picture(uint32_t background, int64_t count);
+    void write_blank_pictures(uint32_t background);
+    void hand_over(cairo_surface_t* picture, int64_t count);
     void write_sound_until(int64_t sample);
     void fail(const std::string& what);
 
     RecordOptions options_;
     const RecordFormat& format_;
     std::string temporary_;
-    MediaWriter writer_;
+    MediaQueue writer_;
     std::unique_ptr<ClickTrack> track_;
     std::unique_ptr<ModuleBitmaps> bitmaps_;
     std::unique_ptr<PanelBackgrounds> backgrounds_;  // of the panel backgrounds_for_
     const PanelConfig* backgrounds_for_ = nullptr;
-    std::unique_ptr<CairoCanvas> canvas_;  // the panel as the renderer lays it out
-    std::unique_ptr<CairoCanvas> frame_;   // the picture of the file's size
+    // The panel as the renderer lays it out. When that is the file's size, its pictures
+    // go to the writer as they are: it draws the next one on the other surface, spare_,
+    // while the writer reads the last. Otherwise each is scaled into frame_, the picture
+    // of the file's size. Either way two pictures: the one drawn, the one being written.
+    std::unique_ptr<CairoCanvas> canvas_;
+    cairo_surface_t* spare_ = nullptr;
+    cairo_surface_t* frame_ = nullptr;
+    int file_width_ = 0, file_height_ = 0;
     Diagnostics diagnostics_;
     bool started_ = false;
     bool finished_ = false;

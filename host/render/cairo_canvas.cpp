@@ -331,10 +331,8 @@ bool CairoCanvas::encode_png(std::string& out, int level) { return encode_png(ou
 
 bool CairoCanvas::encode_png(std::string& out, int level, PixelBox box) {
     cairo_surface_flush(target_);
-    // Run-length matches only at the fastest level: most of the speed of storing, most
-    // of the size of deflate on pictures of flat colours and noisy textures alike.
     std::string error;
-    return ::encode_png(target_, {box.x, box.y, box.w, box.h}, true, level, level <= 1, out, error);
+    return ::encode_png(target_, {box.x, box.y, box.w, box.h}, true, level, out, error);
 }
 
 uint32_t CairoCanvas::pixel(int x, int y) {
@@ -358,4 +356,13 @@ void CairoCanvas::clear(uint32_t background) {
 cairo_surface_t* CairoCanvas::surface() {
     cairo_surface_flush(target_);
     return target_;
+}
+
+cairo_surface_t* CairoCanvas::exchange_surface(cairo_surface_t* next) {
+    cairo_surface_flush(target_);
+    cairo_surface_t* drawn = target_;
+    cairo_destroy(cr_);
+    target_ = next;
+    cr_ = cairo_create(target_);
+    return drawn;
 }

@@ -38,7 +38,7 @@ public:
     // The picture's surface (to be written elsewhere once drawn: take a reference).
     cairo_surface_t* surface() const { return target_; }
     // The picture as PNG bytes (RGBA), appended to out; false when encoding fails. level:
-    // zlib's, 1 (fastest, what the live page sends) to 9 (smallest).
+    // 1 (fastest, what the live page sends) to 12 (smallest).
     bool encode_png(std::string& out, int level = 1);
     // A part of the picture the same way; false when the box is not inside it.
     struct PixelBox {
@@ -58,6 +58,11 @@ public:
     void clear(uint32_t background = 0x1C1C1C);
     // The picture as cairo holds it (RGB24), flushed, for copying out frame by frame.
     cairo_surface_t* surface();
+    // Draws from now on into next (an image surface of the picture's size and format;
+    // its reference passes to the canvas) and gives back the surface drawn so far,
+    // flushed (its reference passes to the caller), keeping the bitmaps' surfaces: a
+    // recording draws the next picture while its writer still reads the last.
+    cairo_surface_t* exchange_surface(cairo_surface_t* next);
     // What cairo refused to draw (a value out of its range, say), one line each: the
     // window or gauge and cairo's reason. The drawing went on after each.
     const std::vector<std::string>& problems() const { return problems_; }

@@ -1,8 +1,12 @@
 // Recordings of a scenario: the click track's mixing, the checks made before any work,
-// and that a recording leaves either the whole file or nothing.
+// that a recording leaves either the whole file or nothing, FFmpeg loaded only for a
+// recording, and the writer's thread.
+#include <cairo.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +15,9 @@
 
 #include "host/cli/commands.h"
 #include "host/record/click_track.h"
+#include "host/record/ffmpeg_library.h"
+#include "host/record/media_queue.h"
+#include "host/record/media_writer.h"
 #include "host/record/recording.h"
 #include "host/scenario/scenario.h"
 
@@ -51,6 +58,49 @@ std::pair<int, int> gif_size(const fs::path& path) {
     unsigned char header[10] = {};
     in.read(reinterpret_cast<char*>(header), sizeof header);
     return {header[6] | header[7] << 8, header[8] | header[9] << 8};
+}
+
+// Whether any of FFmpeg's encoding libraries is loaded into this process.
+bool ffmpeg_loaded() {
+    const FfmpegFiles files = ffmpeg_files();
+    bool loaded = false;
+    for (const char* name : {files.avformat, files.avcodec, files.swscale, files.swresample})
+        if (void* handle = dlopen(name, RTLD_NOW | RTLD_NOLOAD)) {
+            dlclose(handle);
+            loaded = true;
+        }
+    return loaded;
+}
+
+std::string file_bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Picture n of a test recording: a pattern that moves from picture to picture, with
+// noise that encoders cannot squeeze much.
+void paint_test_picture(cairo_surface_t* surface, int n) {
+    cairo_surface_flush(surface);
+    uint8_t* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    uint32_t noise = 12345u + static_cast<uint32_t>(n);
+    for (int y = 0; y < cairo_image_surface_get_height(surface); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
+        for (int x = 0; x < cairo_image_surface_get_width(surface); ++x) {
+            noise = noise * 1103515245u + 12345u;
+            const uint32_t shade = static_cast<uint32_t>((x + y + 3 * n) * 4) & 0xFF;
+            row[x] = shade << 16 | (noise >> 24) << 8 | static_cast<uint32_t>(x * 4);
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+}
+
+// The sound of a test recording after picture n: a tone whose pitch follows n.
+std::vector<float> test_sound(int samples, int n) {
+    std::vector<float> sound(static_cast<size_t>(samples));
+    for (size_t i = 0; i < sound.size(); ++i)
+        sound[i] = 0.5f * static_cast<float>(std::sin(0.01 * static_cast<double>((n + 1) * static_cast<int>(i))));
+    return sound;
 }
 
 class RecordingFiles : public ::testing::Test {
@@ -272,4 +322,125 @@ TEST_F(RecordingFiles, EveryFormatRecordsTheExamplePanelAtTwiceItsSize) {
     // 2024 x 2016 pixels: within every format's bound, so the bound refuses no usual size.
     for (const RecordFormat& format : RECORD_FORMATS)
         EXPECT_GE(max_record_pixels(format), int64_t{2024} * 2016) << format.extension;
+}
+
+TEST_F(RecordingFiles, FfmpegIsLoadedOnlyWhenARecordingStarts) {
+    // In a process of its own (this one may have recorded already): drawing and checking
+    // need none of FFmpeg's encoding libraries, which took longer to load than they run.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const std::string panel = TARVOLEN_SOURCE_DIR "/examples/panel.cfg";
+            int status = ffmpeg_loaded() ? 10 : 0;
+            if (panelhost({"render", panel, "-o", (dir / "panel.png").string()}) != EXIT_DONE) status |= 1;
+            if (panelhost({"check", panel}) == EXIT_USAGE) status |= 1;
+            if (ffmpeg_loaded()) status |= 2;
+            if (panelhost({"run", kClicks, "--record", (dir / "clicks.gif").string()}) != EXIT_DONE) status |= 1;
+            if (!ffmpeg_loaded()) status |= 4;
+            std::exit(status);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST(FfmpegLibraries, AMissingLibraryIsNamedWithItsPackage) {
+    FfmpegFiles files = ffmpeg_files();
+    files.swscale = "libswscale.so.1";
+    std::string error;
+    EXPECT_FALSE(load_ffmpeg(files, error));
+    EXPECT_EQ(
+        error.rfind("recording needs FFmpeg's libswscale.so.1 (Debian's package libswscale1), which does not load: "
+                    "libswscale.so.1: cannot open shared object file",
+                    0),
+        0u)
+        << error;
+}
+
+TEST(FfmpegLibraries, AnotherLibraryInAPlaceIsFoundOutByItsMissingFunctions) {
+    FfmpegFiles files = ffmpeg_files();
+    files.swscale = files.swresample;
+    std::string error;
+    EXPECT_FALSE(load_ffmpeg(files, error));
+    EXPECT_NE(error.find(std::string(files.swresample) + " (Debian's package libswresample"), std::string::npos);
+    EXPECT_NE(error.find("which does not load: it has no function sws_getContext"), std::string::npos) << error;
+}
+
+TEST(FfmpegLibraries, TheLibrariesCompiledAgainstLoadAndEncode) {
+    std::string error;
+    const FfmpegLibrary* library = ffmpeg(error);
+    ASSERT_TRUE(library) << error;
+    EXPECT_EQ(ffmpeg(error), library);  // loaded once
+    EXPECT_TRUE(library->avcodec_find_encoder_by_name("gif"));
+    EXPECT_FALSE(library->avcodec_find_encoder_by_name("no_such_encoder"));
+}
+
+TEST_F(RecordingFiles, TheWriterThreadWritesTheBytesOfWritingInTurn) {
+    // Pictures written one, two or three times each and sound between them, written
+    // straight and through the queue, whose caller paints each next picture at once
+    // on the surface the queue has just let go.
+    constexpr int kWidth = 64, kHeight = 48, kPictures = 24;
+    for (const char* ending : {".mp4", ".gif", ".apng"}) {
+        const RecordFormat& format = *record_format_for(std::string("recording") + ending);
+        const fs::path straight = dir / (std::string("straight") + ending),
+                       queued = dir / (std::string("queued") + ending);
+        cairo_surface_t* surfaces[2] = {cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight),
+                                        cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight)};
+        std::string error;
+        {
+            MediaWriter writer;
+            ASSERT_TRUE(writer.open(format, straight.string(), kWidth, kHeight, 18, 48000, error)) << error;
+            for (int n = 0; n < kPictures; ++n) {
+                paint_test_picture(surfaces[0], n);
+                for (int i = 0; i <= n % 3; ++i)
+                    ASSERT_TRUE(writer.video(cairo_image_surface_get_data(surfaces[0]),
+                                             cairo_image_surface_get_stride(surfaces[0]), error))
+                        << error;
+                if (writer.has_audio()) {
+                    ASSERT_TRUE(writer.audio(test_sound(writer.audio_frame_samples(), n).data(),
+                                             writer.audio_frame_samples(), error))
+                        << error;
+                }
+            }
+            ASSERT_TRUE(writer.close(error)) << error;
+        }
+        {
+            MediaQueue queue;
+            ASSERT_TRUE(queue.open(format, queued.string(), kWidth, kHeight, 18, 48000, error)) << error;
+            paint_test_picture(surfaces[0], 0);
+            for (int n = 0; n < kPictures; ++n) {
+                ASSERT_TRUE(queue.video(surfaces[n % 2], 1 + n % 3, error)) << error;
+                if (queue.has_audio()) {
+                    ASSERT_TRUE(queue.audio(test_sound(queue.audio_frame_samples(), n), error)) << error;
+                }
+                paint_test_picture(surfaces[(n + 1) % 2], n + 1);
+            }
+            ASSERT_TRUE(queue.close(error)) << error;
+        }
+        for (cairo_surface_t* surface : surfaces) cairo_surface_destroy(surface);
+        const std::string expected = file_bytes(straight);
+        EXPECT_GT(expected.size(), 1000u) << ending;
+        EXPECT_TRUE(file_bytes(queued) == expected) << ending;
+    }
+}
+
+TEST_F(RecordingFiles, AWriteThatFailsOnTheWriterThreadIsReportedAtTheNextPictureAndAtTheEnd) {
+    // A full disk: the file opens and takes its header, the pictures' bytes do not fit.
+    // (An .apng: FFmpeg's GIF writer keeps a packet it frees only at a file's end.)
+    MediaQueue queue;
+    std::string error;
+    ASSERT_TRUE(queue.open(*record_format_for("recording.apng"), "/dev/full", 64, 48, 18, 48000, error)) << error;
+    cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 64, 48);
+    int handed = 0;
+    for (; handed < 1000; ++handed) {
+        paint_test_picture(picture, handed);
+        if (!queue.video(picture, 1, error)) break;
+    }
+    cairo_surface_destroy(picture);
+    EXPECT_LT(handed, 1000);
+    EXPECT_EQ(error, "cannot write to the file (No space left on device)");
+    error.clear();
+    EXPECT_FALSE(queue.audio({}, error));
+    EXPECT_EQ(error, "cannot write to the file (No space left on device)");
+    error.clear();
+    EXPECT_FALSE(queue.close(error));
+    EXPECT_EQ(error, "cannot write to the file (No space left on device)");
 }

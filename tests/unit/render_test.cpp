@@ -324,7 +324,7 @@ TEST(PngFiles, HoldThePixelsCairosOwnWriterStores) {
         EXPECT_EQ(our_height, height);
         // A box of it, as the live page sends the part of a picture that changed.
         std::string patch;
-        ASSERT_TRUE(encode_png(picture, {30, 7, 100, 20}, true, 1, true, patch, error)) << error;
+        ASSERT_TRUE(encode_png(picture, {30, 7, 100, 20}, true, 1, patch, error)) << error;
         std::ofstream(dir + "/patch.png", std::ios::binary) << patch;
         const std::vector<uint32_t> box = read_back(dir + "/patch.png", our_width, our_height);
         ASSERT_EQ(box.size(), 2000u);
@@ -333,7 +333,7 @@ TEST(PngFiles, HoldThePixelsCairosOwnWriterStores) {
                 ASSERT_EQ(box[static_cast<size_t>(y * 100 + x)],
                           expected[static_cast<size_t>((7 + y) * width + 30 + x)])
                     << x << "," << y;
-        EXPECT_FALSE(encode_png(picture, {200, 0, 100, 20}, true, 1, true, patch, error));  // not inside
+        EXPECT_FALSE(encode_png(picture, {200, 0, 100, 20}, true, 1, patch, error));  // not inside
         cairo_surface_destroy(picture);
     }
     cairo_surface_t* picture = test_picture(false);
