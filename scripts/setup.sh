@@ -13,7 +13,7 @@ set -euo pipefail
 
 mode=${1:-main}
 main_packages=(cmake g++ ninja-build pkg-config libcli11-dev
-  libcairo2-dev zlib1g-dev libdeflate-dev libboost-dev libmspack-dev libpugixml-dev
+  libcairo2-dev libdeflate-dev libboost-dev libmspack-dev libpugixml-dev
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev fonts-liberation2 fontconfig
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 zip unzip jq)
