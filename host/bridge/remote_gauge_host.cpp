@@ -377,11 +377,6 @@ std::string RemoteGaugeHost::trace_text() { return trace_.joined(); }
 
 void RemoteGaugeHost::clear_trace() { trace_.clear(); }
 
-void RemoteGaugeHost::flush_trace(std::ostream& out) {
-    trace_.write(out);
-    trace_.clear();
-}
-
 void RemoteGaugeHost::take_trace(TraceBatch& batch) {
     batch.clear();
     std::swap(batch.records, trace_);

@@ -64,7 +64,6 @@ public:
     std::vector<std::string> errors() override;
     std::string trace_text() override;
     void clear_trace() override;
-    void flush_trace(std::ostream& out) override;
     void take_trace(TraceBatch& batch) override;
 
     // The module's sound plays so far, as the far side heard them. Each is also a trace

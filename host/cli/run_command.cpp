@@ -8,6 +8,7 @@
 #include "host/cli/options.h"
 #include "host/core/gauge_host.h"
 #include "host/scenario/scenario.h"
+#include "host/trace/trace_writer.h"
 #ifdef TARVOLEN_HAVE_RENDERER
 #include <unistd.h>
 
@@ -120,10 +121,16 @@ void run(const RunOptions& options, CommandContext& context) {
     ScenarioHooks hooks;  // this build draws nothing: render lines are passed over
     hooks.output_dir = options.out_dir;
 #endif
-    // The trace goes out as it grows, so a long flight holds no more than a frame of it.
-    hooks.flush = [&context](GaugeHost& running) { running.flush_trace(context.out); };
+    // The trace goes out as it grows, so a long flight holds no more than two frames of
+    // it: one being written on the writer's thread while the next is made.
+    TraceWriter trace_out(context.out);
+    hooks.flush = [&trace_out](GaugeHost& running) {
+        running.take_trace(trace_out.next());
+        trace_out.send();
+    };
     const Diagnostics result = run_scenario(host, text, options.scenario, hooks);
     hooks.flush(host);
+    trace_out.finish();
     context.diagnostics.merge(result);
     if (!result.ok()) context.exit_code = EXIT_FAILED;
 #ifdef TARVOLEN_HAVE_RENDERER

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
@@ -61,9 +60,6 @@ public:
     virtual std::string trace_text() = 0;
     // Forgets the trace so far (a caller that has written it out).
     virtual void clear_trace() = 0;
-    // Writes the trace so far to out as it is made, one JSON object per line, and
-    // forgets it (a long run streams its trace a frame at a time).
-    virtual void flush_trace(std::ostream& out) = 0;
     // Moves the trace so far into batch (emptied first): the host's trace is left empty
     // and records into what batch held.
     virtual void take_trace(TraceBatch& batch) = 0;
@@ -116,10 +112,6 @@ public:
     std::vector<std::string> errors() override { return host_.errors(); }
     std::string trace_text() override { return host_.trace().joined(); }
     void clear_trace() override { host_.trace().clear(); }
-    void flush_trace(std::ostream& out) override {
-        host_.trace().write(out);
-        host_.trace().clear();
-    }
     void take_trace(TraceBatch& batch) override;
 
 private:

@@ -2,6 +2,7 @@
 // the gauge each line names, and a trace that is off.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -10,9 +11,11 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/trace/json_writer.h"
+#include "host/trace/trace_writer.h"
 #include "tests/unit/host_fixture.h"
 
 namespace {
@@ -22,6 +25,16 @@ std::string written_real(double value) {
     trace.add("value").real("value", value);
     return trace.line(0);
 }
+
+// A stream that takes its time over each write, as a full disk cache does, so that a
+// batch handed back before its writing ended would be refilled under the writer.
+class SlowText : public std::stringbuf {
+protected:
+    std::streamsize xsputn(const char* text, std::streamsize n) override {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        return std::stringbuf::xsputn(text, n);
+    }
+};
 
 }  // namespace
 
@@ -214,6 +227,32 @@ TEST(TraceLines, ATraceTakenIntoABatchKeepsItsLinesAndTheHostStartsAfresh) {
     EXPECT_EQ(batch.line(0), "{\"op\":\"update\",\"gauge\":\"G0\",\"id\":0}");
     ASSERT_EQ(host.size(), 1u);
     EXPECT_EQ(host.gauge(0), "after");
+}
+
+TEST(TraceLines, ATraceWrittenOnTheWritersThreadIsEveryStretchInTheOrderSent) {
+    SlowText text;
+    std::ostream out(&text);
+    Trace host, all;
+    {
+        TraceWriter writer(out);
+        for (int stretch = 0; stretch < 60; ++stretch) {
+            for (int i = 0; i < stretch * 7 % 50; ++i) {
+                host.add("update").num("stretch", stretch).text("gauge", "G" + std::to_string(i));
+                all.add("update").num("stretch", stretch).text("gauge", "G" + std::to_string(i));
+            }
+            TraceBatch& next = writer.next();
+            next.clear();
+            std::swap(next.records, host);
+            writer.send();
+        }
+        writer.finish();
+        EXPECT_EQ(text.str(), all.joined());
+        host.add("last");
+        all.add("last");
+        std::swap(writer.next().records, host);
+        writer.send();
+    }  // the writer writes what was sent before it ends
+    EXPECT_EQ(text.str(), all.joined());
 }
 
 TEST(TraceLines, ATraceSwitchedOffKeepsNothingUntilSwitchedOnAgain) {
