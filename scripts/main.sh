@@ -75,6 +75,8 @@ mkdir -p out
 from_release_log=$(mktemp)
 draw_from_release >"$from_release_log" 2>&1 &
 from_release=$!
+# Should the Linux pictures fail, the job still ends only once the .gau's picture has.
+trap 'wait "$from_release" 2>/dev/null || true' EXIT
 draw_example
 from_release_status=0
 wait "$from_release" || from_release_status=$?
